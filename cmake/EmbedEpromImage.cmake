@@ -1,0 +1,20 @@
+# Reads the EPROM image at configure time, checks it, and writes a C++ source that holds its bytes.
+#   embed_eprom_image(<image path> <output .cpp>)
+function(embed_eprom_image image output)
+  if(NOT EXISTS "${image}")
+    message(FATAL_ERROR "EPROM image not found: ${image}\n"
+                        "Set TABLESCOPE_EPROM_IMAGE to the 16,384-byte image of the wave EPROMs 64 and 68.")
+  endif()
+  file(SIZE "${image}" image_size)
+  if(NOT image_size EQUAL 16384)
+    message(FATAL_ERROR "EPROM image ${image} holds ${image_size} bytes; it must hold exactly 16,384.")
+  endif()
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${image}")
+
+  file(READ "${image}" hex HEX)
+  # 32 bytes (64 hex digits) a line keeps the generated source readable.
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+  string(REGEX REPLACE "((0x..,){32})" "\\1\n    " bytes "${bytes}")
+  set(EPROM_IMAGE_BYTES "${bytes}")
+  configure_file("${CMAKE_CURRENT_FUNCTION_LIST_DIR}/eprom_image.cpp.in" "${output}" @ONLY)
+endfunction()

@@ -1,0 +1,70 @@
+#include "present/drawing_session.h"
+
+#include <memory>
+
+#include "present/layer.h"
+#include "present/pixel_operations.h"
+
+namespace present {
+namespace {
+
+std::unique_ptr<DrawingSession>& session_slot() {
+  static std::unique_ptr<DrawingSession> session;
+  return session;
+}
+
+}  // namespace
+
+DrawingSession* current_session() { return session_slot().get(); }
+
+DrawingSession* image_output(ObjectNumber number) {
+  Layer* running = layer();
+  if (running == nullptr) {
+    return nullptr;
+  }
+  const ImageRecord* record = running->images.find(number);
+  platform::Bitmap* bitmap = record != nullptr ? platform::find_bitmap(record->handle) : nullptr;
+  if (bitmap == nullptr || bitmap->top_down()) {
+    return nullptr;
+  }
+  const DrawingOperations* operations = operations_for_pixel_size(bitmap->pixel_size());
+  if (operations == nullptr) {
+    return nullptr;
+  }
+  stop_drawing();
+  auto session = std::make_unique<DrawingSession>();
+  session->width = bitmap->width();
+  session->height = bitmap->height();
+  session->pixel_store = bitmap->pixels();
+  session->stride = bitmap->stride();
+  session->pixel_size = bitmap->pixel_size();
+  session->image = record->handle;
+  session->operations = operations;
+  session->front = unpack_colour(session->front_cache);
+  session->back = unpack_colour(session->back_cache);
+  session_slot() = std::move(session);
+  return current_session();
+}
+
+bool start_drawing(DrawingSession* output) {
+  if (output == nullptr || output != current_session()) {
+    return false;
+  }
+  if (output->pixel_store == nullptr) {
+    stop_drawing();
+    return false;
+  }
+  output->drawing = true;
+  return true;
+}
+
+void stop_drawing() { session_slot().reset(); }
+
+void use_front_colour(DrawingSession& session, Colour colour) {
+  if (colour != session.front_cache) {
+    session.front_cache = colour;
+    session.front = unpack_colour(colour);
+  }
+}
+
+}  // namespace present

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/bitmap.h"
+#include "present/colour.h"
+#include "present/object_number.h"
+
+namespace present {
+
+struct DrawingSession;
+
+// What a session's output does with pixels, chosen by the output's pixel size.
+struct DrawingOperations {
+  void (*fill_box)(DrawingSession& session, int x, int y, int width, int height);
+  void (*draw_line)(DrawingSession& session, int x1, int y1, int x2, int y2);
+  void (*plot_pixel)(DrawingSession& session, int x, int y, Colour colour);
+};
+
+// The one drawing state of the process. Drawing operations act on the current session.
+struct DrawingSession {
+  int width = 0;
+  int height = 0;
+  std::uint8_t* pixel_store = nullptr;  // pixel (0, height - 1): rows are stored bottom-up
+  std::size_t stride = 0;
+  int pixel_size = 0;
+  unsigned mode = 0;  // 0: solid; every primitive replaces pixels and text is opaque
+
+  Colour front_colour = 0xFFFFFFFF;
+  Colour back_colour = 0xFF000000;
+  // The colours last unpacked, so that a colour is unpacked only when it changes.
+  Colour front_cache = 0;
+  ColourComponents front{};
+  Colour back_cache = 0;
+  ColourComponents back{};
+
+  platform::BitmapHandle image = 0;
+  bool drawing = false;
+  const DrawingOperations* operations = nullptr;
+
+  std::uint8_t* row(int y) const { return pixel_store + static_cast<std::size_t>(height - 1 - y) * stride; }
+};
+
+// Makes a session for the image under `number` current and returns it, or nullptr when the number
+// holds no image that can be drawn on. A session that was current is ended first.
+DrawingSession* image_output(ObjectNumber number);
+
+// Begins drawing on the session that image_output gave. On failure the session is ended.
+bool start_drawing(DrawingSession* output);
+
+// Ends the current session, if any; the image keeps its pixels.
+void stop_drawing();
+
+// The current session, or nullptr.
+DrawingSession* current_session();
+
+// Makes `colour` the front colour of the session, unpacking it only when it differs from the
+// colour last unpacked.
+void use_front_colour(DrawingSession& session, Colour colour);
+
+}  // namespace present

@@ -1,0 +1,41 @@
+#include "present/layer.h"
+
+#include <memory>
+
+#include "present/drawing_session.h"
+#include "present/presentation.h"
+
+namespace present {
+namespace {
+
+std::unique_ptr<Layer>& running_layer() {
+  static std::unique_ptr<Layer> instance;
+  return instance;
+}
+
+void release_image(ImageRecord& record) { platform::delete_bitmap(record.handle); }
+
+constexpr std::size_t image_step = 16;
+
+}  // namespace
+
+Layer::Layer(std::pmr::memory_resource* heap) : heap(heap), images(image_step, release_image, heap) {}
+
+Layer* layer() { return running_layer().get(); }
+
+void start_presentation(std::pmr::memory_resource* heap) {
+  end_presentation();
+  running_layer() = std::make_unique<Layer>(heap);
+}
+
+void end_presentation() {
+  Layer* running = layer();
+  if (running == nullptr) {
+    return;
+  }
+  stop_drawing();
+  running->images.release_all();
+  running_layer().reset();
+}
+
+}  // namespace present

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <memory_resource>
+
+#include "present/images.h"
+#include "present/registry.h"
+
+namespace present {
+
+// Everything the presentation layer holds between start_presentation and end_presentation.
+struct Layer {
+  explicit Layer(std::pmr::memory_resource* heap);
+
+  std::pmr::memory_resource* heap;
+  Registry<ImageRecord> images;
+};
+
+// The running layer, or nullptr outside start_presentation ... end_presentation.
+Layer* layer();
+
+}  // namespace present

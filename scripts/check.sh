@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds, and runs every test: the release build's whole suite, then the
+# unit and headless tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/install-deps.sh
+jobs=$(nproc)
+
+cmake --preset release
+cmake --build --preset release -j "$jobs"
+ctest --preset release -j "$jobs"
+
+cmake --preset debug
+cmake --build --preset debug -j "$jobs"
+ctest --preset debug -j "$jobs"
