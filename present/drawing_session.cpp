@@ -4,6 +4,7 @@
 
 #include "present/layer.h"
 #include "present/pixel_operations.h"
+#include "present/text.h"
 
 namespace present {
 namespace {
@@ -54,11 +55,19 @@ bool start_drawing(DrawingSession* output) {
     stop_drawing();
     return false;
   }
+  output->text_device.emplace();
   output->drawing = true;
+  set_drawing_font(stock_system_font);
   return true;
 }
 
-void stop_drawing() { session_slot().reset(); }
+void stop_drawing() {
+  DrawingSession* session = current_session();
+  if (session != nullptr && session->text_device) {
+    platform::delete_bitmap(session->text_device->buffer);
+  }
+  session_slot().reset();
+}
 
 void use_front_colour(DrawingSession& session, Colour colour) {
   if (colour != session.front_cache) {

@@ -2,8 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "platform/bitmap.h"
+#include "platform/glyphs.h"
 #include "present/colour.h"
 #include "present/object_number.h"
 
@@ -16,6 +18,16 @@ struct DrawingOperations {
   void (*fill_box)(DrawingSession& session, int x, int y, int width, int height);
   void (*draw_line)(DrawingSession& session, int x1, int y1, int x2, int y2);
   void (*plot_pixel)(DrawingSession& session, int x, int y, Colour colour);
+  // Blends the cell of the text buffer at (0, 0), width by height, into the image at (x, y).
+  void (*blend_text)(DrawingSession& session, int x, int y, int width, int height);
+};
+
+// Where a session's texts are rendered, white on black, before they are blended into the image.
+struct TextDevice {
+  platform::FontHandle font = 0;
+  int overhang = 0;  // the extra width an italic font's slant needs
+  platform::BitmapHandle buffer = 0;  // 24-bit, rows top-down, as wide as the image
+  int buffer_height = 0;
 };
 
 // The one drawing state of the process. Drawing operations act on the current session.
@@ -25,7 +37,6 @@ struct DrawingSession {
   std::uint8_t* pixel_store = nullptr;  // pixel (0, height - 1): rows are stored bottom-up
   std::size_t stride = 0;
   int pixel_size = 0;
-  unsigned mode = 0;  // 0: solid; every primitive replaces pixels and text is opaque
 
   Colour front_colour = 0xFFFFFFFF;
   Colour back_colour = 0xFF000000;
@@ -36,6 +47,7 @@ struct DrawingSession {
   ColourComponents back{};
 
   platform::BitmapHandle image = 0;
+  std::optional<TextDevice> text_device;  // made when drawing begins
   bool drawing = false;
   const DrawingOperations* operations = nullptr;
 
@@ -46,7 +58,8 @@ struct DrawingSession {
 // holds no image that can be drawn on. A session that was current is ended first.
 DrawingSession* image_output(ObjectNumber number);
 
-// Begins drawing on the session that image_output gave. On failure the session is ended.
+// Begins drawing on the session that image_output gave, with the stock font selected for text.
+// On failure the session is ended.
 bool start_drawing(DrawingSession* output);
 
 // Ends the current session, if any; the image keeps its pixels.

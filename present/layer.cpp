@@ -14,12 +14,15 @@ std::unique_ptr<Layer>& running_layer() {
 }
 
 void release_image(ImageRecord& record) { platform::delete_bitmap(record.handle); }
+void release_font(FontRecord& record) { platform::delete_font(record.handle); }
 
 constexpr std::size_t image_step = 16;
+constexpr std::size_t font_step = 16;
 
 }  // namespace
 
-Layer::Layer(std::pmr::memory_resource* heap) : heap(heap), images(image_step, release_image, heap) {}
+Layer::Layer(std::pmr::memory_resource* heap)
+    : heap(heap), images(image_step, release_image, heap), fonts(font_step, release_font, heap) {}
 
 Layer* layer() { return running_layer().get(); }
 
@@ -34,6 +37,7 @@ void end_presentation() {
     return;
   }
   stop_drawing();
+  running->fonts.release_all();
   running->images.release_all();
   running_layer().reset();
 }

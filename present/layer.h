@@ -2,6 +2,7 @@
 
 #include <memory_resource>
 
+#include "present/fonts.h"
 #include "present/images.h"
 #include "present/registry.h"
 
@@ -13,6 +14,7 @@ struct Layer {
 
   std::pmr::memory_resource* heap;
   Registry<ImageRecord> images;
+  Registry<FontRecord> fonts;
 };
 
 // The running layer, or nullptr outside start_presentation ... end_presentation.

@@ -165,7 +165,36 @@ struct PixelOperations {
     put(session.row(y) + static_cast<std::size_t>(x) * PixelSize, unpack_colour(colour));
   }
 
-  static constexpr DrawingOperations operations{fill_box, draw_line, plot_pixel};
+  // Each image channel becomes (back x (255 - D) + front x D) / 255, D being the mean of the
+  // buffer pixel's three bytes: white glyphs take the front colour, the black cell the back.
+  static void blend_text(DrawingSession& session, int x, int y, int width_in, int height_in) {
+    const platform::Bitmap* buffer = platform::find_bitmap(session.text_device->buffer);
+    std::int64_t width = std::min<std::int64_t>(width_in, session.width - std::int64_t{x});
+    std::int64_t height = std::min<std::int64_t>(height_in, session.height - std::int64_t{y});
+    if (buffer == nullptr || width < 1 || x + width < 0 || y + height < 0 || x >= session.width ||
+        y >= session.height) {
+      return;
+    }
+    width = std::min<std::int64_t>(width, buffer->width());
+    height = std::min<std::int64_t>(height, buffer->height());
+    const ColourComponents& front = session.front;
+    const ColourComponents& back = session.back;
+    for (std::int64_t row = std::max<std::int64_t>(0, -std::int64_t{y}); row < height; ++row) {
+      const std::uint8_t* source = buffer->row(static_cast<int>(row));
+      std::uint8_t* target = session.row(static_cast<int>(y + row));
+      for (std::int64_t column = std::max<std::int64_t>(0, -std::int64_t{x}); column < width; ++column) {
+        const std::uint8_t* cell = source + 3 * column;
+        const int lit = (cell[0] + cell[1] + cell[2]) / 3;
+        const int unlit = 255 - lit;
+        std::uint8_t* pixel = target + (x + column) * PixelSize;
+        pixel[0] = static_cast<std::uint8_t>((back.blue * unlit + front.blue * lit) / 255);
+        pixel[1] = static_cast<std::uint8_t>((back.green * unlit + front.green * lit) / 255);
+        pixel[2] = static_cast<std::uint8_t>((back.red * unlit + front.red * lit) / 255);
+      }
+    }
+  }
+
+  static constexpr DrawingOperations operations{fill_box, draw_line, plot_pixel, blend_text};
 };
 
 }  // namespace

@@ -1,0 +1,289 @@
+#include "platform/glyphs.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_OUTLINE_H
+#include FT_SYNTHESIS_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "platform/display_dpi.h"
+#include "platform/font_match.h"
+#include "platform/handle_table.h"
+
+namespace platform {
+namespace {
+
+constexpr int default_pixel_height = 12;
+
+int ceil_pixels(FT_Pos value) { return static_cast<int>((value + 63) >> 6); }
+int round_pixels(FT_Pos value) { return static_cast<int>((value + 32) >> 6); }
+
+struct Glyph {
+  int left = 0;     // from the pen position to the first column
+  int top = 0;      // from the baseline up to the first row
+  int width = 0;
+  int rows = 0;
+  int advance = 0;
+  std::vector<std::uint8_t> coverage;  // width x rows, 0 to 255
+};
+
+class Font {
+ public:
+  Font(FT_Face face, const FontRequest& request, const RenderSettings& settings, bool synthetic_italic)
+      : face_(face), request_(request), settings_(settings) {
+    ascent_ = ceil_pixels(face->size->metrics.ascender);
+    descent_ = ceil_pixels(-face->size->metrics.descender);
+    if (synthetic_italic) {
+      FT_Matrix shear{0x10000, 0x3800, 0, 0x10000};
+      FT_Set_Transform(face_, &shear, nullptr);
+    }
+    load_flags_ = FT_LOAD_DEFAULT;
+    if (!settings.hinting || settings.hint_style == 0) {
+      load_flags_ |= FT_LOAD_NO_HINTING;
+    } else if (settings.hint_style == 1) {
+      load_flags_ |= FT_LOAD_TARGET_LIGHT;
+    }
+    if (settings.autohint) {
+      load_flags_ |= FT_LOAD_FORCE_AUTOHINT;
+    }
+    if (!settings.antialias) {
+      load_flags_ |= FT_LOAD_TARGET_MONO;
+    }
+    const double scale = static_cast<double>(face->size->metrics.y_scale) / 65536.0 / 64.0;
+    line_thickness_ = std::max(1, static_cast<int>(std::lround(face->underline_thickness * scale)));
+    underline_row_ = ascent_ + std::max(1, static_cast<int>(std::lround(-face->underline_position * scale)));
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    const double strike = os2 != nullptr && os2->yStrikeoutPosition > 0 ? os2->yStrikeoutPosition * scale : ascent_ / 3.0;
+    strike_row_ = ascent_ - static_cast<int>(std::lround(strike));
+  }
+  ~Font() { FT_Done_Face(face_); }
+  Font(const Font&) = delete;
+  Font& operator=(const Font&) = delete;
+
+  const FontRequest& request() const { return request_; }
+  int line_height() const { return ascent_ + descent_; }
+
+  const Glyph& glyph(unsigned char character) {
+    std::optional<Glyph>& cached = glyphs_[character];
+    if (!cached) {
+      cached = render(character);
+    }
+    return *cached;
+  }
+
+  TextExtent measure(std::string_view text) {
+    TextExtent extent{0, line_height()};
+    for (const char character : text) {
+      extent.width += glyph(static_cast<unsigned char>(character)).advance;
+    }
+    return extent;
+  }
+
+  // Calls paint(x, y, coverage) for every covered pixel of the text set with its cell's top-left
+  // corner at (x, y), underline and strike-out included.
+  template <typename Paint>
+  void trace(std::string_view text, int x, int y, Paint paint) {
+    int pen = x;
+    for (const char character : text) {
+      const Glyph& shape = glyph(static_cast<unsigned char>(character));
+      const int left = pen + shape.left;
+      const int top = y + ascent_ - shape.top;
+      for (int row = 0; row < shape.rows; ++row) {
+        for (int column = 0; column < shape.width; ++column) {
+          const std::uint8_t value = shape.coverage[static_cast<std::size_t>(row * shape.width + column)];
+          if (value != 0) {
+            paint(left + column, top + row, value);
+          }
+        }
+      }
+      pen += shape.advance;
+    }
+    const auto rule = [&](int first_row) {
+      for (int row = first_row; row < first_row + line_thickness_; ++row) {
+        for (int column = x; column < pen; ++column) {
+          paint(column, y + row, std::uint8_t{255});
+        }
+      }
+    };
+    if (request_.underline) {
+      rule(std::min(underline_row_, line_height() - line_thickness_));
+    }
+    if (request_.strike_out) {
+      rule(strike_row_);
+    }
+  }
+
+ private:
+  Glyph render(unsigned char character) {
+    Glyph result;
+    // ISO 8859-1 characters are the first 256 code points of Unicode.
+    if (FT_Load_Char(face_, character, load_flags_) != 0) {
+      return result;
+    }
+    FT_GlyphSlot slot = face_->glyph;
+    if (settings_.embolden) {
+      FT_GlyphSlot_Embolden(slot);
+    }
+    result.advance = round_pixels(slot->advance.x);
+    if (FT_Render_Glyph(slot, settings_.antialias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) {
+      return result;
+    }
+    const FT_Bitmap& bitmap = slot->bitmap;
+    result.left = slot->bitmap_left;
+    result.top = slot->bitmap_top;
+    result.width = static_cast<int>(bitmap.width);
+    result.rows = static_cast<int>(bitmap.rows);
+    result.coverage.resize(static_cast<std::size_t>(result.width * result.rows));
+    for (int row = 0; row < result.rows; ++row) {
+      const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
+      for (int column = 0; column < result.width; ++column) {
+        const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
+        const std::uint8_t value =
+            mono ? ((source[column >> 3] >> (7 - (column & 7))) & 1) * 255 : source[column];
+        result.coverage[static_cast<std::size_t>(row * result.width + column)] = value;
+      }
+    }
+    return result;
+  }
+
+  FT_Face face_;
+  FontRequest request_;
+  RenderSettings settings_;
+  FT_Int32 load_flags_ = FT_LOAD_DEFAULT;
+  int ascent_ = 0;
+  int descent_ = 0;
+  int line_thickness_ = 1;
+  int underline_row_ = 0;
+  int strike_row_ = 0;
+  std::array<std::optional<Glyph>, 256> glyphs_;
+};
+
+// The library outlives every face made from it: members are destroyed in reverse order.
+struct GlyphSystem {
+  GlyphSystem() {
+    if (FT_Init_FreeType(&library) != 0) {
+      library = nullptr;
+    }
+  }
+  ~GlyphSystem() {
+    fonts = HandleTable<Font>();
+    if (library != nullptr) {
+      FT_Done_FreeType(library);
+    }
+  }
+  FT_Library library = nullptr;
+  HandleTable<Font> fonts;
+  FontHandle system_font = 0;
+  FontHandle gui_font = 0;
+};
+
+GlyphSystem& glyph_system() {
+  static GlyphSystem system;
+  return system;
+}
+
+FT_Face open_face(FT_Library library, const FontFile& file, const FontRequest& request) {
+  FT_Face face = nullptr;
+  if (library == nullptr || file.path.empty() || FT_New_Face(library, file.path.c_str(), file.index, &face) != 0) {
+    return nullptr;
+  }
+  FT_UInt em_pixels = default_pixel_height;
+  if (request.height < 0) {
+    em_pixels = static_cast<FT_UInt>(-static_cast<long>(request.height));
+  } else if (request.height > 0 && face->units_per_EM > 0 && face->ascender - face->descender > 0) {
+    // A positive height is the whole cell, ascent plus descent.
+    em_pixels = static_cast<FT_UInt>(std::max<long>(
+        1, std::lround(double(request.height) * face->units_per_EM / (face->ascender - face->descender))));
+  }
+  if (em_pixels > 4096 || FT_Set_Pixel_Sizes(face, 0, em_pixels) != 0) {
+    FT_Done_Face(face);
+    return nullptr;
+  }
+  return face;
+}
+
+}  // namespace
+
+FontHandle create_font(const FontRequest& request) {
+  GlyphSystem& system = glyph_system();
+  const double pixel_size = request.height != 0 ? std::abs(double(request.height)) : default_pixel_height;
+  const FontFile file = match_font(request.face, request.weight, request.italic, pixel_size);
+  FT_Face face = open_face(system.library, file, request);
+  if (face == nullptr) {
+    return 0;
+  }
+  const bool synthetic_italic = request.italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
+  return system.fonts.add(std::make_unique<Font>(face, request, file.settings, synthetic_italic));
+}
+
+bool delete_font(FontHandle font) {
+  GlyphSystem& system = glyph_system();
+  if (font == system.system_font || font == system.gui_font) {
+    return false;
+  }
+  return system.fonts.remove(font);
+}
+
+FontHandle stock_font(StockFont which) {
+  GlyphSystem& system = glyph_system();
+  FontHandle& handle = which == StockFont::System ? system.system_font : system.gui_font;
+  if (handle == 0) {
+    // The desktop's sans-serif face: 10 points bold for the system font, 9 points for controls.
+    FontRequest request;
+    request.face = "sans-serif";
+    const int points = which == StockFont::System ? 10 : 9;
+    request.height = -static_cast<int>(std::lround(points * display_dpi() / 72.0));
+    request.weight = which == StockFont::System ? 700 : 400;
+    handle = create_font(request);
+  }
+  return handle;
+}
+
+const FontRequest* font_request(FontHandle font) {
+  const Font* found = glyph_system().fonts.find(font);
+  return found != nullptr ? &found->request() : nullptr;
+}
+
+std::optional<TextExtent> measure_text(FontHandle font, std::string_view text) {
+  Font* found = glyph_system().fonts.find(font);
+  if (found == nullptr) {
+    return std::nullopt;
+  }
+  return found->measure(text);
+}
+
+bool write_text(FontHandle font, std::string_view text, Bitmap& target, int x, int y) {
+  Font* found = glyph_system().fonts.find(font);
+  if (found == nullptr) {
+    return false;
+  }
+  const int pixel_size = target.pixel_size();
+  const TextExtent cell = found->measure(text);
+  const long left = std::max(0L, long{x});
+  const long right = std::min(long{target.width()}, long{x} + cell.width);
+  const long top = std::max(0L, long{y});
+  const long bottom = std::min(long{target.height()}, long{y} + cell.height);
+  for (long row = top; row < bottom; ++row) {
+    std::uint8_t* start = target.row(static_cast<int>(row)) + left * pixel_size;
+    for (long column = left; column < right; ++column, start += pixel_size) {
+      std::fill_n(start, 3, std::uint8_t{0});
+    }
+  }
+  found->trace(text, x, y, [&](int px, int py, std::uint8_t coverage) {
+    if (px < 0 || py < 0 || px >= target.width() || py >= target.height()) {
+      return;
+    }
+    std::uint8_t* pixel = target.row(py) + static_cast<std::ptrdiff_t>(px) * pixel_size;
+    const std::uint8_t value = std::max(pixel[0], coverage);
+    std::fill_n(pixel, 3, value);
+  });
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/bitmap.h"
+
+namespace platform {
+
+using FontHandle = std::intptr_t;
+
+struct FontRequest {
+  std::string face;
+  int height = 0;  // negative: character height in pixels; positive: cell height; 0: a default size
+  int weight = 400;
+  bool italic = false;
+  bool underline = false;
+  bool strike_out = false;
+  int quality = 0;
+};
+
+struct TextExtent {
+  int width = 0;   // the sum of the characters' advances
+  int height = 0;  // the line height: ascent plus descent
+};
+
+enum class StockFont { System, DefaultGui };
+
+// Fonts are found by face name through fontconfig and drawn by FreeType. Texts are 8-bit
+// ISO 8859-1. Returns 0 when no face can be loaded.
+FontHandle create_font(const FontRequest& request);
+// Stock fonts are shared and never deleted.
+bool delete_font(FontHandle font);
+FontHandle stock_font(StockFont which);
+const FontRequest* font_request(FontHandle font);
+
+std::optional<TextExtent> measure_text(FontHandle font, std::string_view text);
+
+// Writes the text white on an opaque black cell (its advance width by the line height) with the
+// cell's top-left corner at (x, y) of a 24- or 32-bit bitmap, cut at the bitmap's edges. Glyph
+// edges are grey where the desktop smooths fonts. False when the font does not exist.
+bool write_text(FontHandle font, std::string_view text, Bitmap& target, int x, int y);
+
+}  // namespace platform

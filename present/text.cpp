@@ -1,0 +1,109 @@
+#include "present/text.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
+#include "present/drawing_session.h"
+
+namespace present {
+namespace {
+
+// Room for the tallest glyphs and then some: small fonts never make the buffer again.
+constexpr int minimum_buffer_height = 50;
+constexpr int buffer_headroom = 20;
+
+// How far an italic font's "H" reaches past its advance, found by rendering it.
+int measure_overhang(platform::FontHandle font) {
+  const platform::FontRequest* request = platform::font_request(font);
+  const auto extent = platform::measure_text(font, "H");
+  if (request == nullptr || !request->italic || !extent || extent->width < 1 || extent->height < 1) {
+    return 0;
+  }
+  const int width = extent->width;
+  const int height = extent->height;
+  auto scratch = platform::Bitmap::make(2 * width, -2 * height, 24);
+  if (!scratch || !platform::write_text(font, "H", *scratch, 0, 0)) {
+    return 0;
+  }
+  for (int column = 2 * width - 1; column >= 0; --column) {
+    for (int row = 0; row < height; ++row) {
+      const std::uint8_t* pixel = scratch->row(row) + 3 * column;
+      if (pixel[0] != 0 || pixel[1] != 0 || pixel[2] != 0) {
+        return column - width + 2;
+      }
+    }
+  }
+  return 0;
+}
+
+int clamp_to_int(std::int64_t value) {
+  return static_cast<int>(
+      std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+}  // namespace
+
+void set_drawing_font(platform::FontHandle font) {
+  DrawingSession* session = current_session();
+  if (session == nullptr || !session->text_device || font == 0) {
+    return;
+  }
+  if (font == stock_system_font) {
+    font = platform::stock_font(platform::StockFont::System);
+  }
+  const auto sample = platform::measure_text(font, "Hg");
+  if (!sample) {
+    return;
+  }
+  TextDevice& device = *session->text_device;
+  device.overhang = measure_overhang(font);
+  device.font = font;
+  const int needed = std::max(sample->height + buffer_headroom, minimum_buffer_height);
+  if (device.buffer != 0 && device.buffer_height >= needed) {
+    return;
+  }
+  const platform::BitmapHandle buffer = platform::create_bitmap(session->width, -needed, 24);
+  if (buffer == 0) {
+    return;  // the old buffer stays, and texts are cut to its height
+  }
+  platform::delete_bitmap(device.buffer);
+  device.buffer = buffer;
+  device.buffer_height = needed;
+}
+
+int draw_text(int x, int y, std::string_view text, Colour colour) {
+  DrawingSession* session = current_session();
+  if (session == nullptr || !session->drawing) {
+    return x;
+  }
+  use_front_colour(*session, colour);
+  if (session->back_colour != session->back_cache) {
+    session->back_cache = session->back_colour;
+    session->back = unpack_colour(session->back_colour);
+  }
+  const TextDevice* device = session->text_device ? &*session->text_device : nullptr;
+  platform::Bitmap* buffer = device != nullptr ? platform::find_bitmap(device->buffer) : nullptr;
+  if (text.empty() || buffer == nullptr) {
+    return x;
+  }
+  const auto extent = platform::measure_text(device->font, text);
+  if (!extent) {
+    return x;
+  }
+  if (device->overhang > 0) {
+    std::fill_n(buffer->pixels(), buffer->byte_size(), std::uint8_t{0});
+  }
+  const int width = extent->width + std::max(device->overhang, 0);
+  const int height = std::min(extent->height, device->buffer_height);
+  // A text that starts left of the image is rendered shifted left, so that only its visible
+  // part lands in the buffer.
+  const int shift = x < 0 ? x : 0;
+  if (!platform::write_text(device->font, text, *buffer, shift, 0)) {
+    return x;
+  }
+  session->operations->blend_text(*session, x - shift, y, clamp_to_int(std::int64_t{width} + shift), height);
+  return clamp_to_int(std::int64_t{x} + width);
+}
+
+}  // namespace present
