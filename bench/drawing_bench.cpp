@@ -1,9 +1,12 @@
 #include <benchmark/benchmark.h>
 
+#include <memory>
+
 #include "present/drawing_session.h"
 #include "present/images.h"
 #include "present/presentation.h"
 #include "present/primitives.h"
+#include "wavedata/decode_waves.h"
 
 namespace {
 
@@ -29,11 +32,14 @@ void fill_whole_canvas(benchmark::State& state) {
 }
 BENCHMARK(fill_whole_canvas);
 
-// A page's worth of trace: 1,023 segments between points, each point then plotted red.
+// A page's worth of trace over the instrument's first page: 1,023 segments between points, each
+// point then plotted red.
 void draw_page_trace(benchmark::State& state) {
   Canvas canvas;
+  auto bank = std::make_unique<wavedata::SampleBank>();
+  wavedata::decode_waves(wavedata::eprom_image, *bank);
+  const auto value = [&bank](int j) { return bank->words[static_cast<std::size_t>(j)]; };
   start_drawing(image_output(0));
-  const auto value = [](int j) { return 128 + ((j * 37) % 257) - 128; };
   for (auto _ : state) {
     for (int j = 0; j < 1023; ++j) {
       draw_line(j, value(j) + 20, j + 1, value(j + 1) + 20, make_rgb(100, 100, 150));

@@ -24,6 +24,16 @@ constexpr int default_pixel_height = 12;
 int ceil_pixels(FT_Pos value) { return static_cast<int>((value + 63) >> 6); }
 int round_pixels(FT_Pos value) { return static_cast<int>((value + 32) >> 6); }
 
+// A rectangle of coverage values; a pitch of 0 repeats the first row.
+struct CoverageBlock {
+  long left;
+  long top;
+  long width;
+  long rows;
+  const std::uint8_t* data;
+  int pitch;
+};
+
 struct Glyph {
   int left = 0;     // from the pen position to the first column
   int top = 0;      // from the baseline up to the first row
@@ -85,32 +95,22 @@ class Font {
     return extent;
   }
 
-  // Calls paint(x, y, coverage) for every covered pixel of the text set with its cell's top-left
-  // corner at (x, y), underline and strike-out included.
+  // Calls paint(block) for every glyph of the text set with its cell's top-left corner at (x, y),
+  // then for the underline and strike-out rules.
   template <typename Paint>
   void trace(std::string_view text, int x, int y, Paint paint) {
-    int pen = x;
+    long pen = x;
     for (const char character : text) {
       const Glyph& shape = glyph(static_cast<unsigned char>(character));
-      const int left = pen + shape.left;
-      const int top = y + ascent_ - shape.top;
-      for (int row = 0; row < shape.rows; ++row) {
-        for (int column = 0; column < shape.width; ++column) {
-          const std::uint8_t value = shape.coverage[static_cast<std::size_t>(row * shape.width + column)];
-          if (value != 0) {
-            paint(left + column, top + row, value);
-          }
-        }
-      }
+      paint(CoverageBlock{pen + shape.left, long{y} + ascent_ - shape.top, shape.width, shape.rows,
+                          shape.coverage.data(), shape.width});
       pen += shape.advance;
     }
-    const auto rule = [&](int first_row) {
-      for (int row = first_row; row < first_row + line_thickness_; ++row) {
-        for (int column = x; column < pen; ++column) {
-          paint(column, y + row, std::uint8_t{255});
-        }
-      }
-    };
+    if (!request_.underline && !request_.strike_out) {
+      return;
+    }
+    const std::vector<std::uint8_t> solid(static_cast<std::size_t>(std::max(pen - x, 0L)), 255);
+    const auto rule = [&](int row) { paint(CoverageBlock{x, y + row, pen - x, line_thickness_, solid.data(), 0}); };
     if (request_.underline) {
       rule(std::min(underline_row_, line_height() - line_thickness_));
     }
@@ -269,19 +269,30 @@ bool write_text(FontHandle font, std::string_view text, Bitmap& target, int x, i
   const long right = std::min(long{target.width()}, long{x} + cell.width);
   const long top = std::max(0L, long{y});
   const long bottom = std::min(long{target.height()}, long{y} + cell.height);
-  for (long row = top; row < bottom; ++row) {
+  for (long row = top; row < bottom && left < right; ++row) {
     std::uint8_t* start = target.row(static_cast<int>(row)) + left * pixel_size;
-    for (long column = left; column < right; ++column, start += pixel_size) {
-      std::fill_n(start, 3, std::uint8_t{0});
+    if (pixel_size == 3) {
+      std::fill_n(start, (right - left) * 3, std::uint8_t{0});
+    } else {
+      for (long column = left; column < right; ++column, start += pixel_size) {
+        std::fill_n(start, 3, std::uint8_t{0});
+      }
     }
   }
-  found->trace(text, x, y, [&](int px, int py, std::uint8_t coverage) {
-    if (px < 0 || py < 0 || px >= target.width() || py >= target.height()) {
-      return;
+  found->trace(text, x, y, [&](const CoverageBlock& block) {
+    const long first_column = std::max(0L, -block.left);
+    const long last_column = std::min(block.width, target.width() - block.left);
+    const long first_row = std::max(0L, -block.top);
+    const long last_row = std::min(block.rows, target.height() - block.top);
+    for (long row = first_row; row < last_row; ++row) {
+      const std::uint8_t* coverage = block.data + row * block.pitch;
+      std::uint8_t* pixel = target.row(static_cast<int>(block.top + row)) + (block.left + first_column) * pixel_size;
+      for (long column = first_column; column < last_column; ++column, pixel += pixel_size) {
+        // Neighbouring glyphs may overlap; the brighter coverage wins.
+        const std::uint8_t value = std::max(pixel[0], coverage[column]);
+        pixel[0] = pixel[1] = pixel[2] = value;
+      }
     }
-    std::uint8_t* pixel = target.row(py) + static_cast<std::ptrdiff_t>(px) * pixel_size;
-    const std::uint8_t value = std::max(pixel[0], coverage);
-    std::fill_n(pixel, 3, value);
   });
   return true;
 }

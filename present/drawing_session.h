@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -30,6 +31,14 @@ struct TextDevice {
   int buffer_height = 0;
 };
 
+// Text blending looked up by the sum of a buffer pixel's bytes rather than computed per pixel.
+struct TextBlend {
+  bool valid = false;
+  Colour front = 0;
+  Colour back = 0;
+  std::array<std::array<std::uint8_t, 3>, 3 * 255 + 1> by_sum{};
+};
+
 // The one drawing state of the process. Drawing operations act on the current session.
 struct DrawingSession {
   int width = 0;
@@ -48,6 +57,7 @@ struct DrawingSession {
 
   platform::BitmapHandle image = 0;
   std::optional<TextDevice> text_device;  // made when drawing begins
+  TextBlend text_blend;
   bool drawing = false;
   const DrawingOperations* operations = nullptr;
 

@@ -10,15 +10,50 @@
 namespace present {
 namespace {
 
+// The blended blue, green and red for every sum of a text buffer pixel's three bytes, made once
+// for each pair of front and back colours.
+const TextBlend& text_blend(DrawingSession& session) {
+  TextBlend& blend = session.text_blend;
+  if (!blend.valid || blend.front != session.front_cache || blend.back != session.back_cache) {
+    const ColourComponents& front = session.front;
+    const ColourComponents& back = session.back;
+    for (int sum = 0; sum < static_cast<int>(blend.by_sum.size()); ++sum) {
+      const int lit = sum / 3;
+      const int unlit = 255 - lit;
+      blend.by_sum[static_cast<std::size_t>(sum)] = {
+          static_cast<std::uint8_t>((back.blue * unlit + front.blue * lit) / 255),
+          static_cast<std::uint8_t>((back.green * unlit + front.green * lit) / 255),
+          static_cast<std::uint8_t>((back.red * unlit + front.red * lit) / 255)};
+    }
+    blend.front = session.front_cache;
+    blend.back = session.back_cache;
+    blend.valid = true;
+  }
+  return blend;
+}
+
+// A colour as the bytes it is stored as. Held by value, so that writing pixels (which may alias
+// anything) does not make the compiler fetch the colour again for every pixel.
+struct PixelBytes {
+  std::uint8_t blue;
+  std::uint8_t green;
+  std::uint8_t red;
+
+  explicit PixelBytes(const ColourComponents& colour)
+      : blue(static_cast<std::uint8_t>(colour.blue)),
+        green(static_cast<std::uint8_t>(colour.green)),
+        red(static_cast<std::uint8_t>(colour.red)) {}
+};
+
 template <int PixelSize>
 struct PixelOperations {
-  static void put(std::uint8_t* pixel, const ColourComponents& colour) {
-    pixel[0] = static_cast<std::uint8_t>(colour.blue);
-    pixel[1] = static_cast<std::uint8_t>(colour.green);
-    pixel[2] = static_cast<std::uint8_t>(colour.red);
+  static void put(std::uint8_t* pixel, PixelBytes colour) {
+    pixel[0] = colour.blue;
+    pixel[1] = colour.green;
+    pixel[2] = colour.red;
   }
 
-  static void fill_span(std::uint8_t* start, std::int64_t count, const ColourComponents& colour) {
+  static void fill_span(std::uint8_t* start, std::int64_t count, PixelBytes colour) {
     for (std::uint8_t* pixel = start; count > 0; --count, pixel += PixelSize) {
       put(pixel, colour);
     }
@@ -52,7 +87,7 @@ struct PixelOperations {
     }
     const auto left = static_cast<std::size_t>(x) * PixelSize;
     std::uint8_t* first_row = session.row(static_cast<int>(y)) + left;
-    fill_span(first_row, width, session.front);
+    fill_span(first_row, width, PixelBytes(session.front));
     // Later rows are copies of the first; in a bottom-up store they lie below it in memory.
     const auto row_bytes = static_cast<std::size_t>(width) * PixelSize;
     for (std::int64_t row = 1; row < height; ++row) {
@@ -61,7 +96,7 @@ struct PixelOperations {
         std::memcpy(target, first_row, row_bytes);
       } else {
         // Keep every pixel's own alpha byte.
-        fill_span(target, width, session.front);
+        fill_span(target, width, PixelBytes(session.front));
       }
     }
   }
@@ -78,7 +113,7 @@ struct PixelOperations {
     }
     count = std::min(count, session.width - left);
     if (count > 0) {
-      fill_span(session.row(static_cast<int>(y)) + left * PixelSize, count, session.front);
+      fill_span(session.row(static_cast<int>(y)) + left * PixelSize, count, PixelBytes(session.front));
     }
   }
 
@@ -93,57 +128,56 @@ struct PixelOperations {
       top = 0;
     }
     count = std::min(count, session.height - top);
+    const PixelBytes colour(session.front);
+    const auto stride = static_cast<std::ptrdiff_t>(session.stride);
     std::uint8_t* pixel = count > 0 ? session.row(static_cast<int>(top)) + x * PixelSize : nullptr;
-    for (; count > 0; --count, pixel -= session.stride) {
-      put(pixel, session.front);
+    for (; count > 0; --count, pixel -= stride) {
+      put(pixel, colour);
     }
   }
 
   // Steps along the major axis from the line's left end (x-major) or upper end (y-major); on a
-  // tie of the decision value the step is diagonal.
+  // tie of the decision value the step is diagonal. The pixel address moves with the steps: a row
+  // further down is a stride lower in the bottom-up store.
   static void step_line(DrawingSession& session, const LineEnds& line) {
     const std::int64_t span_x = std::llabs(line.x2 - line.x1);
     const std::int64_t span_y = std::llabs(line.y2 - line.y1);
-    const auto plot = [&session](std::int64_t x, std::int64_t y) {
-      put(session.row(static_cast<int>(y)) + x * PixelSize, session.front);
-    };
-    if (span_y <= span_x) {
-      const bool forward = line.x1 <= line.x2;
-      std::int64_t x = forward ? line.x1 : line.x2;
-      std::int64_t y = forward ? line.y1 : line.y2;
-      const std::int64_t stop_x = forward ? line.x2 : line.x1;
-      const std::int64_t stop_y = forward ? line.y2 : line.y1;
-      const std::int64_t y_step = stop_y > y ? 1 : -1;
+    const auto stride = static_cast<std::ptrdiff_t>(session.stride);
+    const PixelBytes colour(session.front);
+    const bool x_major = span_y <= span_x;
+    // The start is the left end for x-major lines, the upper end for y-major ones.
+    const bool first_starts = x_major ? line.x1 <= line.x2 : line.y1 <= line.y2;
+    const std::int64_t start_x = first_starts ? line.x1 : line.x2;
+    const std::int64_t start_y = first_starts ? line.y1 : line.y2;
+    const std::int64_t stop_x = first_starts ? line.x2 : line.x1;
+    const std::int64_t stop_y = first_starts ? line.y2 : line.y1;
+    std::uint8_t* pixel = session.row(static_cast<int>(start_y)) + start_x * PixelSize;
+    put(pixel, colour);
+    if (x_major) {
+      const std::ptrdiff_t y_step = stop_y > start_y ? -stride : stride;
       std::int64_t decision = 2 * span_y - span_x;
-      plot(x, y);
-      while (x < stop_x) {
-        ++x;
+      for (std::int64_t step = 0; step < span_x; ++step) {
+        pixel += PixelSize;
         if (decision < 0) {
           decision += 2 * span_y;
         } else {
-          y += y_step;
+          pixel += y_step;
           decision += 2 * (span_y - span_x);
         }
-        plot(x, y);
+        put(pixel, colour);
       }
     } else {
-      const bool forward = line.y1 <= line.y2;
-      std::int64_t x = forward ? line.x1 : line.x2;
-      std::int64_t y = forward ? line.y1 : line.y2;
-      const std::int64_t stop_x = forward ? line.x2 : line.x1;
-      const std::int64_t stop_y = forward ? line.y2 : line.y1;
-      const std::int64_t x_step = stop_x > x ? 1 : -1;
+      const std::ptrdiff_t x_step = stop_x > start_x ? PixelSize : -PixelSize;
       std::int64_t decision = 2 * span_x - span_y;
-      plot(x, y);
-      while (y < stop_y) {
-        ++y;
+      for (std::int64_t step = 0; step < span_y; ++step) {
+        pixel -= stride;
         if (decision < 0) {
           decision += 2 * span_x;
         } else {
-          x += x_step;
+          pixel += x_step;
           decision += 2 * (span_x - span_y);
         }
-        plot(x, y);
+        put(pixel, colour);
       }
     }
   }
@@ -153,16 +187,21 @@ struct PixelOperations {
       draw_span(session, y1, x1, x2);
     } else if (x1 == x2) {
       draw_column(session, x1, y1, y2);
+    } else if (inside(session, x1, y1) && inside(session, x2, y2)) {
+      step_line(session, {x1, y1, x2, y2});
     } else if (const auto cut = cut_line({x1, y1, x2, y2}, session.width, session.height)) {
       step_line(session, *cut);
     }
   }
 
+  static bool inside(const DrawingSession& session, int x, int y) {
+    return x >= 0 && y >= 0 && x < session.width && y < session.height;
+  }
+
   static void plot_pixel(DrawingSession& session, int x, int y, Colour colour) {
-    if (x < 0 || y < 0 || x >= session.width || y >= session.height) {
-      return;
+    if (inside(session, x, y)) {
+      put(session.row(y) + static_cast<std::size_t>(x) * PixelSize, PixelBytes(unpack_colour(colour)));
     }
-    put(session.row(y) + static_cast<std::size_t>(x) * PixelSize, unpack_colour(colour));
   }
 
   // Each image channel becomes (back x (255 - D) + front x D) / 255, D being the mean of the
@@ -177,19 +216,17 @@ struct PixelOperations {
     }
     width = std::min<std::int64_t>(width, buffer->width());
     height = std::min<std::int64_t>(height, buffer->height());
-    const ColourComponents& front = session.front;
-    const ColourComponents& back = session.back;
+    const TextBlend& blend = text_blend(session);
     for (std::int64_t row = std::max<std::int64_t>(0, -std::int64_t{y}); row < height; ++row) {
       const std::uint8_t* source = buffer->row(static_cast<int>(row));
       std::uint8_t* target = session.row(static_cast<int>(y + row));
       for (std::int64_t column = std::max<std::int64_t>(0, -std::int64_t{x}); column < width; ++column) {
         const std::uint8_t* cell = source + 3 * column;
-        const int lit = (cell[0] + cell[1] + cell[2]) / 3;
-        const int unlit = 255 - lit;
+        const auto& blended = blend.by_sum[cell[0] + cell[1] + cell[2]];
         std::uint8_t* pixel = target + (x + column) * PixelSize;
-        pixel[0] = static_cast<std::uint8_t>((back.blue * unlit + front.blue * lit) / 255);
-        pixel[1] = static_cast<std::uint8_t>((back.green * unlit + front.green * lit) / 255);
-        pixel[2] = static_cast<std::uint8_t>((back.red * unlit + front.red * lit) / 255);
+        pixel[0] = blended[0];
+        pixel[1] = blended[1];
+        pixel[2] = blended[2];
       }
     }
   }
