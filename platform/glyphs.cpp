@@ -6,6 +6,8 @@
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <fontconfig/fontconfig.h>
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -176,6 +178,8 @@ struct GlyphSystem {
     if (library != nullptr) {
       FT_Done_FreeType(library);
     }
+    // Gives back fontconfig's configuration and caches, which it would otherwise keep to the end.
+    FcFini();
   }
   FT_Library library = nullptr;
   HandleTable<Font> fonts;
