@@ -301,4 +301,22 @@ bool write_text(FontHandle font, std::string_view text, Bitmap& target, int x, i
   return true;
 }
 
+void trace_text(FontHandle font, std::string_view text, int x, int y,
+                const std::function<void(int x, int y, std::uint8_t coverage)>& paint) {
+  Font* found = glyph_system().fonts.find(font);
+  if (found == nullptr) {
+    return;
+  }
+  found->trace(text, x, y, [&](const CoverageBlock& block) {
+    for (long row = 0; row < block.rows; ++row) {
+      for (long column = 0; column < block.width; ++column) {
+        const std::uint8_t coverage = block.data[row * block.pitch + column];
+        if (coverage != 0) {
+          paint(static_cast<int>(block.left + column), static_cast<int>(block.top + row), coverage);
+        }
+      }
+    }
+  });
+}
+
 }  // namespace platform

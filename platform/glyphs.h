@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,5 +43,10 @@ std::optional<TextExtent> measure_text(FontHandle font, std::string_view text);
 // cell's top-left corner at (x, y) of a 24- or 32-bit bitmap, cut at the bitmap's edges. Glyph
 // edges are grey where the desktop smooths fonts. False when the font does not exist.
 bool write_text(FontHandle font, std::string_view text, Bitmap& target, int x, int y);
+
+// Calls paint(x, y, coverage) for every pixel the glyphs of the text cover, the text's cell set
+// with its top-left corner at (x, y). For drawing text in colour onto other surfaces.
+void trace_text(FontHandle font, std::string_view text, int x, int y,
+                const std::function<void(int x, int y, std::uint8_t coverage)>& paint);
 
 }  // namespace platform

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+
+#include "platform/geometry.h"
+#include "platform/window.h"
+
+namespace platform {
+
+enum class ShowCommand { Normal, Minimize, Restore, Hide };
+enum class MouseButton { Left, Right, Middle };
+
+// What the window system stands on: a screen with top-level windows on it and a source of input.
+// A backend reports input through the functions of namespace input below.
+class Display {
+ public:
+  virtual ~Display() = default;
+
+  // The primary monitor's size.
+  virtual Size screen_size() = 0;
+  virtual int dpi() = 0;
+  // The frame the desktop puts around a top-level window of this style.
+  virtual FrameExtents frame_extents(std::uint32_t style) = 0;
+
+  // Makes the native window of a top-level window with its frame's top-left at `outer_origin`
+  // and its inner area of `window.bounds`' size, and gives it a surface. False on failure.
+  virtual bool create_window(Window& window, Point outer_origin) = 0;
+  virtual void destroy_window(Window& window) = 0;
+  virtual void set_title(Window& window) = 0;
+  virtual void show(Window& window, ShowCommand command) = 0;
+  virtual void move(Window& window, Point outer_origin) = 0;
+
+  // Shows an area of the window's surface, in inner coordinates.
+  virtual void present(Window& window, const Rect& area) = 0;
+
+  // Reports the input that has arrived. With `wait`, first waits for input: without a limit, or
+  // at most the given time; false when the limit passed with nothing to report.
+  virtual bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) = 0;
+};
+
+// The backend's reports, in the coordinates of a top-level window's inner area. Times are in
+// milliseconds of the display's own clock; they decide what is a double click.
+namespace input {
+void pointer_moved(Window& top, Point at, std::uint32_t time);
+void button(Window& top, MouseButton button, bool pressed, Point at, std::uint32_t time);
+void key(Window& top, Key key, bool pressed, std::int32_t modifiers);
+void activation(Window& top, bool active);
+void close_requested(Window& top);
+void moved(Window& top, Point inner_origin);
+void state_changed(Window& top, bool minimized);
+void exposed(Window& top, const Rect& area);
+void colour_scheme_changed();
+}  // namespace input
+
+}  // namespace platform

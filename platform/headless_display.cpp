@@ -1,0 +1,177 @@
+#include "platform/headless_display.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform {
+
+HeadlessDisplay::HeadlessDisplay(Size screen, FrameExtents frame, int dpi) : screen_(screen), frame_(frame), dpi_(dpi) {}
+
+FrameExtents HeadlessDisplay::frame_extents(std::uint32_t style) {
+  return (style & style_title_bar) != 0 ? frame_ : FrameExtents{};
+}
+
+bool HeadlessDisplay::create_window(Window& window, Point) {
+  auto native = std::make_unique<NativeWindow>();
+  const Size size = window.bounds.size();
+  native->pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
+  window.surface = {size, native->pixels.data(), static_cast<std::size_t>(size.width)};
+  natives_[&window] = std::move(native);
+  windows_.push_back(&window);
+  return true;
+}
+
+void HeadlessDisplay::destroy_window(Window& window) {
+  natives_.erase(&window);
+  std::erase(windows_, &window);
+  if (active_ == &window) {
+    active_ = nullptr;
+  }
+}
+
+void HeadlessDisplay::show(Window& window, ShowCommand command) {
+  switch (command) {
+    case ShowCommand::Normal:
+      // Showing a window activates it, as a window manager would.
+      activate(&window);
+      break;
+    case ShowCommand::Minimize:
+      minimize(window);
+      break;
+    case ShowCommand::Restore:
+      restore(window);
+      break;
+    case ShowCommand::Hide:
+      break;
+  }
+}
+
+void HeadlessDisplay::move(Window& window, Point outer_origin) { move_window(window, outer_origin); }
+
+void HeadlessDisplay::present(Window&, const Rect& area) {
+  ++presents_;
+  presented_pixels_ += static_cast<std::size_t>(area.width()) * static_cast<std::size_t>(area.height());
+}
+
+bool HeadlessDisplay::pump(bool wait, std::optional<std::chrono::milliseconds> limit) {
+  if (!wait) {
+    return true;
+  }
+  if (idle_ && idle_()) {
+    return true;
+  }
+  if (limit) {
+    return false;
+  }
+  // Nothing will ever come: end the test run with a clear line instead of hanging it.
+  std::fputs("headless display: waiting for input that no test will give\n", stderr);
+  std::exit(3);
+}
+
+Window* HeadlessDisplay::top_level_at(Point screen, Point& inner) const {
+  for (auto window = windows_.rbegin(); window != windows_.rend(); ++window) {
+    if ((*window)->visible && !(*window)->minimized && (*window)->bounds.contains(screen)) {
+      inner = {screen.x - (*window)->bounds.left, screen.y - (*window)->bounds.top};
+      return *window;
+    }
+  }
+  return nullptr;
+}
+
+void HeadlessDisplay::move_pointer(Point screen) {
+  Point inner;
+  if (Window* window = top_level_at(screen, inner)) {
+    input::pointer_moved(*window, inner, ++clock_);
+  }
+}
+
+void HeadlessDisplay::press(MouseButton button, Point screen) {
+  Point inner;
+  if (Window* window = top_level_at(screen, inner)) {
+    activate(window);
+    input::button(*window, button, true, inner, ++clock_);
+  }
+}
+
+void HeadlessDisplay::release(MouseButton button, Point screen) {
+  Point inner;
+  Window* window = top_level_at(screen, inner);
+  if (window == nullptr && !windows_.empty()) {
+    // A release off every window still ends a press, as a grabbed pointer would.
+    window = windows_.back();
+    inner = {screen.x - window->bounds.left, screen.y - window->bounds.top};
+  }
+  if (window != nullptr) {
+    input::button(*window, button, false, inner, ++clock_);
+  }
+}
+
+void HeadlessDisplay::click(MouseButton button, Point screen) {
+  press(button, screen);
+  release(button, screen);
+}
+
+void HeadlessDisplay::key(Key key, bool pressed, std::int32_t modifiers) {
+  if (active_ != nullptr) {
+    input::key(*active_, key, pressed, modifiers);
+  }
+}
+
+void HeadlessDisplay::type(Key key, std::int32_t modifiers) {
+  this->key(key, true, modifiers);
+  this->key(key, false, modifiers);
+}
+
+void HeadlessDisplay::request_close(Window& window) { input::close_requested(window); }
+
+void HeadlessDisplay::minimize(Window& window) {
+  if (&window == active_) {
+    activate(nullptr);
+  }
+  input::state_changed(window, true);
+}
+
+void HeadlessDisplay::restore(Window& window) {
+  input::state_changed(window, false);
+  activate(&window);
+}
+
+void HeadlessDisplay::move_window(Window& window, Point outer_origin) {
+  input::moved(window, {outer_origin.x + window.frame.left, outer_origin.y + window.frame.top});
+}
+
+void HeadlessDisplay::activate(Window* window) {
+  if (window == active_) {
+    return;
+  }
+  if (active_ != nullptr) {
+    input::activation(*active_, false);
+  }
+  active_ = window;
+  if (window != nullptr) {
+    std::erase(windows_, window);
+    windows_.push_back(window);
+    input::activation(*window, true);
+  }
+}
+
+Point HeadlessDisplay::outer_origin(const Window& window) const {
+  return {window.bounds.left - window.frame.left, window.bounds.top - window.frame.top};
+}
+
+Size HeadlessDisplay::outer_size(const Window& window) const {
+  return {window.bounds.width() + window.frame.left + window.frame.right,
+          window.bounds.height() + window.frame.top + window.frame.bottom};
+}
+
+std::uint32_t HeadlessDisplay::pixel(const Window& window, Point at) const {
+  const Window* top = &window;
+  while (!top->top_level()) {
+    at = {at.x + top->bounds.left, at.y + top->bounds.top};
+    top = top->parent;
+  }
+  return top->surface.pixels[static_cast<std::size_t>(at.y) * top->surface.stride + static_cast<std::size_t>(at.x)];
+}
+
+}  // namespace platform

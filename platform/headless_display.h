@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/display.h"
+
+namespace platform {
+
+// An in-memory screen for tests: windows get surfaces in memory, input is injected at screen
+// points, and every window's pixels can be read back.
+class HeadlessDisplay : public Display {
+ public:
+  static constexpr FrameExtents default_frame{4, 4, 30, 4};
+
+  explicit HeadlessDisplay(Size screen, FrameExtents frame = default_frame, int dpi = 96);
+
+  Size screen_size() override { return screen_; }
+  int dpi() override { return dpi_; }
+  FrameExtents frame_extents(std::uint32_t style) override;
+  bool create_window(Window& window, Point outer_origin) override;
+  void destroy_window(Window& window) override;
+  void set_title(Window&) override {}
+  void show(Window& window, ShowCommand command) override;
+  void move(Window& window, Point outer_origin) override;
+  void present(Window& window, const Rect& area) override;
+  bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override;
+
+  // --- What a test does, as the user would ----------------------------------------------
+  // Pointer input at a screen point goes to the top-level window whose inner area holds it.
+  void move_pointer(Point screen);
+  void press(MouseButton button, Point screen);
+  void release(MouseButton button, Point screen);
+  void click(MouseButton button, Point screen);
+  void key(Key key, bool pressed, std::int32_t modifiers = NoModifier);
+  void type(Key key, std::int32_t modifiers = NoModifier);
+  void request_close(Window& window);
+  void minimize(Window& window);
+  void restore(Window& window);
+  void move_window(Window& window, Point outer_origin);
+  void activate(Window* window);
+  // Lets time pass, so that the next press is no double click.
+  void wait_ms(std::uint32_t milliseconds) { clock_ += milliseconds; }
+
+  // Called when the window system would wait for input with none left; it injects the next
+  // input, or returns false when the test has no more (the wait then fails rather than hangs).
+  void on_idle(std::function<bool()> idle) { idle_ = std::move(idle); }
+
+  // --- What a test reads back ------------------------------------------------------------
+  Point outer_origin(const Window& window) const;
+  Size outer_size(const Window& window) const;
+  // A pixel of a window's inner area, 0x00RRGGBB.
+  std::uint32_t pixel(const Window& window, Point at) const;
+  std::size_t presents() const { return presents_; }
+  std::size_t presented_pixels() const { return presented_pixels_; }
+
+ private:
+  struct NativeWindow {
+    std::vector<std::uint32_t> pixels;
+  };
+  Window* top_level_at(Point screen, Point& inner) const;
+
+  Size screen_;
+  FrameExtents frame_;
+  int dpi_;
+  std::uint32_t clock_ = 1000;
+  std::vector<Window*> windows_;  // top-level windows, the topmost last
+  Window* active_ = nullptr;
+  std::map<const Window*, std::unique_ptr<NativeWindow>> natives_;
+  std::function<bool()> idle_;
+  std::size_t presents_ = 0;
+  std::size_t presented_pixels_ = 0;
+};
+
+}  // namespace platform

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/geometry.h"
+#include "platform/messages.h"
+
+namespace platform {
+
+// Style bits of windows. The upper ones are those of a top-level window's caption; the lower ones
+// describe child controls.
+enum WindowStyle : std::uint32_t {
+  style_title_bar = 0x00C00000,
+  style_window_menu = 0x00080000,
+  style_minimize_box = 0x00020000,
+  style_maximize_box = 0x00010000,
+  style_sizing_border = 0x00040000,
+  style_notify = 0x00000100,  // a picture reports clicks to its parent
+};
+
+class Display;
+struct WindowClass;
+
+// The pixels of a top-level window's inner area, 0x00RRGGBB each, rows top-down.
+struct Surface {
+  Size size;
+  std::uint32_t* pixels = nullptr;  // owned by the display, which may share it with the server
+  std::size_t stride = 0;           // in pixels
+};
+
+// A top-level window or a child control. Owned by the window system; callers hold pointers, and
+// the window system tells them apart from stale ones with is_window.
+class Window {
+ public:
+  Window() = default;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  const WindowClass* window_class = nullptr;
+  Window* parent = nullptr;
+  std::vector<Window*> children;  // in creation order, which is the order of tab stops
+  std::string text;               // caption or title, ISO 8859-1
+  std::uint32_t style = 0;
+  std::intptr_t id = 0;           // a child's identifier, reported with its commands
+  Rect bounds;                    // a child's in the parent's inner area; a top-level's inner area on the screen
+  FrameExtents frame;             // top-level only
+  bool visible = false;
+  bool enabled = true;
+  bool tab_stop = false;
+  bool minimized = false;
+  Handler handler;
+  std::map<std::string, std::intptr_t, std::less<>> properties;
+
+  // Painting: the area still to paint, in this window's own inner coordinates.
+  Rect update;
+  bool erase = false;
+
+  // Top-level only: what the display keeps for the window.
+  std::uintptr_t native = 0;
+  Surface surface;
+  Rect damage;  // painted but not yet shown, in inner coordinates
+
+  // Per-kind state of the built-in controls.
+  struct ControlState {
+    virtual ~ControlState() = default;
+  };
+  std::unique_ptr<ControlState> control;
+
+  bool top_level() const { return parent == nullptr; }
+};
+
+}  // namespace platform

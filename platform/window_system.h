@@ -1,0 +1,110 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/display.h"
+#include "platform/geometry.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+
+namespace platform {
+
+// Starts the window system on a display; stopping destroys every window that is left.
+void start_window_system(std::unique_ptr<Display> display);
+void stop_window_system();
+bool window_system_running();
+Display* display();
+
+// --- Classes -------------------------------------------------------------------------------
+
+struct WindowClass {
+  std::string name;
+  std::uint32_t background = 0;  // 0x00RRGGBB, painted on erasing
+  bool double_clicks = false;
+  Handler handler;
+};
+
+bool register_class(WindowClass window_class);
+bool unregister_class(std::string_view name);
+
+// The built-in controls' classes, registered when the window system starts.
+inline constexpr std::string_view push_button_class = "Button";
+inline constexpr std::string_view picture_class = "Static";
+
+// --- Windows -------------------------------------------------------------------------------
+
+// A top-level window: `outer` is where its frame goes on the screen; the inner area is what is
+// left inside the frame of its style. Starts hidden.
+Window* create_top_level(std::string_view class_name, std::string_view title, std::uint32_t style, const Rect& outer);
+// A child control at `bounds` in the parent's inner area; starts visible.
+Window* create_child(std::string_view class_name, Window& parent, std::string_view text, std::uint32_t style,
+                     const Rect& bounds, std::intptr_t id, bool tab_stop);
+void destroy_window(Window* window);
+bool is_window(const Window* window);
+
+Window* top_level_of(Window* window);
+Window* child_with_id(Window& parent, std::intptr_t id);
+
+// The outer size of a window of this style whose inner area has `inner`.
+Size outer_size(Size inner, std::uint32_t style);
+Size primary_screen_size();
+
+Handler set_handler(Window& window, Handler handler);
+// What a window of no particular behaviour does with a message.
+std::intptr_t default_handling(const Message& message);
+
+void set_property(Window& window, std::string_view name, std::intptr_t value);
+std::intptr_t property(const Window& window, std::string_view name);
+void remove_property(Window& window, std::string_view name);
+
+void show_window(Window& window, ShowCommand command);
+void move_child(Window& window, const Rect& bounds);
+void set_enabled(Window& window, bool enabled);
+void set_text(Window& window, std::string_view text);
+
+// --- Messages ------------------------------------------------------------------------------
+
+// Calls the window's handler at once and returns its answer; 0 for a window that is gone.
+std::intptr_t send(Window* window, MessageCode code, std::intptr_t first = 0, std::intptr_t second = 0);
+void post(Window* window, MessageCode code, std::intptr_t first = 0, std::intptr_t second = 0);
+
+// The next message: posted messages and input first, then areas to paint. Waits without a limit,
+// or at most `limit` (0 only looks); false when nothing came in time.
+bool get_message(Message& message, std::optional<std::chrono::milliseconds> limit = std::nullopt);
+std::intptr_t dispatch(const Message& message);
+
+// --- Focus, capture, activation ------------------------------------------------------------
+
+Window* focus();
+void set_focus(Window* window);
+Window* capture();
+void set_capture(Window* window);
+void release_capture();
+Window* active_window();
+
+// --- Painting ------------------------------------------------------------------------------
+
+// Marks an area of the window (all of it without one) to be painted; `erase` asks for the
+// background of a top-level window to be painted first.
+void invalidate(Window& window, std::optional<Rect> area = std::nullopt, bool erase = true);
+// Paints what is marked on the window (and on its children, for a top-level window) now.
+void update_window(Window& window);
+
+// --- Desktop values ------------------------------------------------------------------------
+
+enum class SystemColour { ButtonFace, ButtonShadow, ButtonHighlight, ButtonText, GrayText, Frame };
+std::uint32_t system_colour(SystemColour which);
+
+struct SystemMetrics {
+  Size drag_distance{4, 4};
+  std::uint32_t double_click_time = 500;  // milliseconds
+  Size double_click_distance{4, 4};
+};
+const SystemMetrics& system_metrics();
+
+}  // namespace platform
