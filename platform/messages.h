@@ -32,7 +32,6 @@ enum class MessageCode : std::int32_t {
   KeyUp,
   CaptureLost,
   ColourSchemeChanged,
-  Quit,
 };
 
 enum class SizeKind : std::int32_t { Restored = 0, Minimized = 1, Maximized = 2 };
@@ -47,7 +46,7 @@ inline constexpr std::int32_t notify_double_clicked = 1;
 
 struct Message {
   Window* window = nullptr;
-  MessageCode code = MessageCode::Quit;
+  MessageCode code = MessageCode::Paint;
   std::intptr_t first = 0;
   std::intptr_t second = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "platform/window_system.h"
 #include "present/drawing_session.h"
 #include "present/presentation.h"
 
@@ -18,17 +19,27 @@ void release_font(FontRecord& record) { platform::delete_font(record.handle); }
 
 constexpr std::size_t image_step = 16;
 constexpr std::size_t font_step = 16;
+constexpr std::size_t control_step = 50;
+constexpr std::size_t window_step = 16;
 
 }  // namespace
 
 Layer::Layer(std::pmr::memory_resource* heap)
-    : heap(heap), images(image_step, release_image, heap), fonts(font_step, release_font, heap) {}
+    : heap(heap),
+      images(image_step, release_image, heap),
+      fonts(font_step, release_font, heap),
+      events(heap),
+      controls(control_step, release_control, heap),
+      windows(window_step, close_window, heap) {}
 
 Layer* layer() { return running_layer().get(); }
 
 void start_presentation(std::pmr::memory_resource* heap) {
   end_presentation();
   running_layer() = std::make_unique<Layer>(heap);
+  if (platform::window_system_running()) {
+    layer()->control_list.font = platform::stock_font(platform::StockFont::DefaultGui);
+  }
 }
 
 void end_presentation() {
@@ -37,6 +48,7 @@ void end_presentation() {
     return;
   }
   stop_drawing();
+  running->windows.release_all();
   running->fonts.release_all();
   running->images.release_all();
   running_layer().reset();

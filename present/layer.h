@@ -2,9 +2,13 @@
 
 #include <memory_resource>
 
+#include "platform/geometry.h"
+#include "present/controls.h"
+#include "present/events.h"
 #include "present/fonts.h"
 #include "present/images.h"
 #include "present/registry.h"
+#include "present/windows.h"
 
 namespace present {
 
@@ -13,8 +17,17 @@ struct Layer {
   explicit Layer(std::pmr::memory_resource* heap);
 
   std::pmr::memory_resource* heap;
+  // Declared so that, destroyed in reverse, windows and their controls go before fonts and images.
   Registry<ImageRecord> images;
   Registry<FontRecord> fonts;
+  EventQueue events;
+  CurrentEvent current;
+  CurrentEvent snapshot;  // taken when wait_event returns; event_control reads it
+  ControlList control_list;
+  platform::Size drag_distance;   // read when the first picture is made
+  bool swallow_right_up = false;  // the next right release ends a right double click
+  Registry<ControlRecord> controls;
+  Registry<WindowRecord> windows;
 };
 
 // The running layer, or nullptr outside start_presentation ... end_presentation.

@@ -1,0 +1,127 @@
+#include "present/windows.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/window_system.h"
+#include "present/handlers.h"
+#include "present/layer.h"
+
+namespace present {
+namespace {
+
+constexpr std::string_view window_mark = "PresentWindowNumber";
+constexpr std::string_view control_mark = "PresentControlNumber";
+
+std::string class_name_for(ObjectNumber number) { return "WindowClass_" + std::to_string(number); }
+
+std::optional<ObjectNumber> marked_number(const platform::Window& window, std::string_view mark) {
+  if (window.properties.find(mark) == window.properties.end()) {
+    return std::nullopt;
+  }
+  return platform::property(window, mark);
+}
+
+}  // namespace
+
+std::optional<ObjectNumber> window_number_of(const platform::Window& window) {
+  return marked_number(window, window_mark);
+}
+
+std::optional<ObjectNumber> control_number_of(const platform::Window& window) {
+  return marked_number(window, control_mark);
+}
+
+void mark_control(platform::Window& control, ObjectNumber number) {
+  platform::set_property(control, control_mark, number);
+}
+
+void unmark_control(platform::Window& control) { platform::remove_property(control, control_mark); }
+
+std::intptr_t open_window(ObjectNumber number, int x, int y, int inner_width, int inner_height,
+                          std::string_view title, std::uint32_t flags) {
+  Layer* running = layer();
+  if (running == nullptr || !platform::window_system_running()) {
+    return 0;
+  }
+  WindowRecord* record = running->windows.claim(number);
+  if (record == nullptr) {
+    return 0;
+  }
+  const ObjectNumber assigned = running->windows.number_of(*record, number);
+  const std::string class_name = class_name_for(assigned);
+  platform::register_class({class_name, platform::system_colour(platform::SystemColour::ButtonFace), true,
+                            [assigned](const platform::Message& message) { return window_handler(assigned, message); }});
+
+  const std::uint32_t options = flags & layer_options;
+  const std::uint32_t style = flags & ~layer_options;
+  platform::Size outer = platform::outer_size({inner_width, inner_height}, style);
+  if ((options & CentreOnScreen) != 0) {
+    const platform::Size screen = platform::primary_screen_size();
+    outer = {std::min(outer.width, screen.width), std::min(outer.height, screen.height)};
+    x = (screen.width - outer.width) / 2;
+    y = (screen.height - outer.height) / 2;
+  }
+  platform::Window* window = platform::create_top_level(class_name, title, style, platform::Rect::at({x, y}, outer));
+  if (window == nullptr) {
+    platform::unregister_class(class_name);
+    running->windows.remove(assigned);
+    return 0;
+  }
+  record->handle = window;
+  record->number = assigned;
+  platform::set_property(*window, window_mark, assigned);
+  platform::show_window(*window, platform::ShowCommand::Normal);
+  record->shortcuts = platform::ShortcutTable({{platform::Key::Tab, platform::NoModifier, focus_next_command},
+                                               {platform::Key::Tab, platform::Shift, focus_previous_command}});
+  running->control_list.window = window;
+  return number == assign_number ? assigned : reinterpret_cast<std::intptr_t>(window);
+}
+
+void close_window(WindowRecord& record) {
+  Layer* running = layer();
+  platform::Window* window = record.handle;
+  if (running == nullptr || window == nullptr) {
+    return;
+  }
+  // Its controls go with it: each kind's release runs and each slot is freed.
+  std::vector<ObjectNumber> controls;
+  running->controls.for_each_in_table([&](ObjectNumber number, ControlRecord& control) {
+    if (platform::top_level_of(control.handle) == window) {
+      controls.push_back(number);
+    }
+  });
+  for (const ObjectNumber number : controls) {
+    running->controls.remove(number);
+  }
+  if (running->control_list.window == window) {
+    running->control_list.window = nullptr;
+  }
+  platform::remove_property(*window, window_mark);
+  platform::destroy_window(window);
+  platform::unregister_class(class_name_for(record.number));
+  record.shortcuts = {};
+}
+
+void move_focus(platform::Window& window, bool forward) {
+  std::vector<platform::Window*> stops;
+  for (platform::Window* child : window.children) {
+    if (child->tab_stop && child->enabled && child->visible) {
+      stops.push_back(child);
+    }
+  }
+  if (stops.empty()) {
+    return;
+  }
+  const auto focused = std::find(stops.begin(), stops.end(), platform::focus());
+  platform::Window* next = nullptr;
+  if (forward) {
+    next = focused == stops.end() || focused + 1 == stops.end() ? stops.front() : *(focused + 1);
+  } else {
+    next = focused == stops.end() || focused == stops.begin() ? stops.back() : *(focused - 1);
+  }
+  platform::set_focus(next);
+}
+
+}  // namespace present

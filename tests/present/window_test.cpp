@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include "platform/controls.h"
+#include "present/drawing_session.h"
+#include "present/primitives.h"
+#include "support/headless_viewer_window.h"
+
+namespace present {
+namespace {
+
+using platform::Point;
+using platform::Rect;
+using platform::Size;
+
+class WindowTest : public HeadlessWindowFixture {};
+
+TEST_F(WindowTest, TheWindowIsCentredWithItsInnerAreaAndControlsInPlace) {
+  open_viewer_window();
+  EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
+  EXPECT_EQ(window().text, "Tablescope for PPG Wave 2.2 Eeproms 64 & 68");
+  const Size outer = display->outer_size(window());
+  const Point origin = display->outer_origin(window());
+  EXPECT_EQ(outer, (Size{1044 + 8, 350 + 34}));
+  EXPECT_EQ(origin, (Point{(1920 - outer.width) / 2, (1080 - outer.height) / 2}));
+  EXPECT_TRUE(window().visible);
+  EXPECT_EQ(platform::active_window(), &window());
+
+  EXPECT_EQ(control(0).bounds, (Rect{10, 10, 1034, 310}));
+  EXPECT_EQ(control(1).bounds, (Rect{870, 320, 940, 345}));
+  EXPECT_EQ(control(2).bounds, (Rect{950, 320, 1020, 345}));
+  EXPECT_EQ(control(1).text, "Previous");
+  EXPECT_EQ(control(2).text, "Next");
+  EXPECT_TRUE(control(1).tab_stop);
+  EXPECT_FALSE(control(0).tab_stop);
+  EXPECT_EQ(platform::focus(), nullptr);
+}
+
+TEST_F(WindowTest, OnASmallScreenTheWindowIsCutAndPlacedAtZero) {
+  end_presentation();
+  platform::stop_window_system();
+  start({800, 1080});
+  open_viewer_window();
+  EXPECT_EQ(display->outer_origin(window()), (Point{0, (1080 - 384) / 2}));
+  EXPECT_EQ(display->outer_size(window()), (Size{800, 384}));
+  EXPECT_EQ(window().bounds.size(), (Size{792, 350}));
+
+  end_presentation();
+  platform::stop_window_system();
+  start({640, 300});
+  open_viewer_window();
+  EXPECT_EQ(display->outer_origin(window()), (Point{0, 0}));
+  EXPECT_EQ(window().bounds.size(), (Size{632, 266}));
+}
+
+TEST_F(WindowTest, ThePictureShowsTheCanvasPixelsAtOnceWhenItsStateIsSet) {
+  open_viewer_window();
+  drain();
+  EXPECT_EQ(display->pixel(control(0), {0, 0}), 0u);
+  start_drawing(image_output(0));
+  fill_box(0, 0, 1024, 300, make_rgb(10, 20, 30));
+  plot_pixel(1023, 299, make_rgb(255, 0, 0));
+  stop_drawing();
+  EXPECT_EQ(display->pixel(control(0), {0, 0}), 0u);
+  const std::size_t presents = display->presents();
+  EXPECT_EQ(set_control_state(0, image_handle(0)), image_handle(0));
+  EXPECT_GT(display->presents(), presents);
+  EXPECT_EQ(display->pixel(control(0), {0, 0}), 0x0A141Eu);
+  EXPECT_EQ(display->pixel(control(0), {1023, 299}), 0xFF0000u);
+  EXPECT_EQ(display->pixel(window(), {1033, 309}), 0xFF0000u);
+  EXPECT_EQ(control(0).bounds, (Rect{10, 10, 1034, 310}));
+  // Around the picture: the window's background.
+  EXPECT_EQ(display->pixel(window(), {5, 5}), platform::system_colour(platform::SystemColour::ButtonFace));
+  EXPECT_EQ(display->pixel(window(), {1034, 309}), platform::system_colour(platform::SystemColour::ButtonFace));
+
+  EXPECT_EQ(set_control_state(7, image_handle(0)), 0);
+}
+
+TEST_F(WindowTest, AfterMinimizeAndRestoreThePictureShowsTheCanvasAgain) {
+  open_viewer_window();
+  drain();
+  display->minimize(window());
+  drain();
+  start_drawing(image_output(0));
+  fill_box(0, 0, 1024, 300, make_rgb(0, 200, 0));
+  stop_drawing();
+  // Painted over while minimized, as something covering the window would.
+  std::fill_n(window().surface.pixels, window().surface.stride * 350, 0x123456u);
+  display->restore(window());
+  drain();
+  EXPECT_EQ(display->pixel(control(0), {500, 150}), 0x00C800u);
+  EXPECT_EQ(display->pixel(window(), {2, 2}), platform::system_colour(platform::SystemColour::ButtonFace));
+  EXPECT_NE(display->pixel(control(1), {35, 12}), 0x123456u);
+}
+
+TEST_F(WindowTest, ReusingANumberReplacesTheObject) {
+  open_viewer_window();
+  platform::Window* first_next = &control(2);
+  ASSERT_NE(create_push_button(2, 950, 320, 70, 25, "Onward"), 0);
+  EXPECT_FALSE(platform::is_window(first_next));
+  EXPECT_EQ(control(2).text, "Onward");
+  EXPECT_EQ(window().children.size(), 3u);
+
+  bool first_destroyed = false;
+  platform::set_handler(window(), [&](const platform::Message& message) {
+    first_destroyed = first_destroyed || message.code == platform::MessageCode::Destroy;
+    return platform::default_handling(message);
+  });
+  ASSERT_NE(open_window(0, 0, 0, 300, 200, "Second", viewer_flags), 0);
+  EXPECT_TRUE(first_destroyed);
+  EXPECT_EQ(layer()->controls.find(0), nullptr);
+  EXPECT_EQ(layer()->controls.find(1), nullptr);
+  EXPECT_EQ(window().bounds.size(), (Size{300, 200}));
+}
+
+TEST_F(WindowTest, EndingThePresentationClosesWindowsBeforeFreeingImages) {
+  open_viewer_window();
+  platform::Window* native = &window();
+  const platform::BitmapHandle canvas = image_handle(0);
+  std::vector<std::string> order;
+  platform::set_handler(*native, [&](const platform::Message& message) {
+    if (message.code == platform::MessageCode::Destroy) {
+      order.push_back(platform::find_bitmap(canvas) != nullptr ? "window, image alive" : "window, image gone");
+    }
+    return platform::default_handling(message);
+  });
+  end_presentation();
+  EXPECT_EQ(order, std::vector<std::string>{"window, image alive"});
+  EXPECT_FALSE(platform::is_window(native));
+  EXPECT_EQ(platform::find_bitmap(canvas), nullptr);
+  EXPECT_FALSE(platform::unregister_class("WindowClass_0"));
+}
+
+TEST_F(WindowTest, WithoutAWindowControlsAreNotMade) {
+  EXPECT_EQ(create_push_button(1, 0, 0, 10, 10, "x"), 0);
+  EXPECT_EQ(create_image_view(0, 0, 0, 10, 10, 0), 0);
+  EXPECT_EQ(layer()->controls.find(1), nullptr);
+}
+
+}  // namespace
+}  // namespace present

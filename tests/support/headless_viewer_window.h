@@ -1,0 +1,80 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "platform/headless_display.h"
+#include "platform/window_system.h"
+#include "present/controls.h"
+#include "present/events.h"
+#include "present/images.h"
+#include "present/layer.h"
+#include "present/presentation.h"
+#include "present/windows.h"
+
+namespace present {
+
+// The viewer's window on a headless screen: window 0 with the picture (control 0) showing image 0,
+// and the buttons "Previous" (1) and "Next" (2).
+class HeadlessWindowFixture : public ::testing::Test {
+ protected:
+  static constexpr std::uint32_t viewer_flags = 0xCA0001;
+
+  void SetUp() override { start({1920, 1080}); }
+  void TearDown() override {
+    end_presentation();
+    platform::stop_window_system();
+  }
+
+  void start(platform::Size screen) {
+    auto headless = std::make_unique<platform::HeadlessDisplay>(screen);
+    display = headless.get();
+    platform::start_window_system(std::move(headless));
+    start_presentation();
+  }
+
+  void open_viewer_window() {
+    ASSERT_NE(open_window(0, 100, 100, 1044, 350, "Tablescope for PPG Wave 2.2 Eeproms 64 & 68", viewer_flags), 0);
+    ASSERT_NE(create_image(0, 1024, 300), 0);
+    ASSERT_NE(create_image_view(0, 10, 10, 512, 300, image_handle(0)), 0);
+    ASSERT_NE(create_push_button(1, 870, 320, 70, 25, "Previous"), 0);
+    ASSERT_NE(create_push_button(2, 950, 320, 70, 25, "Next"), 0);
+  }
+
+  platform::Window& window() { return *layer()->windows.find(0)->handle; }
+  platform::Window& control(ObjectNumber number) { return *layer()->controls.find(number)->handle; }
+
+  // A point of the window's inner area on the screen.
+  platform::Point screen_point(int x, int y) { return {window().bounds.left + x, window().bounds.top + y}; }
+  platform::Point centre_of(ObjectNumber number) {
+    const platform::Rect& bounds = control(number).bounds;
+    return screen_point((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+  }
+
+  // Takes every event that is there now without waiting; the codes in order.
+  std::vector<std::int32_t> drain() {
+    std::vector<std::int32_t> codes;
+    for (int guard = 0; guard < 1000; ++guard) {
+      const std::int32_t code = wait_event(std::chrono::milliseconds(0));
+      if (code == 0) {
+        break;
+      }
+      codes.push_back(code);
+    }
+    return codes;
+  }
+
+  // The events among the codes, raw platform codes left out.
+  static std::vector<std::int32_t> events_in(const std::vector<std::int32_t>& codes) {
+    std::vector<std::int32_t> events;
+    for (const std::int32_t code : codes) {
+      if (code < static_cast<std::int32_t>(platform::MessageCode::Destroy)) {
+        events.push_back(code);
+      }
+    }
+    return events;
+  }
+
+  platform::HeadlessDisplay* display = nullptr;
+};
+
+}  // namespace present
