@@ -1,14 +1,37 @@
-#include <memory>
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <string>
 
-#include "present/images.h"
-#include "present/presentation.h"
-#include "wavedata/decode_waves.h"
+#include "platform/window_system.h"
+#include "platform/x11_display.h"
+#include "viewer/viewer.h"
 
+// Tablescope takes no arguments and reads no files: it opens its window on the X display, shows
+// the waves until the window is closed, and exits with 0.
 int main() {
-  present::start_presentation();
-  auto bank = std::make_unique<wavedata::SampleBank>();
-  present::create_image(0, 1024, 300);
-  wavedata::decode_waves(wavedata::eprom_image, *bank);
-  present::end_presentation();
-  return 0;
+  try {
+    std::string error;
+    auto display = platform::open_x11_display(error);
+    if (!display) {
+      std::fprintf(stderr, "tablescope: needs an X display to show its window: %s\n", error.c_str());
+      return 2;
+    }
+    platform::start_window_system(std::move(display));
+    viewer::ViewerState state;
+    if (!viewer::start_viewer(state)) {
+      std::fputs("tablescope: could not open its window on the X display\n", stderr);
+      platform::stop_window_system();
+      return 1;
+    }
+    viewer::run_event_loop(state);
+    viewer::shut_down_viewer(state);
+    platform::stop_window_system();
+    return 0;
+  } catch (const std::bad_alloc&) {
+    std::fputs("tablescope: ran out of memory\n", stderr);
+  } catch (const std::exception& failure) {
+    std::fprintf(stderr, "tablescope: stopped: %s\n", failure.what());
+  }
+  return 1;
 }

@@ -1,0 +1,720 @@
+#include "platform/x11_display.h"
+
+#include <X11/XKBlib.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xresource.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <X11/extensions/Xrandr.h>
+#include <X11/keysym.h>
+#include <poll.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <vector>
+
+namespace platform {
+namespace {
+
+// While set, X errors are counted instead of ending the program: for requests that may fail
+// on some servers (attaching shared memory) and are then done another way.
+bool tolerating_errors = false;
+bool error_seen = false;
+
+int on_x_error(::Display* display, XErrorEvent* event) {
+  if (tolerating_errors) {
+    error_seen = true;
+    return 0;
+  }
+  char text[256] = {};
+  XGetErrorText(display, event->error_code, text, sizeof text);
+  std::fprintf(stderr, "tablescope: the X server refused a request: %s (request %d.%d)\n", text,
+               event->request_code, event->minor_code);
+  std::_Exit(1);
+}
+
+int on_x_io_error(::Display*) {
+  std::fputs("tablescope: lost the connection to the X display\n", stderr);
+  std::_Exit(1);
+}
+
+// The Motif hints that window managers read for a window's functions and decorations.
+struct MotifHints {
+  unsigned long flags;
+  unsigned long functions;
+  unsigned long decorations;
+  long input_mode;
+  unsigned long status;
+};
+constexpr unsigned long motif_functions = 1, motif_decorations = 2;
+constexpr unsigned long function_resize = 2, function_move = 4, function_minimize = 8, function_maximize = 16,
+                        function_close = 32;
+constexpr unsigned long decoration_border = 2, decoration_resize = 4, decoration_title = 8, decoration_menu = 16,
+                        decoration_minimize = 32, decoration_maximize = 64;
+
+std::string latin1_to_utf8(const std::string& text) {
+  std::string utf8;
+  for (const char character : text) {
+    const auto code = static_cast<unsigned char>(character);
+    if (code < 0x80) {
+      utf8.push_back(static_cast<char>(code));
+    } else {
+      utf8.push_back(static_cast<char>(0xC0 | (code >> 6)));
+      utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+  }
+  return utf8;
+}
+
+Key key_of(KeySym symbol) {
+  switch (symbol) {
+    case XK_Tab:
+    case XK_ISO_Left_Tab:
+      return Key::Tab;
+    case XK_space:
+      return Key::Space;
+    case XK_Return:
+    case XK_KP_Enter:
+      return Key::Return;
+    case XK_Escape:
+      return Key::Escape;
+    case XK_Left:
+      return Key::Left;
+    case XK_Right:
+      return Key::Right;
+    case XK_Up:
+      return Key::Up;
+    case XK_Down:
+      return Key::Down;
+    default:
+      return Key::Other;
+  }
+}
+
+std::int32_t modifiers_of(unsigned int state) {
+  std::int32_t modifiers = NoModifier;
+  if ((state & ShiftMask) != 0) modifiers |= Shift;
+  if ((state & ControlMask) != 0) modifiers |= Control;
+  if ((state & Mod1Mask) != 0) modifiers |= Alt;
+  return modifiers;
+}
+
+class X11Display final : public Display {
+ public:
+  X11Display(::Display* x, std::string& error);
+  ~X11Display() override;
+
+  bool usable() const { return usable_; }
+
+  Size screen_size() override { return screen_; }
+  int dpi() override { return dpi_; }
+  FrameExtents frame_extents(std::uint32_t style) override;
+  bool create_window(Window& window, Point outer_origin) override;
+  void destroy_window(Window& window) override;
+  void set_title(Window& window) override;
+  void show(Window& window, ShowCommand command) override;
+  void move(Window& window, Point outer_origin) override;
+  void present(Window& window, const Rect& area) override;
+  bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override;
+
+ private:
+  struct Native {
+    ::Window xid = 0;
+    GC gc = nullptr;
+    XImage* image = nullptr;
+    XShmSegmentInfo shm{};
+    bool shared = false;
+    std::vector<std::uint32_t> own_pixels;  // when the image is not shared
+  };
+
+  Atom atom(const char* name) { return XInternAtom(x_, name, False); }
+  void read_screen_size();
+  void read_dpi();
+  bool make_image(Native& native, Size size);
+  void free_image(Native& native);
+  void set_hints(Window& window, ::Window xid, Point outer_origin);
+  bool handle(XEvent& event);
+  Window* window_of(::Window xid);
+  std::optional<FrameExtents> read_frame_extents(::Window xid);
+  long window_state(::Window xid);
+
+  ::Display* x_;
+  int screen_number_;
+  ::Window root_;
+  Visual* visual_;
+  int depth_;
+  bool usable_ = false;
+  bool shm_ = false;
+  Size screen_;
+  int dpi_ = 96;
+  std::optional<FrameExtents> frame_;
+  std::map<const Window*, Native> natives_;
+  std::map<::Window, Window*> by_xid_;
+
+  Atom wm_protocols_, wm_delete_window_, wm_state_, net_wm_name_, utf8_string_, net_wm_pid_,
+      net_frame_extents_, net_request_frame_extents_, motif_wm_hints_, net_wm_window_type_,
+      net_wm_window_type_normal_, net_active_window_, net_supporting_wm_check_;
+};
+
+X11Display::X11Display(::Display* x, std::string& error)
+    : x_(x),
+      screen_number_(DefaultScreen(x)),
+      root_(RootWindow(x, DefaultScreen(x))),
+      visual_(DefaultVisual(x, DefaultScreen(x))),
+      depth_(DefaultDepth(x, DefaultScreen(x))) {
+  XSetErrorHandler(on_x_error);
+  XSetIOErrorHandler(on_x_io_error);
+  if (visual_->c_class != TrueColor || (depth_ != 24 && depth_ != 32) || visual_->red_mask != 0xFF0000 ||
+      visual_->green_mask != 0xFF00 || visual_->blue_mask != 0xFF) {
+    error = "the X display is not a 24-bit true-colour display";
+    return;
+  }
+  wm_protocols_ = atom("WM_PROTOCOLS");
+  wm_delete_window_ = atom("WM_DELETE_WINDOW");
+  wm_state_ = atom("WM_STATE");
+  net_wm_name_ = atom("_NET_WM_NAME");
+  utf8_string_ = atom("UTF8_STRING");
+  net_wm_pid_ = atom("_NET_WM_PID");
+  net_frame_extents_ = atom("_NET_FRAME_EXTENTS");
+  net_request_frame_extents_ = atom("_NET_REQUEST_FRAME_EXTENTS");
+  motif_wm_hints_ = atom("_MOTIF_WM_HINTS");
+  net_wm_window_type_ = atom("_NET_WM_WINDOW_TYPE");
+  net_wm_window_type_normal_ = atom("_NET_WM_WINDOW_TYPE_NORMAL");
+  net_active_window_ = atom("_NET_ACTIVE_WINDOW");
+  net_supporting_wm_check_ = atom("_NET_SUPPORTING_WM_CHECK");
+
+  int major = 0, minor = 0;
+  Bool pixmaps = False;
+  shm_ = XShmQueryVersion(x_, &major, &minor, &pixmaps) == True;
+  // Only key presses repeat while a key is held, never a release.
+  XkbSetDetectableAutoRepeat(x_, True, nullptr);
+  read_screen_size();
+  read_dpi();
+  usable_ = true;
+}
+
+X11Display::~X11Display() {
+  for (auto& [window, native] : natives_) {
+    free_image(native);
+    XFreeGC(x_, native.gc);
+    XDestroyWindow(x_, native.xid);
+  }
+  XCloseDisplay(x_);
+}
+
+void X11Display::read_screen_size() {
+  screen_ = {DisplayWidth(x_, screen_number_), DisplayHeight(x_, screen_number_)};
+  int event_base = 0, error_base = 0;
+  if (!XRRQueryExtension(x_, &event_base, &error_base)) {
+    return;
+  }
+  XRRScreenResources* resources = XRRGetScreenResourcesCurrent(x_, root_);
+  if (resources == nullptr) {
+    return;
+  }
+  // The primary monitor, else the first one that shows anything.
+  std::vector<RRCrtc> candidates;
+  if (const RROutput primary = XRRGetOutputPrimary(x_, root_)) {
+    if (XRROutputInfo* output = XRRGetOutputInfo(x_, resources, primary)) {
+      candidates.push_back(output->crtc);
+      XRRFreeOutputInfo(output);
+    }
+  }
+  candidates.insert(candidates.end(), resources->crtcs, resources->crtcs + resources->ncrtc);
+  for (const RRCrtc crtc : candidates) {
+    XRRCrtcInfo* info = crtc != 0 ? XRRGetCrtcInfo(x_, resources, crtc) : nullptr;
+    if (info == nullptr) {
+      continue;
+    }
+    const bool shows = info->mode != None && info->width > 0 && info->height > 0;
+    if (shows) {
+      screen_ = {static_cast<int>(info->width), static_cast<int>(info->height)};
+    }
+    XRRFreeCrtcInfo(info);
+    if (shows) {
+      break;
+    }
+  }
+  XRRFreeScreenResources(resources);
+}
+
+void X11Display::read_dpi() {
+  const char* resources = XResourceManagerString(x_);
+  if (resources == nullptr) {
+    return;
+  }
+  XrmInitialize();
+  XrmDatabase database = XrmGetStringDatabase(resources);
+  char* type = nullptr;
+  XrmValue value{};
+  if (database != nullptr && XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr) {
+    const double dpi = std::atof(value.addr);
+    if (dpi >= 24 && dpi <= 960) {
+      dpi_ = static_cast<int>(dpi + 0.5);
+    }
+  }
+  if (database != nullptr) {
+    XrmDestroyDatabase(database);
+  }
+}
+
+std::optional<FrameExtents> X11Display::read_frame_extents(::Window xid) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::optional<FrameExtents> extents;
+  if (XGetWindowProperty(x_, xid, net_frame_extents_, 0, 4, False, XA_CARDINAL, &type, &format, &count, &after,
+                         &data) == Success &&
+      type == XA_CARDINAL && format == 32 && count == 4) {
+    const auto* values = reinterpret_cast<const long*>(data);
+    extents = FrameExtents{static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[2]),
+                           static_cast<int>(values[3])};
+  }
+  if (data != nullptr) {
+    XFree(data);
+  }
+  return extents;
+}
+
+// What the window manager will put around a window is asked of it with a window that is never
+// shown; without a window manager there is no frame.
+FrameExtents X11Display::frame_extents(std::uint32_t style) {
+  if ((style & style_title_bar) == 0) {
+    return {};
+  }
+  if (frame_) {
+    return *frame_;
+  }
+  frame_ = FrameExtents{};
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  const bool managed = XGetWindowProperty(x_, root_, net_supporting_wm_check_, 0, 1, False, XA_WINDOW, &type,
+                                          &format, &count, &after, &data) == Success &&
+                       count == 1;
+  if (data != nullptr) {
+    XFree(data);
+  }
+  if (!managed) {
+    return *frame_;
+  }
+  XSetWindowAttributes attributes{};
+  attributes.event_mask = PropertyChangeMask;
+  const ::Window probe =
+      XCreateWindow(x_, root_, 0, 0, 100, 100, 0, CopyFromParent, InputOutput, CopyFromParent, CWEventMask, &attributes);
+  const MotifHints hints{motif_functions | motif_decorations, 0,
+                         decoration_border | decoration_title | decoration_menu | decoration_minimize, 0, 0};
+  XChangeProperty(x_, probe, motif_wm_hints_, motif_wm_hints_, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&hints), 5);
+  XEvent request{};
+  request.xclient.type = ClientMessage;
+  request.xclient.window = probe;
+  request.xclient.message_type = net_request_frame_extents_;
+  request.xclient.format = 32;
+  XSendEvent(x_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
+  XFlush(x_);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+  while (std::chrono::steady_clock::now() < deadline) {
+    XEvent event;
+    if (XCheckTypedWindowEvent(x_, probe, PropertyNotify, &event) && event.xproperty.atom == net_frame_extents_) {
+      break;
+    }
+    pollfd descriptor{ConnectionNumber(x_), POLLIN, 0};
+    poll(&descriptor, 1, 10);
+  }
+  if (const auto extents = read_frame_extents(probe)) {
+    frame_ = extents;
+  }
+  XDestroyWindow(x_, probe);
+  return *frame_;
+}
+
+bool X11Display::make_image(Native& native, Size size) {
+  if (shm_) {
+    native.image = XShmCreateImage(x_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr, &native.shm,
+                                   static_cast<unsigned>(size.width), static_cast<unsigned>(size.height));
+    if (native.image != nullptr) {
+      const std::size_t bytes = static_cast<std::size_t>(native.image->bytes_per_line) * static_cast<std::size_t>(size.height);
+      native.shm.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+      void* address = native.shm.shmid >= 0 ? shmat(native.shm.shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
+      if (address != reinterpret_cast<void*>(-1)) {
+        native.shm.shmaddr = native.image->data = static_cast<char*>(address);
+        native.shm.readOnly = False;
+        tolerating_errors = true;
+        error_seen = false;
+        XShmAttach(x_, &native.shm);
+        XSync(x_, False);
+        tolerating_errors = false;
+        // Marked for removal now; it goes when both sides have detached.
+        shmctl(native.shm.shmid, IPC_RMID, nullptr);
+        if (!error_seen) {
+          native.shared = true;
+          return true;
+        }
+        shmdt(address);
+      } else if (native.shm.shmid >= 0) {
+        shmctl(native.shm.shmid, IPC_RMID, nullptr);
+      }
+      native.image->data = nullptr;
+      XDestroyImage(native.image);
+      native.image = nullptr;
+    }
+  }
+  // Without shared memory the pixels travel with each request.
+  native.own_pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
+  native.image = XCreateImage(x_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
+                              reinterpret_cast<char*>(native.own_pixels.data()), static_cast<unsigned>(size.width),
+                              static_cast<unsigned>(size.height), 32, size.width * 4);
+  return native.image != nullptr;
+}
+
+void X11Display::free_image(Native& native) {
+  if (native.image == nullptr) {
+    return;
+  }
+  if (native.shared) {
+    XShmDetach(x_, &native.shm);
+    XSync(x_, False);
+    shmdt(native.shm.shmaddr);
+  }
+  native.image->data = nullptr;  // not Xlib's to free
+  XDestroyImage(native.image);
+  native.image = nullptr;
+}
+
+void X11Display::set_hints(Window& window, ::Window xid, Point outer_origin) {
+  const Size size = window.bounds.size();
+  XSizeHints* size_hints = XAllocSizeHints();
+  size_hints->flags = PPosition | USPosition | PMinSize | PMaxSize | PWinGravity;
+  size_hints->x = outer_origin.x;
+  size_hints->y = outer_origin.y;
+  size_hints->min_width = size_hints->max_width = size.width;
+  size_hints->min_height = size_hints->max_height = size.height;
+  size_hints->win_gravity = NorthWestGravity;
+  XWMHints* wm_hints = XAllocWMHints();
+  wm_hints->flags = InputHint | StateHint;
+  wm_hints->input = True;
+  wm_hints->initial_state = NormalState;
+  XClassHint* class_hint = XAllocClassHint();
+  char instance_name[] = "tablescope";
+  char class_name[] = "Tablescope";
+  class_hint->res_name = instance_name;
+  class_hint->res_class = class_name;
+  XSetWMProperties(x_, xid, nullptr, nullptr, nullptr, 0, size_hints, wm_hints, class_hint);
+  XFree(size_hints);
+  XFree(wm_hints);
+  XFree(class_hint);
+
+  Atom protocols[] = {wm_delete_window_};
+  XSetWMProtocols(x_, xid, protocols, 1);
+  const long pid = static_cast<long>(getpid());
+  XChangeProperty(x_, xid, net_wm_pid_, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
+  XChangeProperty(x_, xid, net_wm_window_type_, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&net_wm_window_type_normal_), 1);
+
+  // A fixed size: no resizing border and no maximize unless the style asks for them.
+  MotifHints motif{motif_functions | motif_decorations, function_move, 0, 0, 0};
+  if ((window.style & style_title_bar) != 0) motif.decorations |= decoration_border | decoration_title;
+  if ((window.style & style_window_menu) != 0) {
+    motif.decorations |= decoration_menu;
+    motif.functions |= function_close;
+  }
+  if ((window.style & style_minimize_box) != 0) {
+    motif.decorations |= decoration_minimize;
+    motif.functions |= function_minimize;
+  }
+  if ((window.style & style_maximize_box) != 0) {
+    motif.decorations |= decoration_maximize;
+    motif.functions |= function_maximize;
+  }
+  if ((window.style & style_sizing_border) != 0) {
+    motif.decorations |= decoration_resize;
+    motif.functions |= function_resize;
+  }
+  XChangeProperty(x_, xid, motif_wm_hints_, motif_wm_hints_, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(&motif), 5);
+  set_title(window);
+}
+
+bool X11Display::create_window(Window& window, Point outer_origin) {
+  const Size size = window.bounds.size();
+  XSetWindowAttributes attributes{};
+  attributes.background_pixmap = None;
+  attributes.bit_gravity = NorthWestGravity;
+  attributes.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
+                          PointerMotionMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
+  const ::Window xid = XCreateWindow(x_, root_, outer_origin.x, outer_origin.y, static_cast<unsigned>(size.width),
+                                     static_cast<unsigned>(size.height), 0, CopyFromParent, InputOutput, visual_,
+                                     CWBackPixmap | CWBitGravity | CWEventMask, &attributes);
+  if (xid == 0) {
+    return false;
+  }
+  Native& native = natives_[&window];
+  native.xid = xid;
+  if (!make_image(native, size)) {
+    XDestroyWindow(x_, xid);
+    natives_.erase(&window);
+    return false;
+  }
+  native.gc = XCreateGC(x_, xid, 0, nullptr);
+  set_hints(window, xid, outer_origin);
+  window.native = xid;
+  window.surface = {size, reinterpret_cast<std::uint32_t*>(native.image->data),
+                    static_cast<std::size_t>(native.image->bytes_per_line / 4)};
+  by_xid_[xid] = &window;
+  return true;
+}
+
+void X11Display::destroy_window(Window& window) {
+  const auto found = natives_.find(&window);
+  if (found == natives_.end()) {
+    return;
+  }
+  Native& native = found->second;
+  by_xid_.erase(native.xid);
+  free_image(native);
+  XFreeGC(x_, native.gc);
+  XDestroyWindow(x_, native.xid);
+  XFlush(x_);
+  natives_.erase(found);
+  window.surface = {};
+}
+
+void X11Display::set_title(Window& window) {
+  const auto found = natives_.find(&window);
+  if (found == natives_.end()) {
+    return;
+  }
+  const ::Window xid = found->second.xid;
+  // STRING is ISO 8859-1, as the title is; _NET_WM_NAME wants UTF-8.
+  XChangeProperty(x_, xid, XA_WM_NAME, XA_STRING, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(window.text.data()), static_cast<int>(window.text.size()));
+  const std::string utf8 = latin1_to_utf8(window.text);
+  XChangeProperty(x_, xid, net_wm_name_, utf8_string_, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));
+}
+
+void X11Display::show(Window& window, ShowCommand command) {
+  const auto found = natives_.find(&window);
+  if (found == natives_.end()) {
+    return;
+  }
+  const ::Window xid = found->second.xid;
+  switch (command) {
+    case ShowCommand::Normal:
+    case ShowCommand::Restore: {
+      XMapRaised(x_, xid);
+      XEvent activate{};
+      activate.xclient.type = ClientMessage;
+      activate.xclient.window = xid;
+      activate.xclient.message_type = net_active_window_;
+      activate.xclient.format = 32;
+      activate.xclient.data.l[0] = 2;  // asked for by the user's action
+      activate.xclient.data.l[1] = CurrentTime;
+      XSendEvent(x_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &activate);
+      break;
+    }
+    case ShowCommand::Minimize:
+      XIconifyWindow(x_, xid, screen_number_);
+      break;
+    case ShowCommand::Hide:
+      XWithdrawWindow(x_, xid, screen_number_);
+      break;
+  }
+  XFlush(x_);
+}
+
+void X11Display::move(Window& window, Point outer_origin) {
+  const auto found = natives_.find(&window);
+  if (found != natives_.end()) {
+    XMoveWindow(x_, found->second.xid, outer_origin.x, outer_origin.y);
+    XFlush(x_);
+  }
+}
+
+void X11Display::present(Window& window, const Rect& area) {
+  const auto found = natives_.find(&window);
+  const Rect shown = area.intersected(Rect::at({0, 0}, window.bounds.size()));
+  if (found == natives_.end() || shown.empty()) {
+    return;
+  }
+  Native& native = found->second;
+  if (native.shared) {
+    XShmPutImage(x_, native.xid, native.gc, native.image, shown.left, shown.top, shown.left, shown.top,
+                 static_cast<unsigned>(shown.width()), static_cast<unsigned>(shown.height()), False);
+    // The server reads the pixels from shared memory: they must not change until it has.
+    XSync(x_, False);
+  } else {
+    XPutImage(x_, native.xid, native.gc, native.image, shown.left, shown.top, shown.left, shown.top,
+              static_cast<unsigned>(shown.width()), static_cast<unsigned>(shown.height()));
+    XFlush(x_);
+  }
+}
+
+Window* X11Display::window_of(::Window xid) {
+  const auto found = by_xid_.find(xid);
+  return found != by_xid_.end() ? found->second : nullptr;
+}
+
+long X11Display::window_state(::Window xid) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  long state = WithdrawnState;
+  if (XGetWindowProperty(x_, xid, wm_state_, 0, 2, False, wm_state_, &type, &format, &count, &after, &data) ==
+          Success &&
+      count >= 1 && format == 32) {
+    state = reinterpret_cast<const long*>(data)[0];
+  }
+  if (data != nullptr) {
+    XFree(data);
+  }
+  return state;
+}
+
+bool X11Display::handle(XEvent& event) {
+  if (event.type == MappingNotify) {
+    XRefreshKeyboardMapping(&event.xmapping);
+    return false;
+  }
+  Window* window = window_of(event.xany.window);
+  if (window == nullptr) {
+    return false;
+  }
+  switch (event.type) {
+    case Expose:
+      input::exposed(*window, {event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
+                               event.xexpose.y + event.xexpose.height});
+      return true;
+    case ConfigureNotify: {
+      Point origin{event.xconfigure.x, event.xconfigure.y};
+      if (!event.xconfigure.send_event) {
+        // A real event gives the position in the frame; where the inner area is on the screen
+        // is asked of the server.
+        ::Window child = 0;
+        XTranslateCoordinates(x_, event.xconfigure.window, root_, 0, 0, &origin.x, &origin.y, &child);
+      }
+      input::moved(*window, origin);
+      return true;
+    }
+    case ClientMessage:
+      if (event.xclient.message_type == wm_protocols_ &&
+          static_cast<Atom>(event.xclient.data.l[0]) == wm_delete_window_) {
+        input::close_requested(*window);
+      }
+      return true;
+    case FocusIn:
+      if (event.xfocus.detail != NotifyPointer && event.xfocus.detail != NotifyInferior) {
+        input::activation(*window, true);
+      }
+      return true;
+    case FocusOut:
+      if (event.xfocus.detail != NotifyPointer && event.xfocus.detail != NotifyInferior &&
+          event.xfocus.mode != NotifyGrab) {
+        input::activation(*window, false);
+      }
+      return true;
+    case PropertyNotify:
+      if (event.xproperty.atom == wm_state_) {
+        const long state = window_state(event.xproperty.window);
+        if (state == IconicState || state == NormalState) {
+          input::state_changed(*window, state == IconicState);
+        }
+      } else if (event.xproperty.atom == net_frame_extents_) {
+        if (const auto extents = read_frame_extents(event.xproperty.window)) {
+          window->frame = *extents;
+        }
+      }
+      return true;
+    case ButtonPress:
+    case ButtonRelease: {
+      const unsigned int number = event.xbutton.button;
+      if (number > 3) {
+        return false;  // the wheel
+      }
+      const MouseButton button = number == 1 ? MouseButton::Left : number == 3 ? MouseButton::Right : MouseButton::Middle;
+      input::button(*window, button, event.type == ButtonPress, {event.xbutton.x, event.xbutton.y},
+                    static_cast<std::uint32_t>(event.xbutton.time));
+      return true;
+    }
+    case MotionNotify:
+      // Only the latest position of a burst of moves matters.
+      while (XCheckTypedWindowEvent(x_, event.xmotion.window, MotionNotify, &event)) {
+      }
+      input::pointer_moved(*window, {event.xmotion.x, event.xmotion.y}, static_cast<std::uint32_t>(event.xmotion.time));
+      return true;
+    case KeyPress:
+    case KeyRelease:
+      input::key(*window, key_of(XLookupKeysym(&event.xkey, 0)), event.type == KeyPress,
+                 modifiers_of(event.xkey.state));
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool X11Display::pump(bool wait, std::optional<std::chrono::milliseconds> limit) {
+  XFlush(x_);
+  bool reported = false;
+  for (;;) {
+    while (XPending(x_) > 0) {
+      XEvent event;
+      XNextEvent(x_, &event);
+      reported = handle(event) || reported;
+    }
+    if (!wait || reported) {
+      return reported || !wait;
+    }
+    // Sleeps in the kernel until the server sends something: no processor time while idle.
+    pollfd descriptor{ConnectionNumber(x_), POLLIN, 0};
+    const int timeout = limit ? static_cast<int>(std::min<std::int64_t>(limit->count(), 1 << 30)) : -1;
+    const int ready = poll(&descriptor, 1, timeout);
+    if (ready == 0) {
+      return false;
+    }
+    if (ready > 0 && (descriptor.revents & (POLLHUP | POLLERR)) != 0) {
+      on_x_io_error(x_);
+    }
+    // Reads what arrived; a broken connection ends in the I/O error handler.
+    XEventsQueued(x_, QueuedAfterReading);
+    if (limit) {
+      // One wait with a limit: what came is reported, or nothing was.
+      while (XPending(x_) > 0) {
+        XEvent event;
+        XNextEvent(x_, &event);
+        reported = handle(event) || reported;
+      }
+      return reported;
+    }
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<Display> open_x11_display(std::string& error) {
+  ::Display* x = XOpenDisplay(nullptr);
+  if (x == nullptr) {
+    const char* name = std::getenv("DISPLAY");
+    error = name == nullptr || *name == '\0' ? "no X display is set (DISPLAY is empty)"
+                                             : std::string("cannot open the X display \"") + name + "\"";
+    return nullptr;
+  }
+  auto display = std::make_unique<X11Display>(x, error);
+  if (!display->usable()) {
+    return nullptr;
+  }
+  return display;
+}
+
+}  // namespace platform
