@@ -1,6 +1,7 @@
 #include "platform/window_system.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <deque>
 #include <map>
 
@@ -18,11 +19,28 @@ struct LastPress {
   Point at;
 };
 
+// Pointer and key input waits in the queue as it came from the display; which window it goes to
+// is decided when it is taken out, so that it follows the capture and focus of that moment.
+struct RawInput {
+  enum class Kind { PointerMove, Button, Key } kind;
+  Point at;
+  MouseButton button = MouseButton::Left;
+  bool pressed = false;
+  std::uint32_t time = 0;
+  Key key = Key::Other;
+  std::int32_t modifiers = 0;
+};
+
+struct Queued {
+  Message message;  // for raw input: the top-level window it arrived at
+  std::optional<RawInput> raw;
+};
+
 struct System {
   std::unique_ptr<Display> display;
   std::vector<std::unique_ptr<Window>> windows;  // in creation order
   std::map<std::string, WindowClass, std::less<>> classes;
-  std::deque<Message> posted;
+  std::deque<Queued> posted;
   Window* focus = nullptr;
   Window* capture = nullptr;
   Window* active = nullptr;
@@ -110,6 +128,41 @@ std::intptr_t call_handler(Window& window, const Message& message) {
   // A copy, since a handler may replace itself while it runs.
   const Handler handler = window.handler;
   return handler ? handler(message) : default_handling(message);
+}
+
+// The message that raw input becomes now: pointer input for the capturing window or the window
+// under the pointer, keys for the focused window; presses close enough in time and place to the
+// last one on a window that asks for them are double clicks.
+Message resolve(Window& top, const RawInput& raw) {
+  System* system = running();
+  if (raw.kind == RawInput::Kind::Key) {
+    Window* target = within(system->focus, top) ? system->focus : &top;
+    return {target, raw.pressed ? MessageCode::KeyDown : MessageCode::KeyUp, static_cast<std::intptr_t>(raw.key),
+            raw.modifiers};
+  }
+  Point at = raw.at;
+  Window* target = pointer_target(top, at);
+  if (raw.kind == RawInput::Kind::PointerMove) {
+    return {target, MessageCode::MouseMove, at.x, at.y};
+  }
+  const bool left = raw.button == MouseButton::Left;
+  MessageCode code = left ? (raw.pressed ? MessageCode::LeftDown : MessageCode::LeftUp)
+                          : (raw.pressed ? MessageCode::RightDown : MessageCode::RightUp);
+  if (raw.pressed) {
+    const LastPress& last = system->last_press;
+    const SystemMetrics& metrics = system_metrics();
+    const bool double_click = target->window_class->double_clicks && last.window == target &&
+                              last.button == raw.button && raw.time - last.time <= metrics.double_click_time &&
+                              std::abs(raw.at.x - last.at.x) <= metrics.double_click_distance.width &&
+                              std::abs(raw.at.y - last.at.y) <= metrics.double_click_distance.height;
+    if (double_click) {
+      code = left ? MessageCode::LeftDoubleClick : MessageCode::RightDoubleClick;
+      system->last_press = {};
+    } else {
+      system->last_press = {target, raw.button, raw.time, raw.at};
+    }
+  }
+  return {target, code, at.x, at.y};
 }
 
 }  // namespace
@@ -241,7 +294,7 @@ void destroy_window(Window* window) {
   if (system->last_press.window == window) {
     system->last_press = {};
   }
-  std::erase_if(system->posted, [window](const Message& message) { return message.window == window; });
+  std::erase_if(system->posted, [window](const Queued& queued) { return queued.message.window == window; });
   if (window->top_level()) {
     system->display->destroy_window(*window);
   } else {
@@ -392,7 +445,7 @@ std::intptr_t send(Window* window, MessageCode code, std::intptr_t first, std::i
 void post(Window* window, MessageCode code, std::intptr_t first, std::intptr_t second) {
   System* system = running();
   if (system != nullptr && (window == nullptr || is_window(window))) {
-    system->posted.push_back(Message{window, code, first, second});
+    system->posted.push_back({Message{window, code, first, second}, std::nullopt});
   }
 }
 
@@ -408,8 +461,9 @@ bool get_message(Message& message, std::optional<std::chrono::milliseconds> limi
       system->display->pump(false, std::nullopt);
     }
     if (!system->posted.empty()) {
-      message = system->posted.front();
+      const Queued queued = system->posted.front();
       system->posted.pop_front();
+      message = queued.raw ? resolve(*queued.message.window, *queued.raw) : queued.message;
       return true;
     }
     if (Window* window = first_needing_paint()) {
@@ -575,42 +629,19 @@ const SystemMetrics& system_metrics() {
 
 namespace input {
 
-void pointer_moved(Window& top, Point at, std::uint32_t) {
-  Window* target = pointer_target(top, at);
-  post(target, MessageCode::MouseMove, at.x, at.y);
+void pointer_moved(Window& top, Point at, std::uint32_t time) {
+  running()->posted.push_back({Message{&top}, RawInput{RawInput::Kind::PointerMove, at, MouseButton::Left, false, time}});
 }
 
 void button(Window& top, MouseButton which, bool pressed, Point at, std::uint32_t time) {
-  if (which == MouseButton::Middle) {
-    return;
+  if (which != MouseButton::Middle) {
+    running()->posted.push_back({Message{&top}, RawInput{RawInput::Kind::Button, at, which, pressed, time}});
   }
-  System* system = running();
-  const Point top_point = at;
-  Window* target = pointer_target(top, at);
-  const bool left = which == MouseButton::Left;
-  MessageCode code = left ? (pressed ? MessageCode::LeftDown : MessageCode::LeftUp)
-                          : (pressed ? MessageCode::RightDown : MessageCode::RightUp);
-  if (pressed) {
-    const LastPress& last = system->last_press;
-    const SystemMetrics& metrics = system_metrics();
-    const bool double_click = target->window_class->double_clicks && last.window == target &&
-                              last.button == which && time - last.time <= metrics.double_click_time &&
-                              std::abs(top_point.x - last.at.x) <= metrics.double_click_distance.width &&
-                              std::abs(top_point.y - last.at.y) <= metrics.double_click_distance.height;
-    if (double_click) {
-      code = left ? MessageCode::LeftDoubleClick : MessageCode::RightDoubleClick;
-      system->last_press = {};
-    } else {
-      system->last_press = {target, which, time, top_point};
-    }
-  }
-  post(target, code, at.x, at.y);
 }
 
 void key(Window& top, Key key, bool pressed, std::int32_t modifiers) {
-  Window* focused = running()->focus;
-  Window* target = within(focused, top) ? focused : &top;
-  post(target, pressed ? MessageCode::KeyDown : MessageCode::KeyUp, static_cast<std::intptr_t>(key), modifiers);
+  RawInput raw{RawInput::Kind::Key, {}, MouseButton::Left, pressed, 0, key, modifiers};
+  running()->posted.push_back({Message{&top}, raw});
 }
 
 void activation(Window& top, bool active) {

@@ -63,15 +63,14 @@ class HeadlessWindowFixture : public ::testing::Test {
     return codes;
   }
 
-  // The events among the codes, raw platform codes left out.
-  static std::vector<std::int32_t> events_in(const std::vector<std::int32_t>& codes) {
-    std::vector<std::int32_t> events;
-    for (const std::int32_t code : codes) {
-      if (code < static_cast<std::int32_t>(platform::MessageCode::Destroy)) {
-        events.push_back(code);
+  static bool is_event_code(std::int32_t code) {
+    for (const std::int32_t event : {ControlEvent, CloseEvent, MoveEvent, SizeEvent, RepaintEvent, ActivateEvent,
+                                     MinimizeEvent, RestoreEvent}) {
+      if (code == event) {
+        return true;
       }
     }
-    return events;
+    return false;
   }
 
   platform::HeadlessDisplay* display = nullptr;
