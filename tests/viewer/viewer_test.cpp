@@ -1,0 +1,253 @@
+#include "viewer/viewer.h"
+
+#include <gtest/gtest.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <functional>
+#include <random>
+#include <vector>
+
+#include "platform/display_dpi.h"
+#include "platform/headless_display.h"
+#include "platform/window_system.h"
+#include "present/images.h"
+#include "present/layer.h"
+
+namespace viewer {
+namespace {
+
+using platform::MouseButton;
+using platform::Point;
+
+// The whole program on a headless screen, driven by what a test does whenever it would wait.
+class ViewerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto headless = std::make_unique<platform::HeadlessDisplay>(platform::Size{1920, 1080});
+    display = headless.get();
+    platform::start_window_system(std::move(headless));
+    ASSERT_TRUE(start_viewer(state));
+  }
+  void TearDown() override {
+    shut_down_viewer(state);
+    platform::stop_window_system();
+  }
+
+  platform::Window& window() { return *present::layer()->windows.find(0)->handle; }
+  platform::Window& control(present::ObjectNumber number) { return *present::layer()->controls.find(number)->handle; }
+  Point centre_of(present::ObjectNumber number) {
+    const platform::Rect& bounds = control(number).bounds;
+    return {window().bounds.left + (bounds.left + bounds.right) / 2, window().bounds.top + (bounds.top + bounds.bottom) / 2};
+  }
+  void click(present::ObjectNumber number) {
+    display->wait_ms(1000);
+    display->click(MouseButton::Left, centre_of(number));
+  }
+
+  // Runs the event loop; `act` is called each time the program has nothing left to do, with
+  // the number of the call, and returns false once it has nothing more to do itself.
+  void run(std::function<bool(int)> act) {
+    int calls = 0;
+    display->on_idle([&] { return act(calls++); });
+    run_event_loop(state);
+    display->on_idle(nullptr);
+  }
+
+  std::uint32_t shown(int x, int y) { return display->pixel(control(0), {x, y}); }
+  int shown_wave_zero_row() const { return state.bank->words[static_cast<std::size_t>(1024 * state.current_page)] + 20; }
+
+  ViewerState state;
+  platform::HeadlessDisplay* display = nullptr;
+};
+
+TEST_F(ViewerTest, StartsOnTheFirstPageShown) {
+  EXPECT_EQ(state.current_page, 0);
+  EXPECT_EQ(window().text, "Tablescope for PPG Wave 2.2 Eeproms 64 & 68");
+  EXPECT_EQ(shown(0, 151), 0xFF0000u);
+  EXPECT_EQ(shown(1, 182), 0xFF0000u);
+  EXPECT_NE(state.font, 0);
+}
+
+TEST_F(ViewerTest, NextAndPreviousStepThroughThePagesClampedAtBothEnds) {
+  std::vector<int> pages;
+  std::size_t presents_before_previous = 0;
+  run([&](int call) {
+    pages.push_back(state.current_page);
+    if (call == 0) {
+      presents_before_previous = display->presents();
+      click(1);  // "Previous" on the first page
+    } else if (call <= 31) {
+      click(2);
+    } else if (call == 32) {
+      display->request_close(window());
+    } else {
+      return false;
+    }
+    return true;
+  });
+  ASSERT_EQ(pages.size(), 33u);
+  EXPECT_EQ(pages[1], 0);
+  EXPECT_GT(display->presents(), presents_before_previous);
+  for (int press = 1; press <= 30; ++press) {
+    EXPECT_EQ(pages[static_cast<std::size_t>(press + 1)], press);
+  }
+  EXPECT_EQ(pages[32], 30);
+  EXPECT_EQ(state.current_page, 30);
+  // The last page, waves 240 to 247: its four empty slots lie flat on row 20.
+  EXPECT_EQ(shown(1023, 20), 0xFF0000u);
+  EXPECT_EQ(shown(0, shown_wave_zero_row()), 0xFF0000u);
+  EXPECT_EQ(state.last_event, present::CloseEvent);
+}
+
+TEST_F(ViewerTest, ThePageIsRedrawnAfterEveryPressEvenWhenItStays) {
+  platform::Bitmap& canvas = *platform::find_bitmap(present::image_handle(0));
+  const auto spoil = [&] { std::fill_n(canvas.pixels(), canvas.byte_size(), std::uint8_t{0x55}); };
+  std::vector<std::pair<int, std::uint32_t>> seen;  // the page and the point of its first wave
+  run([&](int call) {
+    if (call > 0) {
+      seen.emplace_back(state.current_page, shown(0, shown_wave_zero_row()));
+    }
+    spoil();
+    if (call == 0) {
+      click(1);  // "Previous" on the first page
+    } else if (call == 1) {
+      state.current_page = 30;
+      click(2);  // "Next" on the last page
+    } else if (call == 2) {
+      display->request_close(window());
+    } else {
+      return false;
+    }
+    return true;
+  });
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[0], std::make_pair(0, 0xFF0000u));
+  EXPECT_EQ(seen[1], std::make_pair(30, 0xFF0000u));
+  // The close event draws nothing.
+  EXPECT_EQ(canvas.pixels()[0], 0x55);
+}
+
+TEST_F(ViewerTest, ClicksOnThePictureChangeNothing) {
+  run([&](int call) {
+    const Point inside{window().bounds.left + 200, window().bounds.top + 100};
+    if (call == 0) {
+      click(2);
+    } else if (call < 5) {
+      display->wait_ms(call % 2 == 0 ? 1000 : 10);
+      display->click(call < 3 ? MouseButton::Left : MouseButton::Right, inside);
+    } else if (call == 5) {
+      display->press(MouseButton::Left, inside);
+      display->move_pointer({inside.x + 40, inside.y});
+      display->release(MouseButton::Left, {inside.x + 40, inside.y});
+    } else if (call == 6) {
+      display->request_close(window());
+    } else {
+      return false;
+    }
+    return true;
+  });
+  EXPECT_EQ(state.current_page, 1);
+}
+
+TEST_F(ViewerTest, TheCloseBoxEndsTheLoopWithTheWindowStillShown) {
+  run([&](int call) {
+    if (call == 0) {
+      display->request_close(window());
+      return true;
+    }
+    return false;
+  });
+  EXPECT_EQ(state.last_event, present::CloseEvent);
+  EXPECT_TRUE(window().visible);
+  platform::Window* native = &window();
+  EXPECT_TRUE(platform::is_window(native));
+  shut_down_viewer(state);
+  EXPECT_FALSE(platform::is_window(native));
+  EXPECT_EQ(present::layer(), nullptr);
+}
+
+TEST_F(ViewerTest, TabThenSpaceTurnsThePage) {
+  run([&](int call) {
+    if (call == 0) {
+      display->type(platform::Key::Tab);
+      display->type(platform::Key::Tab);
+      display->type(platform::Key::Space);
+    } else if (call == 1) {
+      display->type(platform::Key::Tab, platform::Shift);
+      display->type(platform::Key::Space);
+    } else if (call == 2) {
+      display->type(platform::Key::Space);
+    } else if (call == 3) {
+      display->request_close(window());
+    } else {
+      return false;
+    }
+    return true;
+  });
+  EXPECT_EQ(state.current_page, 0);  // Next, then Previous twice (clamped)
+}
+
+TEST_F(ViewerTest, ThousandsOfRandomActionsNeverLeaveThePagesOrCrash) {
+  std::mt19937 random(20261207);
+  const auto any_point = [&] {
+    return Point{static_cast<int>(random() % 1920), static_cast<int>(random() % 1080)};
+  };
+  int closes = 0;
+  run([&](int call) {
+    EXPECT_GE(state.current_page, 0);
+    EXPECT_LE(state.current_page, 30);
+    if (call >= 4000) {
+      return false;
+    }
+    switch (random() % 12) {
+      case 0: display->move_pointer(any_point()); break;
+      case 1: display->press(MouseButton::Left, any_point()); break;
+      case 2: display->release(MouseButton::Left, any_point()); break;
+      case 3: display->click(random() % 2 ? MouseButton::Left : MouseButton::Right, any_point()); break;
+      case 4: click(random() % 3); break;
+      case 5: display->type(random() % 2 ? platform::Key::Tab : platform::Key::Space, random() % 2 ? platform::Shift : 0); break;
+      case 6: display->minimize(window()); break;
+      case 7: display->restore(window()); break;
+      case 8: display->move_window(window(), any_point()); break;
+      case 9: display->activate(random() % 2 ? &window() : nullptr); break;
+      case 10: display->wait_ms(static_cast<std::uint32_t>(random() % 800)); display->click(MouseButton::Left, centre_of(2)); break;
+      default:
+        // A close request ends the loop, so only one comes, near the end.
+        if (call > 3900 && closes == 0) {
+          ++closes;
+          display->request_close(window());
+        } else {
+          display->click(MouseButton::Left, centre_of(1));
+        }
+        break;
+    }
+    return true;
+  });
+  EXPECT_GE(state.current_page, 0);
+  EXPECT_LE(state.current_page, 30);
+}
+
+TEST_F(ViewerTest, MemoryStaysFlatOverTenThousandPageTurns) {
+  const auto in_use = [] { return mallinfo2().uordblks; };
+  std::size_t after_warm_up = 0;
+  run([&](int call) {
+    if (call == 200) {
+      after_warm_up = in_use();
+    }
+    if (call < 10000) {
+      // Back and forth over every page, without waiting long enough to matter.
+      click(call / 30 % 2 == 0 ? 2 : 1);
+      return true;
+    }
+    if (call == 10000) {
+      display->request_close(window());
+      return true;
+    }
+    return false;
+  });
+  EXPECT_LE(in_use(), after_warm_up + 4096);
+}
+
+}  // namespace
+}  // namespace viewer
