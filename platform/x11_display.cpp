@@ -144,6 +144,7 @@ class X11Display final : public Display {
   bool handle(XEvent& event);
   Window* window_of(::Window xid);
   std::optional<FrameExtents> read_frame_extents(::Window xid);
+  bool supported(const char* name);
   long window_state(::Window xid);
 
   ::Display* x_;
@@ -266,6 +267,25 @@ void X11Display::read_dpi() {
   }
 }
 
+bool X11Display::supported(const char* name) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  bool found = false;
+  const Atom wanted = atom(name);
+  if (XGetWindowProperty(x_, root_, atom("_NET_SUPPORTED"), 0, 4096, False, XA_ATOM, &type, &format, &count, &after,
+                         &data) == Success &&
+      format == 32 && data != nullptr) {
+    const auto* atoms = reinterpret_cast<const Atom*>(data);
+    found = std::find(atoms, atoms + count, wanted) != atoms + count;
+  }
+  if (data != nullptr) {
+    XFree(data);
+  }
+  return found;
+}
+
 std::optional<FrameExtents> X11Display::read_frame_extents(::Window xid) {
   Atom type = None;
   int format = 0;
@@ -305,7 +325,7 @@ FrameExtents X11Display::frame_extents(std::uint32_t style) {
   if (data != nullptr) {
     XFree(data);
   }
-  if (!managed) {
+  if (!managed || !supported("_NET_REQUEST_FRAME_EXTENTS")) {
     return *frame_;
   }
   XSetWindowAttributes attributes{};
@@ -323,7 +343,9 @@ FrameExtents X11Display::frame_extents(std::uint32_t style) {
   request.xclient.format = 32;
   XSendEvent(x_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
   XFlush(x_);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+  // A window manager that supports the request answers at once; a freshly started one may not
+  // have read its requests yet.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
   while (std::chrono::steady_clock::now() < deadline) {
     XEvent event;
     if (XCheckTypedWindowEvent(x_, probe, PropertyNotify, &event) && event.xproperty.atom == net_frame_extents_) {

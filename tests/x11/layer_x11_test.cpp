@@ -1,0 +1,164 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "platform/window_system.h"
+#include "platform/x11_display.h"
+#include "present/controls.h"
+#include "present/drawing_session.h"
+#include "present/events.h"
+#include "present/layer.h"
+#include "present/presentation.h"
+#include "present/primitives.h"
+#include "x_probe.h"
+#include "x_session.h"
+
+namespace present {
+namespace {
+
+const std::string title = "Tablescope for PPG Wave 2.2 Eeproms 64 & 68";
+
+bool is_event(std::int32_t code) {
+  const std::int32_t events[] = {CloseEvent, MoveEvent, SizeEvent, RepaintEvent, ActivateEvent, MinimizeEvent, RestoreEvent};
+  return std::find(std::begin(events), std::end(events), code) != std::end(events);
+}
+
+// The viewer's window opened by this process on the X server, looked at from outside.
+class LayerOnX11Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    auto display = platform::open_x11_display(error);
+    ASSERT_TRUE(display) << error;
+    platform::start_window_system(std::move(display));
+    start_presentation();
+    ASSERT_NE(open_window(0, 100, 100, 1044, 350, title, 0xCA0001), 0);
+    ASSERT_NE(create_image(0, 1024, 300), 0);
+    ASSERT_NE(create_image_view(0, 10, 10, 512, 300, image_handle(0)), 0);
+    ASSERT_NE(create_push_button(1, 870, 320, 70, 25, "Previous"), 0);
+    ASSERT_NE(create_push_button(2, 950, 320, 70, 25, "Next"), 0);
+    x_window = static_cast<::Window>(layer()->windows.find(0)->handle->native);
+    ASSERT_TRUE(settle([&] { return probe.viewable(x_window) && probe.frame_extents(x_window).has_value(); }));
+  }
+  void TearDown() override {
+    end_presentation();
+    platform::stop_window_system();
+  }
+
+  // Lets the layer take its events until the condition holds or two seconds pass; the event
+  // codes seen on the way are kept.
+  template <typename Condition>
+  bool settle(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (condition()) {
+        return true;
+      }
+      const std::int32_t code = wait_event(std::chrono::milliseconds(20));
+      if (code == ControlEvent) {
+        seen.emplace_back(code, event_control());
+      } else if (is_event(code)) {
+        seen.emplace_back(code, -1);
+      }
+    }
+    return condition();
+  }
+
+  bool saw(std::int32_t code, ObjectNumber control = -1) {
+    return std::find(seen.begin(), seen.end(), std::make_pair(code, control)) != seen.end();
+  }
+
+  platform::Point screen_centre_of(ObjectNumber number) {
+    const platform::Rect inner = probe.inner_area(x_window);
+    const platform::Rect& bounds = layer()->controls.find(number)->handle->bounds;
+    return {inner.left + (bounds.left + bounds.right) / 2, inner.top + (bounds.top + bounds.bottom) / 2};
+  }
+
+  void act(std::vector<std::string> command) { ASSERT_EQ(x11_test::run_program(command), 0) << command[0]; }
+
+  void click_at(platform::Point at) {
+    act({"xdotool", "mousemove", std::to_string(at.x), std::to_string(at.y), "click", "1"});
+  }
+
+  x11_test::XProbe probe;
+  ::Window x_window = 0;
+  std::vector<std::pair<std::int32_t, ObjectNumber>> seen;
+};
+
+TEST_F(LayerOnX11Test, TheWindowIsShownCentredWithItsTitleAndAFixedInnerArea) {
+  EXPECT_EQ(probe.title(x_window), title);
+  const platform::Rect inner = probe.inner_area(x_window);
+  EXPECT_EQ(inner.size(), (platform::Size{1044, 350}));
+  const platform::FrameExtents frame = *probe.frame_extents(x_window);
+  const int outer_width = 1044 + frame.left + frame.right;
+  const int outer_height = 350 + frame.top + frame.bottom;
+  EXPECT_EQ(inner.left - frame.left, (1920 - outer_width) / 2);
+  EXPECT_EQ(inner.top - frame.top, (1080 - outer_height) / 2);
+
+  const std::vector<std::string> allowed = probe.atom_list(x_window, "_NET_WM_ALLOWED_ACTIONS");
+  EXPECT_NE(std::find(allowed.begin(), allowed.end(), "_NET_WM_ACTION_CLOSE"), allowed.end());
+  EXPECT_NE(std::find(allowed.begin(), allowed.end(), "_NET_WM_ACTION_MINIMIZE"), allowed.end());
+  for (const char* refused : {"_NET_WM_ACTION_RESIZE", "_NET_WM_ACTION_MAXIMIZE_HORZ", "_NET_WM_ACTION_MAXIMIZE_VERT"}) {
+    EXPECT_EQ(std::find(allowed.begin(), allowed.end(), refused), allowed.end()) << refused;
+  }
+  // Asked to maximize anyway, the window keeps its size.
+  act({"wmctrl", "-i", "-r", std::to_string(x_window), "-b", "add,maximized_vert,maximized_horz"});
+  settle([] { return false; });
+  EXPECT_EQ(probe.inner_area(x_window).size(), (platform::Size{1044, 350}));
+}
+
+TEST_F(LayerOnX11Test, TheScreenShowsTheCanvasPixelsOnceThePictureIsSet) {
+  start_drawing(image_output(0));
+  for (int band = 0; band < 8; ++band) {
+    fill_box(128 * band, 0, 128, 300, make_rgb(30 * band, 255 - 30 * band, 17 * band));
+  }
+  draw_line(0, 0, 1023, 299, make_rgb(255, 255, 255));
+  plot_pixel(1023, 0, make_rgb(255, 0, 0));
+  stop_drawing();
+  set_control_state(0, image_handle(0));
+
+  const platform::Rect inner = probe.inner_area(x_window);
+  const platform::Bitmap& canvas = *platform::find_bitmap(image_handle(0));
+  std::vector<std::uint32_t> expected;
+  for (int y = 0; y < 300; ++y) {
+    for (int x = 0; x < 1024; ++x) {
+      const std::uint8_t* bytes = canvas.row(y) + 3 * x;
+      expected.push_back(std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16);
+    }
+  }
+  EXPECT_TRUE(settle([&] { return probe.capture(platform::Rect::at({inner.left + 10, inner.top + 10}, {1024, 300})) == expected; }));
+}
+
+TEST_F(LayerOnX11Test, ClicksKeysTheCloseBoxMinimizeAndRestoreGiveTheirEvents) {
+  settle([] { return false; });
+  seen.clear();
+  click_at(screen_centre_of(1));
+  EXPECT_TRUE(settle([&] { return saw(ControlEvent, 1); }));
+  click_at(screen_centre_of(2));
+  EXPECT_TRUE(settle([&] { return saw(ControlEvent, 2); }));
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), std::make_pair(ControlEvent, ObjectNumber{1})), 1);
+
+  // "Next" has the focus from its click: Tab moves it to "Previous", the space bar clicks it.
+  seen.clear();
+  act({"xdotool", "key", "Tab", "key", "space"});
+  EXPECT_TRUE(settle([&] { return saw(ControlEvent, 1); }));
+  EXPECT_FALSE(saw(ControlEvent, 2));
+
+  act({"xdotool", "windowminimize", std::to_string(x_window)});
+  EXPECT_TRUE(settle([&] { return saw(MinimizeEvent); }));
+  seen.clear();
+  act({"wmctrl", "-i", "-a", std::to_string(x_window)});
+  EXPECT_TRUE(settle([&] { return saw(SizeEvent); }));
+  const auto restore = std::find(seen.begin(), seen.end(), std::make_pair(RestoreEvent, ObjectNumber{-1}));
+  ASSERT_NE(restore, seen.end());
+  ASSERT_NE(restore + 1, seen.end());
+  EXPECT_EQ(*(restore + 1), std::make_pair(SizeEvent, ObjectNumber{-1}));
+
+  act({"wmctrl", "-i", "-c", std::to_string(x_window)});
+  EXPECT_TRUE(settle([&] { return saw(CloseEvent); }));
+  EXPECT_TRUE(probe.viewable(x_window));
+}
+
+}  // namespace
+}  // namespace present

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/geometry.h"
+
+namespace x11_test {
+
+// A connection of the test's own to the X server, to look at windows as another client would.
+class XProbe {
+ public:
+  XProbe();
+  ~XProbe();
+  XProbe(const XProbe&) = delete;
+  XProbe& operator=(const XProbe&) = delete;
+
+  bool connected() const { return display_ != nullptr; }
+
+  // The managed top-level window of a process, once it is shown.
+  std::optional<Window> window_of(pid_t process);
+  // A managed top-level window by its title, once it is shown.
+  std::optional<Window> window_titled(const std::string& title);
+  std::string title(Window window);
+  // The inner area on the screen.
+  platform::Rect inner_area(Window window);
+  std::vector<std::string> atom_list(Window window, const char* property);
+  std::optional<platform::FrameExtents> frame_extents(Window window);
+  bool viewable(Window window);
+  // Pixels of the screen, 0x00RRGGBB, rows top-down.
+  std::vector<std::uint32_t> capture(const platform::Rect& area);
+
+ private:
+  std::vector<Window> client_list();
+  std::vector<long> cardinals(Window window, const char* property, Atom type);
+
+  Display* display_;
+};
+
+}  // namespace x11_test

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace x11_test {
+
+// A private X server (Xvfb) with openbox managing its windows. DISPLAY points at it while it runs
+// and at what it pointed at before once it has ended.
+class XSession {
+ public:
+  XSession();
+  ~XSession();
+  XSession(const XSession&) = delete;
+  XSession& operator=(const XSession&) = delete;
+
+  bool ready() const { return ready_; }
+  const std::string& display() const { return display_; }
+  pid_t server_pid() const { return server_; }
+
+ private:
+  pid_t server_ = -1;
+  pid_t window_manager_ = -1;
+  std::string display_;
+  std::optional<std::string> previous_display_;
+  bool ready_ = false;
+};
+
+// Starts a program with the session's display; its standard error goes to `error_file`.
+pid_t start_program(const std::vector<std::string>& arguments, const std::string& error_file = "/dev/null");
+
+// Runs a program to its end and returns its exit code (-1 when it could not run or was killed).
+int run_program(const std::vector<std::string>& arguments);
+
+// Waits for a process to end; its exit code, or nothing when it has not ended in time.
+std::optional<int> wait_for_exit(pid_t process, std::chrono::milliseconds limit);
+
+// The processor time a process has used, user and system.
+std::chrono::milliseconds processor_time(pid_t process);
+
+}  // namespace x11_test
