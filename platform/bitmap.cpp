@@ -1,6 +1,9 @@
 #include "platform/bitmap.h"
 
+#include <sys/mman.h>
+
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #include "platform/handle_table.h"
@@ -16,7 +19,28 @@ HandleTable<Bitmap>& bitmaps() {
   return table;
 }
 
+// A large store is put on huge pages where the system offers them: lines walk down the rows, one
+// row further per pixel, and on ordinary pages nearly every step would need a new page mapping.
+constexpr std::size_t huge_page = std::size_t{2} << 20;
+constexpr std::size_t large_store = std::size_t{256} << 10;
+
+std::uint8_t* allocate_pixels(std::size_t bytes) {
+  if (bytes < large_store) {
+    return static_cast<std::uint8_t*>(std::calloc(bytes, 1));
+  }
+  const std::size_t rounded = (bytes + huge_page - 1) / huge_page * huge_page;
+  void* pixels = std::aligned_alloc(huge_page, rounded);
+  if (pixels == nullptr) {
+    return nullptr;
+  }
+  madvise(pixels, rounded, MADV_HUGEPAGE);
+  std::memset(pixels, 0, bytes);
+  return static_cast<std::uint8_t*>(pixels);
+}
+
 }  // namespace
+
+void Bitmap::FreePixels::operator()(std::uint8_t* pixels) const { std::free(pixels); }
 
 std::size_t bitmap_stride(int width, int depth) {
   const std::size_t row_bytes = static_cast<std::size_t>(width) * static_cast<std::size_t>(depth / 8);
@@ -35,7 +59,7 @@ std::unique_ptr<Bitmap> Bitmap::make(int width, int signed_height, int depth) {
   if (!bitmap) {
     return nullptr;
   }
-  bitmap->pixels_.reset(new (std::nothrow) std::uint8_t[bitmap->byte_size()]());
+  bitmap->pixels_.reset(allocate_pixels(bitmap->byte_size()));
   if (!bitmap->pixels_) {
     return nullptr;
   }

@@ -38,12 +38,16 @@ class Bitmap {
     return static_cast<std::size_t>(stored_row) * stride_;
   }
 
+  struct FreePixels {
+    void operator()(std::uint8_t* pixels) const;
+  };
+
   int width_;
   int height_;
   int depth_;
   bool top_down_;
   std::size_t stride_;
-  std::unique_ptr<std::uint8_t[]> pixels_;
+  std::unique_ptr<std::uint8_t, FreePixels> pixels_;
 };
 
 std::size_t bitmap_stride(int width, int depth);

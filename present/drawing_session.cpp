@@ -9,6 +9,7 @@
 namespace present {
 namespace {
 
+// Owns the session that session_now points at.
 std::unique_ptr<DrawingSession>& session_slot() {
   static std::unique_ptr<DrawingSession> session;
   return session;
@@ -16,7 +17,6 @@ std::unique_ptr<DrawingSession>& session_slot() {
 
 }  // namespace
 
-DrawingSession* current_session() { return session_slot().get(); }
 
 DrawingSession* image_output(ObjectNumber number) {
   Layer* running = layer();
@@ -44,7 +44,8 @@ DrawingSession* image_output(ObjectNumber number) {
   session->front = unpack_colour(session->front_cache);
   session->back = unpack_colour(session->back_cache);
   session_slot() = std::move(session);
-  return current_session();
+  session_now = session_slot().get();
+  return session_now;
 }
 
 bool start_drawing(DrawingSession* output) {
@@ -67,6 +68,7 @@ void stop_drawing() {
     platform::delete_bitmap(session->text_device->buffer);
   }
   session_slot().reset();
+  session_now = nullptr;
 }
 
 void use_front_colour(DrawingSession& session, Colour colour) {

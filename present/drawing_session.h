@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -31,14 +30,6 @@ struct TextDevice {
   int buffer_height = 0;
 };
 
-// Text blending looked up by the sum of a buffer pixel's bytes rather than computed per pixel.
-struct TextBlend {
-  bool valid = false;
-  Colour front = 0;
-  Colour back = 0;
-  std::array<std::array<std::uint8_t, 3>, 3 * 255 + 1> by_sum{};
-};
-
 // The one drawing state of the process. Drawing operations act on the current session.
 struct DrawingSession {
   int width = 0;
@@ -57,7 +48,6 @@ struct DrawingSession {
 
   platform::BitmapHandle image = 0;
   std::optional<TextDevice> text_device;  // made when drawing begins
-  TextBlend text_blend;
   bool drawing = false;
   const DrawingOperations* operations = nullptr;
 
@@ -75,8 +65,10 @@ bool start_drawing(DrawingSession* output);
 // Ends the current session, if any; the image keeps its pixels.
 void stop_drawing();
 
-// The current session, or nullptr.
-DrawingSession* current_session();
+// The current session, or nullptr. Read on every drawing call, so kept where it costs nothing
+// to read; only image_output and stop_drawing change it.
+inline DrawingSession* session_now = nullptr;
+inline DrawingSession* current_session() { return session_now; }
 
 // Makes `colour` the front colour of the session, unpacking it only when it differs from the
 // colour last unpacked.

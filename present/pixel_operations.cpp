@@ -1,6 +1,7 @@
 #include "present/pixel_operations.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -10,20 +11,29 @@
 namespace present {
 namespace {
 
-// The blended blue, green and red for every sum of a text buffer pixel's three bytes, made once
-// for each pair of front and back colours.
-const TextBlend& text_blend(DrawingSession& session) {
-  TextBlend& blend = session.text_blend;
+struct TextBlend {
+  bool valid = false;
+  Colour front = 0;
+  Colour back = 0;
+  std::array<std::uint32_t, 3 * 255 + 1> by_sum{};  // blue, green and red from the lowest byte up
+};
+
+// The blended blue, green and red for every sum of a text buffer pixel's three bytes. Made for a
+// pair of front and back colours and kept across sessions: every page draws its labels in the
+// same colours.
+const TextBlend& text_blend(const DrawingSession& session) {
+  static TextBlend blend;
   if (!blend.valid || blend.front != session.front_cache || blend.back != session.back_cache) {
     const ColourComponents& front = session.front;
     const ColourComponents& back = session.back;
     for (int sum = 0; sum < static_cast<int>(blend.by_sum.size()); ++sum) {
       const int lit = sum / 3;
       const int unlit = 255 - lit;
-      blend.by_sum[static_cast<std::size_t>(sum)] = {
-          static_cast<std::uint8_t>((back.blue * unlit + front.blue * lit) / 255),
-          static_cast<std::uint8_t>((back.green * unlit + front.green * lit) / 255),
-          static_cast<std::uint8_t>((back.red * unlit + front.red * lit) / 255)};
+      const auto channel = [lit, unlit](int back_value, int front_value) {
+        return static_cast<std::uint32_t>((back_value * unlit + front_value * lit) / 255);
+      };
+      blend.by_sum[static_cast<std::size_t>(sum)] =
+          channel(back.blue, front.blue) | channel(back.green, front.green) << 8 | channel(back.red, front.red) << 16;
     }
     blend.front = session.front_cache;
     blend.back = session.back_cache;
@@ -169,14 +179,14 @@ struct PixelOperations {
     } else {
       const std::ptrdiff_t x_step = stop_x > start_x ? PixelSize : -PixelSize;
       std::int64_t decision = 2 * span_x - span_y;
+      const std::int64_t straight = 2 * span_x;
+      const std::int64_t diagonal = 2 * (span_x - span_y);
       for (std::int64_t step = 0; step < span_y; ++step) {
-        pixel -= stride;
-        if (decision < 0) {
-          decision += 2 * span_x;
-        } else {
-          pixel += x_step;
-          decision += 2 * (span_x - span_y);
-        }
+        // Chosen without a branch: which way a step goes changes once or twice a trace segment,
+        // and a mispredicted branch there costs more than the step itself.
+        const bool sideways = decision >= 0;
+        pixel += (sideways ? x_step : 0) - stride;
+        decision += sideways ? diagonal : straight;
         put(pixel, colour);
       }
     }
@@ -217,16 +227,15 @@ struct PixelOperations {
     width = std::min<std::int64_t>(width, buffer->width());
     height = std::min<std::int64_t>(height, buffer->height());
     const TextBlend& blend = text_blend(session);
+    const std::int64_t first_column = std::max<std::int64_t>(0, -std::int64_t{x});
     for (std::int64_t row = std::max<std::int64_t>(0, -std::int64_t{y}); row < height; ++row) {
-      const std::uint8_t* source = buffer->row(static_cast<int>(row));
-      std::uint8_t* target = session.row(static_cast<int>(y + row));
-      for (std::int64_t column = std::max<std::int64_t>(0, -std::int64_t{x}); column < width; ++column) {
-        const std::uint8_t* cell = source + 3 * column;
-        const auto& blended = blend.by_sum[cell[0] + cell[1] + cell[2]];
-        std::uint8_t* pixel = target + (x + column) * PixelSize;
-        pixel[0] = blended[0];
-        pixel[1] = blended[1];
-        pixel[2] = blended[2];
+      const std::uint8_t* cell = buffer->row(static_cast<int>(row)) + 3 * first_column;
+      std::uint8_t* pixel = session.row(static_cast<int>(y + row)) + (x + first_column) * PixelSize;
+      for (std::int64_t column = first_column; column < width; ++column, cell += 3, pixel += PixelSize) {
+        const std::uint32_t blended = blend.by_sum[cell[0] + cell[1] + cell[2]];
+        // A 3-byte pixel that is not the row's last takes one store of four bytes: the fourth
+        // lands on the next pixel, which is written next.
+        std::memcpy(pixel, &blended, PixelSize == 3 && column + 1 < width ? 4 : 3);
       }
     }
   }
