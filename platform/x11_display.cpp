@@ -143,6 +143,8 @@ class X11Display final : public Display {
   void set_hints(Window& window, ::Window xid, Point outer_origin);
   bool handle(XEvent& event);
   Window* window_of(::Window xid);
+  // A property's 32-bit values, at most `most`; none when it is absent or of another type.
+  std::vector<long> property_values(::Window xid, Atom property, Atom type, long most);
   std::optional<FrameExtents> read_frame_extents(::Window xid);
   bool supported(const char* name);
   long window_state(::Window xid);
@@ -267,42 +269,37 @@ void X11Display::read_dpi() {
   }
 }
 
-bool X11Display::supported(const char* name) {
-  Atom type = None;
+std::vector<long> X11Display::property_values(::Window xid, Atom property, Atom type, long most) {
+  Atom actual = None;
   int format = 0;
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
-  bool found = false;
-  const Atom wanted = atom(name);
-  if (XGetWindowProperty(x_, root_, atom("_NET_SUPPORTED"), 0, 4096, False, XA_ATOM, &type, &format, &count, &after,
-                         &data) == Success &&
-      format == 32 && data != nullptr) {
-    const auto* atoms = reinterpret_cast<const Atom*>(data);
-    found = std::find(atoms, atoms + count, wanted) != atoms + count;
+  std::vector<long> values;
+  if (XGetWindowProperty(x_, xid, property, 0, most, False, type, &actual, &format, &count, &after, &data) ==
+          Success &&
+      actual == type && format == 32 && data != nullptr) {
+    // Xlib hands 32-bit values over as longs.
+    const auto* longs = reinterpret_cast<const long*>(data);
+    values.assign(longs, longs + count);
   }
   if (data != nullptr) {
     XFree(data);
   }
-  return found;
+  return values;
+}
+
+bool X11Display::supported(const char* name) {
+  const std::vector<long> atoms = property_values(root_, atom("_NET_SUPPORTED"), XA_ATOM, 4096);
+  return std::find(atoms.begin(), atoms.end(), static_cast<long>(atom(name))) != atoms.end();
 }
 
 std::optional<FrameExtents> X11Display::read_frame_extents(::Window xid) {
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  std::optional<FrameExtents> extents;
-  if (XGetWindowProperty(x_, xid, net_frame_extents_, 0, 4, False, XA_CARDINAL, &type, &format, &count, &after,
-                         &data) == Success &&
-      type == XA_CARDINAL && format == 32 && count == 4) {
-    const auto* values = reinterpret_cast<const long*>(data);
-    extents = FrameExtents{static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[2]),
-                           static_cast<int>(values[3])};
+  const std::vector<long> values = property_values(xid, net_frame_extents_, XA_CARDINAL, 4);
+  if (values.size() != 4) {
+    return std::nullopt;
   }
-  if (data != nullptr) {
-    XFree(data);
-  }
-  return extents;
+  return FrameExtents{static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[2]),
+                      static_cast<int>(values[3])};
 }
 
 // What the window manager will put around a window is asked of it with a window that is never
@@ -315,16 +312,7 @@ FrameExtents X11Display::frame_extents(std::uint32_t style) {
     return *frame_;
   }
   frame_ = FrameExtents{};
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  const bool managed = XGetWindowProperty(x_, root_, net_supporting_wm_check_, 0, 1, False, XA_WINDOW, &type,
-                                          &format, &count, &after, &data) == Success &&
-                       count == 1;
-  if (data != nullptr) {
-    XFree(data);
-  }
+  const bool managed = !property_values(root_, net_supporting_wm_check_, XA_WINDOW, 1).empty();
   if (!managed || !supported("_NET_REQUEST_FRAME_EXTENTS")) {
     return *frame_;
   }
@@ -589,20 +577,8 @@ Window* X11Display::window_of(::Window xid) {
 }
 
 long X11Display::window_state(::Window xid) {
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  long state = WithdrawnState;
-  if (XGetWindowProperty(x_, xid, wm_state_, 0, 2, False, wm_state_, &type, &format, &count, &after, &data) ==
-          Success &&
-      count >= 1 && format == 32) {
-    state = reinterpret_cast<const long*>(data)[0];
-  }
-  if (data != nullptr) {
-    XFree(data);
-  }
-  return state;
+  const std::vector<long> state = property_values(xid, wm_state_, wm_state_, 2);
+  return state.empty() ? WithdrawnState : state.front();
 }
 
 bool X11Display::handle(XEvent& event) {
