@@ -42,6 +42,7 @@ class HeadlessDisplay : public Display {
   void restore(Window& window);
   void move_window(Window& window, Point outer_origin);
   void activate(Window* window);
+  void change_colour_scheme() { input::colour_scheme_changed(); }
   // Lets time pass, so that the next press is no double click.
   void wait_ms(std::uint32_t milliseconds) { clock_ += milliseconds; }
 

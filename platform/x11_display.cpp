@@ -164,7 +164,7 @@ class X11Display final : public Display {
 
   Atom wm_protocols_, wm_delete_window_, wm_state_, net_wm_name_, utf8_string_, net_wm_pid_,
       net_frame_extents_, net_request_frame_extents_, motif_wm_hints_, net_wm_window_type_,
-      net_wm_window_type_normal_, net_active_window_, net_supporting_wm_check_;
+      net_wm_window_type_normal_, net_active_window_, net_supporting_wm_check_, resource_manager_ = None;
 };
 
 X11Display::X11Display(::Display* x, std::string& error)
@@ -201,6 +201,9 @@ X11Display::X11Display(::Display* x, std::string& error)
   XkbSetDetectableAutoRepeat(x_, True, nullptr);
   read_screen_size();
   read_dpi();
+  // The desktop's settings (colours, fonts) live in the root window's resources.
+  resource_manager_ = atom("RESOURCE_MANAGER");
+  XSelectInput(x_, root_, PropertyChangeMask);
   usable_ = true;
 }
 
@@ -585,6 +588,13 @@ bool X11Display::handle(XEvent& event) {
   if (event.type == MappingNotify) {
     XRefreshKeyboardMapping(&event.xmapping);
     return false;
+  }
+  if (event.type == PropertyNotify && event.xproperty.window == root_) {
+    if (event.xproperty.atom != resource_manager_) {
+      return false;
+    }
+    input::colour_scheme_changed();
+    return true;
   }
   Window* window = window_of(event.xany.window);
   if (window == nullptr) {

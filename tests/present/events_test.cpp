@@ -226,6 +226,22 @@ TEST_F(EventsTest, ActivationGivesTheFocusBackToTheControlThatHadIt) {
   EXPECT_EQ(platform::focus(), &control(2));
 }
 
+TEST_F(EventsTest, AChangeOfTheColourSchemeReachesEveryControl) {
+  std::vector<ObjectNumber> told;
+  for (const ObjectNumber number : {0, 1, 2}) {
+    const platform::Handler own = platform::set_handler(control(number), nullptr);
+    platform::set_handler(control(number), [&told, own, number](const platform::Message& message) {
+      if (message.code == platform::MessageCode::ColourSchemeChanged) {
+        told.push_back(number);
+      }
+      return own(message);
+    });
+  }
+  display->change_colour_scheme();
+  events();
+  EXPECT_EQ(told, (std::vector<ObjectNumber>{0, 1, 2}));
+}
+
 TEST_F(EventsTest, TheControlOfTheLastEventSurvivesRawCodesAndStartsAtZero) {
   EXPECT_EQ(event_control(), 0);
   display->click(MouseButton::Left, centre_of(2));
