@@ -13,6 +13,9 @@ FrameExtents HeadlessDisplay::frame_extents(std::uint32_t style) {
 }
 
 bool HeadlessDisplay::create_window(Window& window, Point) {
+  if (refuse_windows_) {
+    return false;
+  }
   auto native = std::make_unique<NativeWindow>();
   const Size size = window.bounds.size();
   native->pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);

@@ -43,6 +43,8 @@ class HeadlessDisplay : public Display {
   void move_window(Window& window, Point outer_origin);
   void activate(Window* window);
   void change_colour_scheme() { input::colour_scheme_changed(); }
+  // While set, making a top-level window fails, as on a display that has run out of resources.
+  void refuse_windows(bool refuse) { refuse_windows_ = refuse; }
   // Lets time pass, so that the next press is no double click.
   void wait_ms(std::uint32_t milliseconds) { clock_ += milliseconds; }
 
@@ -72,6 +74,7 @@ class HeadlessDisplay : public Display {
   Window* active_ = nullptr;
   std::map<const Window*, std::unique_ptr<NativeWindow>> natives_;
   std::function<bool()> idle_;
+  bool refuse_windows_ = false;
   std::size_t presents_ = 0;
   std::size_t presented_pixels_ = 0;
 };

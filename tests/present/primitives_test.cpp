@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <vector>
 
 #include "canvas_fixture.h"
 
@@ -179,6 +180,28 @@ TEST_F(PrimitivesTest, PlottingAPixelLeavesTheLineColourInForce) {
   EXPECT_EQ(pixels_of(trace).size(), 22u);
   EXPECT_EQ(pixels_of(red), (Points{{15, 15}}));
   EXPECT_EQ(current_session()->front_cache, trace);
+}
+
+TEST(FourBytePixels, PrimitivesWriteTheColourBytesAndLeaveEachPixelsAlpha) {
+  start_presentation();
+  ASSERT_NE(create_image(0, 16, 8, 32), 0);
+  const platform::Bitmap& image = *platform::find_bitmap(image_handle(0));
+  ASSERT_TRUE(start_drawing(image_output(0)));
+  EXPECT_EQ(current_session()->pixel_size, 4);
+  const auto bytes = [&image](int x, int y) {
+    const std::uint8_t* pixel = image.row(y) + 4 * x;
+    return std::vector<int>{pixel[0], pixel[1], pixel[2], pixel[3]};
+  };
+  fill_box(0, 0, 16, 8, make_rgb(1, 2, 3));
+  draw_line(0, 0, 15, 7, make_rgb(10, 20, 30));
+  draw_line(2, 7, 2, 0, make_rgb(40, 50, 60));
+  plot_pixel(15, 0, make_rgb(255, 0, 0));
+  EXPECT_EQ(bytes(5, 6), (std::vector<int>{3, 2, 1, 255}));
+  EXPECT_EQ(bytes(0, 0), (std::vector<int>{30, 20, 10, 255}));
+  EXPECT_EQ(bytes(15, 7), (std::vector<int>{30, 20, 10, 255}));
+  EXPECT_EQ(bytes(2, 4), (std::vector<int>{60, 50, 40, 255}));
+  EXPECT_EQ(bytes(15, 0), (std::vector<int>{0, 0, 255, 255}));
+  end_presentation();
 }
 
 }  // namespace

@@ -130,6 +130,19 @@ TEST_F(WindowTest, EndingThePresentationClosesWindowsBeforeFreeingImages) {
   EXPECT_FALSE(platform::unregister_class("WindowClass_0"));
 }
 
+TEST_F(WindowTest, AWindowThatCannotBeMadeLeavesNothingBehind) {
+  display->refuse_windows(true);
+  EXPECT_EQ(open_window(0, 0, 0, 300, 200, "Refused", viewer_flags), 0);
+  EXPECT_EQ(open_window(assign_number, 0, 0, 300, 200, "Refused", viewer_flags), 0);
+  EXPECT_EQ(layer()->windows.find(0), nullptr);
+  // Its class is gone again: the name can be registered anew.
+  EXPECT_TRUE(platform::register_class({"WindowClass_0", 0, false, nullptr}));
+  EXPECT_TRUE(platform::unregister_class("WindowClass_0"));
+  display->refuse_windows(false);
+  open_viewer_window();
+  EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
+}
+
 TEST_F(WindowTest, WithoutAWindowControlsAreNotMade) {
   EXPECT_EQ(create_push_button(1, 0, 0, 10, 10, "x"), 0);
   EXPECT_EQ(create_image_view(0, 0, 0, 10, 10, 0), 0);
