@@ -168,11 +168,6 @@ void register_built_in_controls() {
 
 void set_picture_image(Window& picture, BitmapHandle image) { state_of<PictureState>(picture).image = image; }
 
-BitmapHandle picture_image(const Window& picture) {
-  const auto* state = dynamic_cast<const PictureState*>(picture.control.get());
-  return state != nullptr ? state->image : 0;
-}
-
 bool button_pressed(const Window& button) {
   const auto* state = dynamic_cast<const ButtonState*>(button.control.get());
   return state != nullptr && ((state->tracking && state->pointer_in) || state->space_down);

@@ -10,7 +10,6 @@ void register_built_in_controls();
 
 // The bitmap a picture control shows 1:1 at its top-left corner. The control never owns it.
 void set_picture_image(Window& picture, BitmapHandle image);
-BitmapHandle picture_image(const Window& picture);
 
 // Whether a push button shows its pressed look.
 bool button_pressed(const Window& button);

@@ -9,7 +9,6 @@
 
 namespace platform {
 
-enum class ShowCommand { Normal, Minimize, Restore, Hide };
 enum class MouseButton { Left, Right, Middle };
 
 // What the window system stands on: a screen with top-level windows on it and a source of input.
@@ -29,8 +28,8 @@ class Display {
   virtual bool create_window(Window& window, Point outer_origin) = 0;
   virtual void destroy_window(Window& window) = 0;
   virtual void set_title(Window& window) = 0;
-  virtual void show(Window& window, ShowCommand command) = 0;
-  virtual void move(Window& window, Point outer_origin) = 0;
+  // Shows the window in the normal state, which also activates it.
+  virtual void show(Window& window) = 0;
 
   // Shows an area of the window's surface, in inner coordinates.
   virtual void present(Window& window, const Rect& area) = 0;

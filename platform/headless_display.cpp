@@ -33,28 +33,11 @@ void HeadlessDisplay::destroy_window(Window& window) {
   }
 }
 
-void HeadlessDisplay::show(Window& window, ShowCommand command) {
-  switch (command) {
-    case ShowCommand::Normal:
-      // Showing a window activates it, as a window manager would.
-      activate(&window);
-      break;
-    case ShowCommand::Minimize:
-      minimize(window);
-      break;
-    case ShowCommand::Restore:
-      restore(window);
-      break;
-    case ShowCommand::Hide:
-      break;
-  }
-}
+// Showing a window activates it, as a window manager would.
+void HeadlessDisplay::show(Window& window) { activate(&window); }
 
-void HeadlessDisplay::move(Window& window, Point outer_origin) { move_window(window, outer_origin); }
-
-void HeadlessDisplay::present(Window&, const Rect& area) {
+void HeadlessDisplay::present(Window&, const Rect&) {
   ++presents_;
-  presented_pixels_ += static_cast<std::size_t>(area.width()) * static_cast<std::size_t>(area.height());
 }
 
 bool HeadlessDisplay::pump(bool wait, std::optional<std::chrono::milliseconds> limit) {

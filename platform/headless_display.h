@@ -24,8 +24,7 @@ class HeadlessDisplay : public Display {
   bool create_window(Window& window, Point outer_origin) override;
   void destroy_window(Window& window) override;
   void set_title(Window&) override {}
-  void show(Window& window, ShowCommand command) override;
-  void move(Window& window, Point outer_origin) override;
+  void show(Window& window) override;
   void present(Window& window, const Rect& area) override;
   bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override;
 
@@ -58,7 +57,6 @@ class HeadlessDisplay : public Display {
   // A pixel of a window's inner area, 0x00RRGGBB.
   std::uint32_t pixel(const Window& window, Point at) const;
   std::size_t presents() const { return presents_; }
-  std::size_t presented_pixels() const { return presented_pixels_; }
 
  private:
   struct NativeWindow {
@@ -76,7 +74,6 @@ class HeadlessDisplay : public Display {
   std::function<bool()> idle_;
   bool refuse_windows_ = false;
   std::size_t presents_ = 0;
-  std::size_t presented_pixels_ = 0;
 };
 
 }  // namespace platform

@@ -36,7 +36,7 @@ enum class MessageCode : std::int32_t {
 
 enum class SizeKind : std::int32_t { Restored = 0, Minimized = 1, Maximized = 2 };
 
-enum class Key : std::int32_t { Other = 0, Tab, Space, Return, Escape, Left, Right, Up, Down };
+enum class Key : std::int32_t { Other = 0, Tab, Space };
 
 enum Modifiers : std::int32_t { NoModifier = 0, Shift = 1, Control = 2, Alt = 4 };
 

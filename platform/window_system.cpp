@@ -385,23 +385,16 @@ void remove_property(Window& window, std::string_view name) {
   }
 }
 
-void show_window(Window& window, ShowCommand command) {
+void show_window(Window& window) {
   System* system = running();
-  if (system == nullptr || !is_window(&window)) {
+  if (system == nullptr || !is_window(&window) || !window.top_level()) {
     return;
   }
-  if (!window.top_level()) {
-    window.visible = command != ShowCommand::Hide;
-    invalidate(*window.parent, window.bounds);
-    return;
-  }
-  if (command == ShowCommand::Normal && !window.visible) {
+  if (!window.visible) {
     window.visible = true;
     invalidate(window);
-  } else if (command == ShowCommand::Hide) {
-    window.visible = false;
   }
-  system->display->show(window, command);
+  system->display->show(window);
 }
 
 void move_child(Window& window, const Rect& bounds) {
@@ -420,15 +413,6 @@ void set_enabled(Window& window, bool enabled) {
     if (!enabled && within(running()->focus, window)) {
       set_focus(nullptr);
     }
-    invalidate(window);
-  }
-}
-
-void set_text(Window& window, std::string_view text) {
-  window.text = text;
-  if (window.top_level()) {
-    running()->display->set_title(window);
-  } else {
     invalidate(window);
   }
 }
@@ -606,16 +590,10 @@ std::uint32_t system_colour(SystemColour which) {
   switch (which) {
     case SystemColour::ButtonFace:
       return 0xF0F0F0;
-    case SystemColour::ButtonShadow:
-      return 0xA0A0A0;
-    case SystemColour::ButtonHighlight:
-      return 0xFFFFFF;
     case SystemColour::ButtonText:
       return 0x000000;
     case SystemColour::GrayText:
       return 0x6D6D6D;
-    case SystemColour::Frame:
-      return 0x646464;
   }
   return 0;
 }

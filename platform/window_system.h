@@ -62,10 +62,10 @@ void set_property(Window& window, std::string_view name, std::intptr_t value);
 std::intptr_t property(const Window& window, std::string_view name);
 void remove_property(Window& window, std::string_view name);
 
-void show_window(Window& window, ShowCommand command);
+// Shows a top-level window in the normal state, which also activates it.
+void show_window(Window& window);
 void move_child(Window& window, const Rect& bounds);
 void set_enabled(Window& window, bool enabled);
-void set_text(Window& window, std::string_view text);
 
 // --- Messages ------------------------------------------------------------------------------
 
@@ -97,7 +97,7 @@ void update_window(Window& window);
 
 // --- Desktop values ------------------------------------------------------------------------
 
-enum class SystemColour { ButtonFace, ButtonShadow, ButtonHighlight, ButtonText, GrayText, Frame };
+enum class SystemColour { ButtonFace, ButtonText, GrayText };
 std::uint32_t system_colour(SystemColour which);
 
 struct SystemMetrics {

@@ -81,19 +81,6 @@ Key key_of(KeySym symbol) {
       return Key::Tab;
     case XK_space:
       return Key::Space;
-    case XK_Return:
-    case XK_KP_Enter:
-      return Key::Return;
-    case XK_Escape:
-      return Key::Escape;
-    case XK_Left:
-      return Key::Left;
-    case XK_Right:
-      return Key::Right;
-    case XK_Up:
-      return Key::Up;
-    case XK_Down:
-      return Key::Down;
     default:
       return Key::Other;
   }
@@ -120,8 +107,7 @@ class X11Display final : public Display {
   bool create_window(Window& window, Point outer_origin) override;
   void destroy_window(Window& window) override;
   void set_title(Window& window) override;
-  void show(Window& window, ShowCommand command) override;
-  void move(Window& window, Point outer_origin) override;
+  void show(Window& window) override;
   void present(Window& window, const Rect& area) override;
   bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override;
 
@@ -517,42 +503,22 @@ void X11Display::set_title(Window& window) {
                   reinterpret_cast<const unsigned char*>(utf8.data()), static_cast<int>(utf8.size()));
 }
 
-void X11Display::show(Window& window, ShowCommand command) {
+void X11Display::show(Window& window) {
   const auto found = natives_.find(&window);
   if (found == natives_.end()) {
     return;
   }
   const ::Window xid = found->second.xid;
-  switch (command) {
-    case ShowCommand::Normal:
-    case ShowCommand::Restore: {
-      XMapRaised(x_, xid);
-      XEvent activate{};
-      activate.xclient.type = ClientMessage;
-      activate.xclient.window = xid;
-      activate.xclient.message_type = net_active_window_;
-      activate.xclient.format = 32;
-      activate.xclient.data.l[0] = 2;  // asked for by the user's action
-      activate.xclient.data.l[1] = CurrentTime;
-      XSendEvent(x_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &activate);
-      break;
-    }
-    case ShowCommand::Minimize:
-      XIconifyWindow(x_, xid, screen_number_);
-      break;
-    case ShowCommand::Hide:
-      XWithdrawWindow(x_, xid, screen_number_);
-      break;
-  }
+  XMapRaised(x_, xid);
+  XEvent activate{};
+  activate.xclient.type = ClientMessage;
+  activate.xclient.window = xid;
+  activate.xclient.message_type = net_active_window_;
+  activate.xclient.format = 32;
+  activate.xclient.data.l[0] = 1;  // asked for by an application
+  activate.xclient.data.l[1] = CurrentTime;
+  XSendEvent(x_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &activate);
   XFlush(x_);
-}
-
-void X11Display::move(Window& window, Point outer_origin) {
-  const auto found = natives_.find(&window);
-  if (found != natives_.end()) {
-    XMoveWindow(x_, found->second.xid, outer_origin.x, outer_origin.y);
-    XFlush(x_);
-  }
 }
 
 void X11Display::present(Window& window, const Rect& area) {

@@ -72,7 +72,7 @@ std::intptr_t open_window(ObjectNumber number, int x, int y, int inner_width, in
   record->handle = window;
   record->number = assigned;
   platform::set_property(*window, window_mark, assigned);
-  platform::show_window(*window, platform::ShowCommand::Normal);
+  platform::show_window(*window);
   record->shortcuts = platform::ShortcutTable({{platform::Key::Tab, platform::NoModifier, focus_next_command},
                                                {platform::Key::Tab, platform::Shift, focus_previous_command}});
   running->control_list.window = window;

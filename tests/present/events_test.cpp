@@ -193,6 +193,15 @@ TEST_F(EventsTest, TabAndShiftTabCycleTheButtonsAndSpaceClicksTheFocusedOne) {
   display->type(Key::Tab, platform::Shift);
   events();
   EXPECT_EQ(platform::focus(), &control(2));
+
+  // A disabled button is no tab stop.
+  platform::set_enabled(control(2), false);
+  EXPECT_EQ(platform::focus(), nullptr);
+  for (int i = 0; i < 2; ++i) {
+    display->type(Key::Tab);
+    events();
+    EXPECT_EQ(platform::focus(), &control(1));
+  }
 }
 
 TEST_F(EventsTest, MinimizeRestoreMoveAndActivationAreReportedInOrder) {
