@@ -1,6 +1,7 @@
 #include "platform/paint.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace platform {
 
@@ -44,14 +45,34 @@ void PaintContext::dotted_frame(const Rect& area, std::uint32_t colour) {
   }
 }
 
+namespace {
+
+// One row of blue-green-red(-reserved) pixels as 0x00RRGGBB. Each pixel is read as four bytes
+// and masked, which the compiler turns into wide loads; the row's last pixel is read bytewise,
+// as its fourth byte may lie past the end of the store.
+template <int PixelSize>
+void convert_row(const std::uint8_t* source, std::uint32_t* target, int count) {
+  for (int x = 0; x + 1 < count; ++x, source += PixelSize) {
+    std::uint32_t value = 0;
+    std::memcpy(&value, source, 4);
+    target[x] = value & 0xFFFFFF;
+  }
+  if (count > 0) {
+    target[count - 1] = std::uint32_t{source[0]} | std::uint32_t{source[1]} << 8 | std::uint32_t{source[2]} << 16;
+  }
+}
+
+}  // namespace
+
 void PaintContext::draw_bitmap(const Bitmap& bitmap, Point at) {
   const Rect cut = Rect::at(at, {bitmap.width(), bitmap.height()}).intersected(clip_);
   const int pixel_size = bitmap.pixel_size();
   for (int y = cut.top; y < cut.bottom; ++y) {
     const std::uint8_t* source = bitmap.row(y - at.y) + static_cast<std::ptrdiff_t>(cut.left - at.x) * pixel_size;
-    std::uint32_t* target = pixel(cut.left, y);
-    for (int x = cut.left; x < cut.right; ++x, source += pixel_size) {
-      *target++ = std::uint32_t{source[0]} | std::uint32_t{source[1]} << 8 | std::uint32_t{source[2]} << 16;
+    if (pixel_size == 3) {
+      convert_row<3>(source, pixel(cut.left, y), cut.width());
+    } else {
+      convert_row<4>(source, pixel(cut.left, y), cut.width());
     }
   }
 }
