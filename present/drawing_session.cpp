@@ -65,7 +65,7 @@ bool start_drawing(DrawingSession* output) {
 void stop_drawing() {
   DrawingSession* session = current_session();
   if (session != nullptr && session->text_device) {
-    platform::delete_bitmap(session->text_device->buffer);
+    keep_text_buffer(session->text_device->buffer);
   }
   session_slot().reset();
   session_now = nullptr;

@@ -5,6 +5,7 @@
 #include "platform/window_system.h"
 #include "present/drawing_session.h"
 #include "present/presentation.h"
+#include "present/text.h"
 
 namespace present {
 namespace {
@@ -48,6 +49,7 @@ void end_presentation() {
     return;
   }
   stop_drawing();
+  drop_kept_text_buffer();
   running->windows.release_all();
   running->fonts.release_all();
   running->images.release_all();

@@ -178,6 +178,21 @@ struct PixelOperations {
       }
     } else {
       const std::ptrdiff_t x_step = stop_x > start_x ? PixelSize : -PixelSize;
+      if (span_x == 1) {
+        // Between neighbouring columns the steps below come to two runs: the upper end's column
+        // takes the first ceil(k / 2) of the k + 1 rows, the other column the rest.
+        const std::int64_t upper_rows = (span_y + 1) / 2;
+        for (std::int64_t row = 1; row < upper_rows; ++row) {
+          pixel -= stride;
+          put(pixel, colour);
+        }
+        pixel += x_step;
+        for (std::int64_t row = upper_rows; row <= span_y; ++row) {
+          pixel -= stride;
+          put(pixel, colour);
+        }
+        return;
+      }
       std::int64_t decision = 2 * span_x - span_y;
       const std::int64_t straight = 2 * span_x;
       const std::int64_t diagonal = 2 * (span_x - span_y);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "present/drawing_session.h"
 
@@ -37,6 +38,18 @@ int measure_overhang(platform::FontHandle font) {
   return 0;
 }
 
+// The buffer of the last session, kept for the next one: every page opens a session, and a new
+// buffer of an image's width would be allocated and cleared each time.
+platform::BitmapHandle spare_buffer = 0;
+
+platform::BitmapHandle take_buffer(int width, int height) {
+  const platform::Bitmap* spare = platform::find_bitmap(spare_buffer);
+  if (spare != nullptr && spare->width() == width && spare->height() == height) {
+    return std::exchange(spare_buffer, 0);
+  }
+  return platform::create_bitmap(width, -height, 24);
+}
+
 int clamp_to_int(std::int64_t value) {
   return static_cast<int>(
       std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
@@ -63,7 +76,7 @@ void set_drawing_font(platform::FontHandle font) {
   if (device.buffer != 0 && device.buffer_height >= needed) {
     return;
   }
-  const platform::BitmapHandle buffer = platform::create_bitmap(session->width, -needed, 24);
+  const platform::BitmapHandle buffer = take_buffer(session->width, needed);
   if (buffer == 0) {
     return;  // the old buffer stays, and texts are cut to its height
   }
@@ -71,6 +84,12 @@ void set_drawing_font(platform::FontHandle font) {
   device.buffer = buffer;
   device.buffer_height = needed;
 }
+
+void keep_text_buffer(platform::BitmapHandle buffer) {
+  platform::delete_bitmap(std::exchange(spare_buffer, buffer));
+}
+
+void drop_kept_text_buffer() { keep_text_buffer(0); }
 
 int draw_text(int x, int y, std::string_view text, Colour colour) {
   DrawingSession* session = current_session();

@@ -101,6 +101,29 @@ TEST_F(PrimitivesTest, TraceSegmentsSplitTheirRowsBetweenTheTwoColumns) {
   EXPECT_EQ(pixels_of(white), joined(column(40, 100, 103), column(41, 104, 107)));
 }
 
+TEST_F(PrimitivesTest, EveryRiseAndFallBetweenNeighbouringColumnsSplitsAtHalfItsRows) {
+  for (int k = 1; k < 300; k += (k < 20 ? 1 : 37)) {
+    const int upper_rows = (k + 1) / 2;
+    for (const bool left_is_upper : {true, false}) {
+      for (const bool from_left : {true, false}) {
+        fill_box(500, 0, 2, 300, 0);
+        const int left_y = left_is_upper ? 0 : k;
+        const int right_y = left_is_upper ? k : 0;
+        if (from_left) {
+          draw_line(500, left_y, 501, right_y, white);
+        } else {
+          draw_line(501, right_y, 500, left_y, white);
+        }
+        const int upper_x = left_is_upper ? 500 : 501;
+        const int lower_x = left_is_upper ? 501 : 500;
+        ASSERT_EQ(pixels_of(white), joined(column(upper_x, 0, upper_rows - 1), column(lower_x, upper_rows, k)))
+            << "k " << k << (left_is_upper ? ", left end upper" : ", right end upper")
+            << (from_left ? ", drawn from the left" : ", drawn from the right");
+      }
+    }
+  }
+}
+
 TEST_F(PrimitivesTest, ShallowAndSteepLinesGiveTheSamePixelsInEitherOrder) {
   const Points expected{{1, 8}, {2, 9}, {3, 9}, {4, 10}, {5, 10}};
   draw_line(1, 8, 5, 10, white);
