@@ -2,12 +2,11 @@
 #   embed_eprom_image(<image path> <output .cpp>)
 function(embed_eprom_image image output)
   if(NOT EXISTS "${image}")
-    message(FATAL_ERROR "EPROM image not found: ${image}\n"
-                        "Set TABLESCOPE_EPROM_IMAGE to the 16,384-byte image of the wave EPROMs 64 and 68.")
+    message(FATAL_ERROR "EPROM image not found: ${image} (set TABLESCOPE_EPROM_IMAGE to the 16,384-byte image of the wave EPROMs 64 and 68)")
   endif()
   file(SIZE "${image}" image_size)
   if(NOT image_size EQUAL 16384)
-    message(FATAL_ERROR "EPROM image ${image} holds ${image_size} bytes; it must hold exactly 16,384.")
+    message(FATAL_ERROR "EPROM image ${image} holds ${image_size} bytes, not the 16,384 of the wave EPROMs 64 and 68")
   endif()
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${image}")
 
