@@ -141,14 +141,13 @@ class Font {
     result.top = slot->bitmap_top;
     result.width = static_cast<int>(bitmap.width);
     result.rows = static_cast<int>(bitmap.rows);
-    result.coverage.resize(static_cast<std::size_t>(result.width * result.rows));
+    const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
+    result.coverage.resize(std::size_t{bitmap.width} * bitmap.rows);
+    std::uint8_t* target = result.coverage.data();
     for (int row = 0; row < result.rows; ++row) {
       const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
       for (int column = 0; column < result.width; ++column) {
-        const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
-        const std::uint8_t value =
-            mono ? ((source[column >> 3] >> (7 - (column & 7))) & 1) * 255 : source[column];
-        result.coverage[static_cast<std::size_t>(row * result.width + column)] = value;
+        *target++ = mono ? ((source[column >> 3] >> (7 - (column & 7))) & 1) * 255 : source[column];
       }
     }
     return result;

@@ -373,9 +373,9 @@ void set_property(Window& window, std::string_view name, std::intptr_t value) {
   window.properties.insert_or_assign(std::string(name), value);
 }
 
-std::intptr_t property(const Window& window, std::string_view name) {
+std::optional<std::intptr_t> property(const Window& window, std::string_view name) {
   const auto found = window.properties.find(name);
-  return found != window.properties.end() ? found->second : 0;
+  return found != window.properties.end() ? std::optional(found->second) : std::nullopt;
 }
 
 void remove_property(Window& window, std::string_view name) {

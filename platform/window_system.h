@@ -59,7 +59,7 @@ Handler set_handler(Window& window, Handler handler);
 std::intptr_t default_handling(const Message& message);
 
 void set_property(Window& window, std::string_view name, std::intptr_t value);
-std::intptr_t property(const Window& window, std::string_view name);
+std::optional<std::intptr_t> property(const Window& window, std::string_view name);
 void remove_property(Window& window, std::string_view name);
 
 // Shows a top-level window in the normal state, which also activates it.

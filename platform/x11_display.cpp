@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -250,7 +251,7 @@ void X11Display::read_dpi() {
   if (database != nullptr && XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr) {
     const double dpi = std::atof(value.addr);
     if (dpi >= 24 && dpi <= 960) {
-      dpi_ = static_cast<int>(dpi + 0.5);
+      dpi_ = static_cast<int>(std::lround(dpi));
     }
   }
   if (database != nullptr) {

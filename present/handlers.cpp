@@ -15,16 +15,24 @@ void queue(Layer& layer, std::int32_t code, ObjectNumber control, ObjectNumber w
   layer.events.add({code, control, window, type});
 }
 
+// The focused control is remembered by its number, so that a control destroyed in the meantime
+// is never given the focus back.
 void remember_focus(platform::Window& window) {
   platform::Window* focused = platform::focus();
-  const bool ours = focused != nullptr && platform::top_level_of(focused) == &window && focused != &window;
-  platform::set_property(window, focus_memory, ours ? reinterpret_cast<std::intptr_t>(focused) : 0);
+  const auto number = focused != nullptr && platform::top_level_of(focused) == &window ? control_number_of(*focused)
+                                                                                       : std::nullopt;
+  if (number) {
+    platform::set_property(window, focus_memory, *number);
+  } else {
+    platform::remove_property(window, focus_memory);
+  }
 }
 
-void restore_focus(platform::Window& window) {
-  auto* remembered = reinterpret_cast<platform::Window*>(platform::property(window, focus_memory));
-  if (remembered != nullptr && platform::is_window(remembered) && platform::top_level_of(remembered) == &window) {
-    platform::set_focus(remembered);
+void restore_focus(Layer& layer, platform::Window& window) {
+  const auto remembered = platform::property(window, focus_memory);
+  const ControlRecord* control = remembered ? layer.controls.find(*remembered) : nullptr;
+  if (control != nullptr && platform::top_level_of(control->handle) == &window) {
+    platform::set_focus(control->handle);
   }
 }
 
@@ -85,7 +93,7 @@ std::intptr_t window_handler(ObjectNumber window_number, const platform::Message
       return platform::default_handling(message);
     case platform::MessageCode::Activate:
       if (message.first != 0) {
-        restore_focus(window);
+        restore_focus(layer, window);
         queue(layer, ActivateEvent, 0, window_number);
       } else {
         remember_focus(window);

@@ -16,21 +16,14 @@ constexpr std::string_view control_mark = "PresentControlNumber";
 
 std::string class_name_for(ObjectNumber number) { return "WindowClass_" + std::to_string(number); }
 
-std::optional<ObjectNumber> marked_number(const platform::Window& window, std::string_view mark) {
-  if (window.properties.find(mark) == window.properties.end()) {
-    return std::nullopt;
-  }
-  return platform::property(window, mark);
-}
-
 }  // namespace
 
 std::optional<ObjectNumber> window_number_of(const platform::Window& window) {
-  return marked_number(window, window_mark);
+  return platform::property(window, window_mark);
 }
 
 std::optional<ObjectNumber> control_number_of(const platform::Window& window) {
-  return marked_number(window, control_mark);
+  return platform::property(window, control_mark);
 }
 
 void mark_control(platform::Window& control, ObjectNumber number) {
