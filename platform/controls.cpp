@@ -130,8 +130,10 @@ std::intptr_t picture_handler(const Message& message) {
     case MessageCode::Paint: {
       PaintContext paint = begin_paint(picture);
       const Bitmap* bitmap = find_bitmap(state_of<PictureState>(picture).image);
-      const Size image = bitmap != nullptr ? Size{bitmap->width(), bitmap->height()} : Size{};
-      // Whatever the image does not cover shows the background.
+      // Whatever an opaque image does not cover shows the background; an image with an alpha
+      // channel is laid over it.
+      const bool opaque = bitmap != nullptr && bitmap->depth() == 24;
+      const Size image = opaque ? Size{bitmap->width(), bitmap->height()} : Size{};
       const std::uint32_t background = picture.window_class->background;
       paint.fill({image.width, 0, picture.bounds.width(), picture.bounds.height()}, background);
       paint.fill({0, image.height, image.width, picture.bounds.height()}, background);

@@ -47,18 +47,31 @@ void PaintContext::dotted_frame(const Rect& area, std::uint32_t colour) {
 
 namespace {
 
-// One row of blue-green-red(-reserved) pixels as 0x00RRGGBB. Each pixel is read as four bytes
+// One row of blue-green-red pixels as 0x00RRGGBB. Each pixel is read as four bytes
 // and masked, which the compiler turns into wide loads; the row's last pixel is read bytewise,
 // as its fourth byte may lie past the end of the store.
-template <int PixelSize>
-void convert_row(const std::uint8_t* source, std::uint32_t* target, int count) {
-  for (int x = 0; x + 1 < count; ++x, source += PixelSize) {
+void convert_row_24(const std::uint8_t* source, std::uint32_t* target, int count) {
+  for (int x = 0; x + 1 < count; ++x, source += 3) {
     std::uint32_t value = 0;
     std::memcpy(&value, source, 4);
     target[x] = value & 0xFFFFFF;
   }
   if (count > 0) {
     target[count - 1] = std::uint32_t{source[0]} | std::uint32_t{source[1]} << 8 | std::uint32_t{source[2]} << 16;
+  }
+}
+
+// A row of 32-bit pixels laid over what is there by their alpha bytes.
+void blend_row_32(const std::uint8_t* source, std::uint32_t* target, int count) {
+  for (int x = 0; x < count; ++x, source += 4) {
+    const std::uint32_t alpha = source[3];
+    const std::uint32_t under = target[x];
+    std::uint32_t mixed = 0;
+    for (int channel = 0; channel < 3; ++channel) {
+      const std::uint32_t below = (under >> (8 * channel)) & 0xFF;
+      mixed |= ((source[channel] * alpha + below * (255 - alpha)) / 255) << (8 * channel);
+    }
+    target[x] = mixed;
   }
 }
 
@@ -70,9 +83,9 @@ void PaintContext::draw_bitmap(const Bitmap& bitmap, Point at) {
   for (int y = cut.top; y < cut.bottom; ++y) {
     const std::uint8_t* source = bitmap.row(y - at.y) + static_cast<std::ptrdiff_t>(cut.left - at.x) * pixel_size;
     if (pixel_size == 3) {
-      convert_row<3>(source, pixel(cut.left, y), cut.width());
+      convert_row_24(source, pixel(cut.left, y), cut.width());
     } else {
-      convert_row<4>(source, pixel(cut.left, y), cut.width());
+      blend_row_32(source, pixel(cut.left, y), cut.width());
     }
   }
 }

@@ -23,7 +23,8 @@ class PaintContext {
   void frame(const Rect& area, std::uint32_t colour);
   // Every other pixel of the rectangle's outline: the keyboard focus ring.
   void dotted_frame(const Rect& area, std::uint32_t colour);
-  // The bitmap's pixels 1:1 with its top-left corner at `at`.
+  // The bitmap's pixels 1:1 with its top-left corner at `at`; 32-bit pixels are laid over what
+  // is there by their alpha.
   void draw_bitmap(const Bitmap& bitmap, Point at);
   // The text in one line, centred in `box`, its glyph edges blended over what is there.
   void draw_text(FontHandle font, std::string_view text, const Rect& box, std::uint32_t colour);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/controls.h"
 #include "present/drawing_session.h"
 #include "present/primitives.h"
@@ -73,6 +75,26 @@ TEST_F(WindowTest, ThePictureShowsTheCanvasPixelsAtOnceWhenItsStateIsSet) {
   EXPECT_EQ(display->pixel(window(), {1034, 309}), platform::system_colour(platform::SystemColour::ButtonFace));
 
   EXPECT_EQ(set_control_state(7, image_handle(0)), 0);
+}
+
+TEST_F(WindowTest, APictureOf32BitPixelsIsLaidOverTheBackgroundByItsAlpha) {
+  open_viewer_window();
+  ASSERT_NE(create_image(1, 4, 2, 32 + transparent_start), 0);
+  platform::Bitmap& image = *platform::find_bitmap(image_handle(1));
+  const std::uint8_t half_red[4] = {0, 0, 255, 128};
+  const std::uint8_t solid_blue[4] = {255, 0, 0, 255};
+  std::copy_n(half_red, 4, image.row(0));
+  std::copy_n(solid_blue, 4, image.row(0) + 4);
+  ASSERT_NE(create_image_view(3, 100, 100, 10, 10, image_handle(1)), 0);
+  drain();
+  const std::uint32_t face = platform::system_colour(platform::SystemColour::ButtonFace);
+  const std::uint32_t grey = face & 0xFF;
+  EXPECT_EQ(control(3).bounds, (Rect{100, 100, 104, 102}));
+  EXPECT_EQ(display->pixel(control(3), {0, 0}),
+            (255 * 128 + grey * 127) / 255 << 16 | (grey * 127 / 255) << 8 | (grey * 127 / 255));
+  EXPECT_EQ(display->pixel(control(3), {1, 0}), 0x0000FFu);
+  EXPECT_EQ(display->pixel(control(3), {2, 0}), face);
+  EXPECT_EQ(display->pixel(control(3), {3, 1}), face);
 }
 
 TEST_F(WindowTest, AfterMinimizeAndRestoreThePictureShowsTheCanvasAgain) {
