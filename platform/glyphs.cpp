@@ -291,9 +291,12 @@ bool write_text(FontHandle font, std::string_view text, Bitmap& target, int x, i
       const std::uint8_t* coverage = block.data + row * block.pitch;
       std::uint8_t* pixel = target.row(static_cast<int>(block.top + row)) + (block.left + first_column) * pixel_size;
       for (long column = first_column; column < last_column; ++column, pixel += pixel_size) {
-        // Neighbouring glyphs may overlap; the brighter coverage wins.
-        const std::uint8_t value = std::max(pixel[0], coverage[column]);
-        pixel[0] = pixel[1] = pixel[2] = value;
+        // Neighbouring glyphs may overlap; the brighter coverage wins. Most of a glyph's box is
+        // empty and needs no write at all.
+        const std::uint8_t value = coverage[column];
+        if (value > pixel[0]) {
+          pixel[0] = pixel[1] = pixel[2] = value;
+        }
       }
     }
   });
