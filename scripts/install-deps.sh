@@ -8,7 +8,7 @@ packages=(
   libx11-dev libxext-dev libxrandr-dev libfreetype-dev libfontconfig-dev fonts-liberation
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth openbox xdotool wmctrl x11-utils imagemagick
-  hyperfine time
+  time
 )
 
 missing=()
