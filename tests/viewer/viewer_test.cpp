@@ -193,37 +193,45 @@ TEST_F(ViewerTest, ThousandsOfRandomActionsNeverLeaveThePagesOrCrash) {
   const auto any_point = [&] {
     return Point{static_cast<int>(random() % 1920), static_cast<int>(random() % 1080)};
   };
-  int closes = 0;
-  run([&](int call) {
-    EXPECT_GE(state.current_page, 0);
-    EXPECT_LE(state.current_page, 30);
-    if (call >= 4000) {
-      return false;
-    }
-    switch (random() % 12) {
-      case 0: display->move_pointer(any_point()); break;
-      case 1: display->press(MouseButton::Left, any_point()); break;
-      case 2: display->release(MouseButton::Left, any_point()); break;
-      case 3: display->click(random() % 2 ? MouseButton::Left : MouseButton::Right, any_point()); break;
-      case 4: click(random() % 3); break;
-      case 5: display->type(random() % 2 ? platform::Key::Tab : platform::Key::Space, random() % 2 ? platform::Shift : 0); break;
-      case 6: display->minimize(window()); break;
-      case 7: display->restore(window()); break;
-      case 8: display->move_window(window(), any_point()); break;
-      case 9: display->activate(random() % 2 ? &window() : nullptr); break;
-      case 10: display->wait_ms(static_cast<std::uint32_t>(random() % 800)); display->click(MouseButton::Left, centre_of(2)); break;
-      default:
-        // A close request ends the loop, so only one comes, near the end.
-        if (call > 3900 && closes == 0) {
-          ++closes;
-          display->request_close(window());
-        } else {
-          display->click(MouseButton::Left, centre_of(1));
-        }
-        break;
-    }
-    return true;
-  });
+  int actions = 0;
+  int loops = 0;
+  // A close request ends the event loop; the loop is entered again (the window is still there)
+  // until all the actions are done.
+  while (actions < 4000) {
+    ++loops;
+    run([&](int) {
+      EXPECT_GE(state.current_page, 0);
+      EXPECT_LE(state.current_page, 30);
+      if (actions++ >= 4000) {
+        display->request_close(window());
+        return true;
+      }
+      switch (random() % 13) {
+        case 0: display->move_pointer(any_point()); break;
+        case 1: display->press(MouseButton::Left, any_point()); break;
+        case 2: display->release(MouseButton::Left, any_point()); break;
+        case 3: display->click(random() % 2 ? MouseButton::Left : MouseButton::Right, any_point()); break;
+        case 4: click(random() % 3); break;
+        case 5: display->type(random() % 2 ? platform::Key::Tab : platform::Key::Space, random() % 2 ? platform::Shift : 0); break;
+        case 6: display->minimize(window()); break;
+        case 7: display->restore(window()); break;
+        case 8: display->move_window(window(), any_point()); break;
+        case 9: display->activate(random() % 2 ? &window() : nullptr); break;
+        case 10: display->wait_ms(static_cast<std::uint32_t>(random() % 800)); display->click(MouseButton::Left, centre_of(2)); break;
+        case 11: display->click(MouseButton::Left, centre_of(1)); break;
+        default:
+          if (random() % 20 == 0) {
+            display->request_close(window());
+          } else {
+            display->type(platform::Key::Tab);
+          }
+          break;
+      }
+      return true;
+    });
+  }
+  EXPECT_GT(loops, 3);
+  EXPECT_TRUE(window().visible);
   EXPECT_GE(state.current_page, 0);
   EXPECT_LE(state.current_page, 30);
 }
