@@ -261,10 +261,10 @@ std::optional<TextExtent> measure_text(FontHandle font, std::string_view text) {
   return found->measure(text);
 }
 
-bool write_text(FontHandle font, std::string_view text, Bitmap& target, int x, int y) {
+std::optional<TextExtent> write_text(FontHandle font, std::string_view text, Bitmap& target, int x, int y) {
   Font* found = glyph_system().fonts.find(font);
   if (found == nullptr) {
-    return false;
+    return std::nullopt;
   }
   const int pixel_size = target.pixel_size();
   const TextExtent cell = found->measure(text);
@@ -300,7 +300,7 @@ bool write_text(FontHandle font, std::string_view text, Bitmap& target, int x, i
       }
     }
   });
-  return true;
+  return cell;
 }
 
 void trace_text(FontHandle font, std::string_view text, int x, int y,

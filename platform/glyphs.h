@@ -41,8 +41,9 @@ std::optional<TextExtent> measure_text(FontHandle font, std::string_view text);
 
 // Writes the text white on an opaque black cell (its advance width by the line height) with the
 // cell's top-left corner at (x, y) of a 24- or 32-bit bitmap, cut at the bitmap's edges. Glyph
-// edges are grey where the desktop smooths fonts. False when the font does not exist.
-bool write_text(FontHandle font, std::string_view text, Bitmap& target, int x, int y);
+// edges are grey where the desktop smooths fonts. Returns the cell's size, or nothing when the
+// font does not exist.
+std::optional<TextExtent> write_text(FontHandle font, std::string_view text, Bitmap& target, int x, int y);
 
 // Calls paint(x, y, coverage) for every pixel the glyphs of the text cover, the text's cell set
 // with its top-left corner at (x, y). For drawing text in colour onto other surfaces.

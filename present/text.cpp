@@ -106,21 +106,18 @@ int draw_text(int x, int y, std::string_view text, Colour colour) {
   if (text.empty() || buffer == nullptr) {
     return x;
   }
-  const auto extent = platform::measure_text(device->font, text);
-  if (!extent) {
-    return x;
-  }
   if (device->overhang > 0) {
     std::fill_n(buffer->pixels(), buffer->byte_size(), std::uint8_t{0});
   }
-  const int width = extent->width + std::max(device->overhang, 0);
-  const int height = std::min(extent->height, device->buffer_height);
   // A text that starts left of the image is rendered shifted left, so that only its visible
   // part lands in the buffer.
   const int shift = x < 0 ? x : 0;
-  if (!platform::write_text(device->font, text, *buffer, shift, 0)) {
+  const auto cell = platform::write_text(device->font, text, *buffer, shift, 0);
+  if (!cell) {
     return x;
   }
+  const int width = cell->width + std::max(device->overhang, 0);
+  const int height = std::min(cell->height, device->buffer_height);
   session->operations->blend_text(*session, x - shift, y, clamp_to_int(std::int64_t{width} + shift), height);
   return clamp_to_int(std::int64_t{x} + width);
 }
