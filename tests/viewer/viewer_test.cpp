@@ -71,11 +71,9 @@ TEST_F(ViewerTest, StartsOnTheFirstPageShown) {
 
 TEST_F(ViewerTest, NextAndPreviousStepThroughThePagesClampedAtBothEnds) {
   std::vector<int> pages;
-  std::size_t presents_before_previous = 0;
   run([&](int call) {
     pages.push_back(state.current_page);
     if (call == 0) {
-      presents_before_previous = display->presents();
       click(1);  // "Previous" on the first page
     } else if (call <= 31) {
       click(2);
@@ -88,7 +86,6 @@ TEST_F(ViewerTest, NextAndPreviousStepThroughThePagesClampedAtBothEnds) {
   });
   ASSERT_EQ(pages.size(), 33u);
   EXPECT_EQ(pages[1], 0);
-  EXPECT_GT(display->presents(), presents_before_previous);
   for (int press = 1; press <= 30; ++press) {
     EXPECT_EQ(pages[static_cast<std::size_t>(press + 1)], press);
   }
