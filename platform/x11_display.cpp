@@ -14,12 +14,15 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -122,7 +125,7 @@ class X11Display final : public Display {
     std::vector<std::uint32_t> own_pixels;  // when the image is not shared
   };
 
-  Atom atom(const char* name) { return XInternAtom(x_, name, False); }
+  void intern_atoms();
   void read_screen_size();
   void read_dpi();
   bool make_image(Native& native, Size size);
@@ -133,7 +136,7 @@ class X11Display final : public Display {
   // A property's 32-bit values, at most `most`; none when it is absent or of another type.
   std::vector<long> property_values(::Window xid, Atom property, Atom type, long most);
   std::optional<FrameExtents> read_frame_extents(::Window xid);
-  bool supported(const char* name);
+  bool supported(Atom property);
   long window_state(::Window xid);
 
   ::Display* x_;
@@ -149,9 +152,11 @@ class X11Display final : public Display {
   std::map<const Window*, Native> natives_;
   std::map<::Window, Window*> by_xid_;
 
-  Atom wm_protocols_, wm_delete_window_, wm_state_, net_wm_name_, utf8_string_, net_wm_pid_,
-      net_frame_extents_, net_request_frame_extents_, motif_wm_hints_, net_wm_window_type_,
-      net_wm_window_type_normal_, net_active_window_, net_supporting_wm_check_, resource_manager_ = None;
+  Atom wm_protocols_ = None, wm_delete_window_ = None, wm_state_ = None, net_wm_name_ = None,
+       utf8_string_ = None, net_wm_pid_ = None, net_frame_extents_ = None, net_request_frame_extents_ = None,
+       motif_wm_hints_ = None, net_wm_window_type_ = None, net_wm_window_type_normal_ = None,
+       net_active_window_ = None, net_supporting_wm_check_ = None, net_supported_ = None,
+       resource_manager_ = None;
 };
 
 X11Display::X11Display(::Display* x, std::string& error)
@@ -167,19 +172,7 @@ X11Display::X11Display(::Display* x, std::string& error)
     error = "the X display is not a 24-bit true-colour display";
     return;
   }
-  wm_protocols_ = atom("WM_PROTOCOLS");
-  wm_delete_window_ = atom("WM_DELETE_WINDOW");
-  wm_state_ = atom("WM_STATE");
-  net_wm_name_ = atom("_NET_WM_NAME");
-  utf8_string_ = atom("UTF8_STRING");
-  net_wm_pid_ = atom("_NET_WM_PID");
-  net_frame_extents_ = atom("_NET_FRAME_EXTENTS");
-  net_request_frame_extents_ = atom("_NET_REQUEST_FRAME_EXTENTS");
-  motif_wm_hints_ = atom("_MOTIF_WM_HINTS");
-  net_wm_window_type_ = atom("_NET_WM_WINDOW_TYPE");
-  net_wm_window_type_normal_ = atom("_NET_WM_WINDOW_TYPE_NORMAL");
-  net_active_window_ = atom("_NET_ACTIVE_WINDOW");
-  net_supporting_wm_check_ = atom("_NET_SUPPORTING_WM_CHECK");
+  intern_atoms();
 
   int major = 0, minor = 0;
   Bool pixmaps = False;
@@ -189,7 +182,6 @@ X11Display::X11Display(::Display* x, std::string& error)
   read_screen_size();
   read_dpi();
   // The desktop's settings (colours, fonts) live in the root window's resources.
-  resource_manager_ = atom("RESOURCE_MANAGER");
   XSelectInput(x_, root_, PropertyChangeMask);
   usable_ = true;
 }
@@ -278,9 +270,40 @@ std::vector<long> X11Display::property_values(::Window xid, Atom property, Atom 
   return values;
 }
 
-bool X11Display::supported(const char* name) {
-  const std::vector<long> atoms = property_values(root_, atom("_NET_SUPPORTED"), XA_ATOM, 4096);
-  return std::find(atoms.begin(), atoms.end(), static_cast<long>(atom(name))) != atoms.end();
+// All the atoms in one round trip to the server rather than one each.
+void X11Display::intern_atoms() {
+  const std::pair<const char*, Atom*> wanted[] = {
+      {"WM_PROTOCOLS", &wm_protocols_},
+      {"WM_DELETE_WINDOW", &wm_delete_window_},
+      {"WM_STATE", &wm_state_},
+      {"_NET_WM_NAME", &net_wm_name_},
+      {"UTF8_STRING", &utf8_string_},
+      {"_NET_WM_PID", &net_wm_pid_},
+      {"_NET_FRAME_EXTENTS", &net_frame_extents_},
+      {"_NET_REQUEST_FRAME_EXTENTS", &net_request_frame_extents_},
+      {"_MOTIF_WM_HINTS", &motif_wm_hints_},
+      {"_NET_WM_WINDOW_TYPE", &net_wm_window_type_},
+      {"_NET_WM_WINDOW_TYPE_NORMAL", &net_wm_window_type_normal_},
+      {"_NET_ACTIVE_WINDOW", &net_active_window_},
+      {"_NET_SUPPORTING_WM_CHECK", &net_supporting_wm_check_},
+      {"_NET_SUPPORTED", &net_supported_},
+      {"RESOURCE_MANAGER", &resource_manager_},
+  };
+  constexpr int count = static_cast<int>(std::size(wanted));
+  std::array<char*, count> names{};
+  std::array<Atom, count> atoms{};
+  for (int i = 0; i < count; ++i) {
+    names[i] = const_cast<char*>(wanted[i].first);  // Xlib's signature lacks const; it only reads them
+  }
+  XInternAtoms(x_, names.data(), count, False, atoms.data());
+  for (int i = 0; i < count; ++i) {
+    *wanted[i].second = atoms[i];
+  }
+}
+
+bool X11Display::supported(Atom property) {
+  const std::vector<long> atoms = property_values(root_, net_supported_, XA_ATOM, 4096);
+  return std::find(atoms.begin(), atoms.end(), static_cast<long>(property)) != atoms.end();
 }
 
 std::optional<FrameExtents> X11Display::read_frame_extents(::Window xid) {
@@ -303,7 +326,7 @@ FrameExtents X11Display::frame_extents(std::uint32_t style) {
   }
   frame_ = FrameExtents{};
   const bool managed = !property_values(root_, net_supporting_wm_check_, XA_WINDOW, 1).empty();
-  if (!managed || !supported("_NET_REQUEST_FRAME_EXTENTS")) {
+  if (!managed || !supported(net_request_frame_extents_)) {
     return *frame_;
   }
   XSetWindowAttributes attributes{};
