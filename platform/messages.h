@@ -5,6 +5,7 @@
 
 namespace platform {
 
+class PaintContext;
 class Window;
 
 // The window system's own message codes. They start well above the codes a caller of the
@@ -12,7 +13,7 @@ class Window;
 enum class MessageCode : std::int32_t {
   Destroy = 0x200,       // sent to a window, then to its children, before they go
   Paint,                 // the window has an area to paint; begin_paint gives the context
-  EraseBackground,       // sent inside begin_paint of a top-level window before it is painted
+  EraseBackground,       // sent inside begin_paint when erasing was asked for; paint: the context
   Close,                 // the user asked to close the window
   Move,                  // first, second: the inner area's new top-left on the screen
   SizeState,             // first: a SizeKind
@@ -49,6 +50,7 @@ struct Message {
   MessageCode code = MessageCode::Paint;
   std::intptr_t first = 0;
   std::intptr_t second = 0;
+  PaintContext* paint = nullptr;  // EraseBackground only: the painting under way, to erase with
 };
 
 // A window's message handler. What it returns is the answer of send.

@@ -38,7 +38,7 @@ class PaintContext {
 };
 
 // Opens painting of what is marked on the window: erasing first where that was asked for
-// (EraseBackground with the context as its first parameter), and unmarks it.
+// (an EraseBackground message that carries the context), and unmarks it.
 PaintContext begin_paint(Window& window);
 // Paints the children under the painted area and shows the result.
 void end_paint(Window& window, const PaintContext& context);

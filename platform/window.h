@@ -13,14 +13,12 @@ namespace platform {
 
 // Style bits of windows. The upper ones are those of a top-level window's caption; the lower ones
 // describe child controls.
-enum WindowStyle : std::uint32_t {
-  style_title_bar = 0x00C00000,
-  style_window_menu = 0x00080000,
-  style_minimize_box = 0x00020000,
-  style_maximize_box = 0x00010000,
-  style_sizing_border = 0x00040000,
-  style_notify = 0x00000100,  // a picture reports clicks to its parent
-};
+inline constexpr std::uint32_t style_title_bar = 0x00C00000;
+inline constexpr std::uint32_t style_window_menu = 0x00080000;
+inline constexpr std::uint32_t style_minimize_box = 0x00020000;
+inline constexpr std::uint32_t style_maximize_box = 0x00010000;
+inline constexpr std::uint32_t style_sizing_border = 0x00040000;
+inline constexpr std::uint32_t style_notify = 0x00000100;  // a picture reports clicks to its parent
 
 class Display;
 struct WindowClass;

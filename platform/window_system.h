@@ -82,6 +82,10 @@ std::intptr_t dispatch(const Message& message);
 
 Window* focus();
 void set_focus(Window* window);
+// The enabled, visible tab stop among the parent's children that comes after the focused one
+// (before it, backwards), in the order of creation and wrapping around; with none of them
+// focused, the first (the last); nullptr when the parent has no tab stop.
+Window* next_tab_stop(Window& parent, bool forward);
 Window* capture();
 void set_capture(Window* window);
 void release_capture();

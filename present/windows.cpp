@@ -98,23 +98,9 @@ void close_window(WindowRecord& record) {
 }
 
 void move_focus(platform::Window& window, bool forward) {
-  std::vector<platform::Window*> stops;
-  for (platform::Window* child : window.children) {
-    if (child->tab_stop && child->enabled && child->visible) {
-      stops.push_back(child);
-    }
+  if (platform::Window* next = platform::next_tab_stop(window, forward)) {
+    platform::set_focus(next);
   }
-  if (stops.empty()) {
-    return;
-  }
-  const auto focused = std::find(stops.begin(), stops.end(), platform::focus());
-  platform::Window* next = nullptr;
-  if (forward) {
-    next = focused == stops.end() || focused + 1 == stops.end() ? stops.front() : *(focused + 1);
-  } else {
-    next = focused == stops.end() || focused == stops.begin() ? stops.back() : *(focused - 1);
-  }
-  platform::set_focus(next);
 }
 
 }  // namespace present
