@@ -1,0 +1,185 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "window_system_fixture.h"
+
+namespace platform {
+namespace {
+
+using MessagesTest = WindowSystemTest;
+
+TEST_F(MessagesTest, PostedMessagesAndInputComeOutOldestFirstSentOnesAtOnceAndPaintingLast) {
+  Window* top = make_top();
+  Window* first = make_child(*top, {10, 10, 60, 40}, 1);
+  Window* second = make_child(*top, {100, 10, 150, 40}, 2);
+  show_window(*top);
+  drain();
+  const std::size_t start = log.size();
+
+  post(first, MessageCode::Command, 1);
+  post(second, MessageCode::Command, 2);
+  display->move_pointer(on_screen(*second, {5, 6}));
+  post(first, MessageCode::Command, 3);
+  invalidate(*second);
+  send(second, MessageCode::Command, 4);
+  EXPECT_EQ(handled_since(start), (std::vector<Handled>{{second, MessageCode::Command, 4}}));
+
+  std::vector<Handled> taken;
+  Message message;
+  while (get_message(message, std::chrono::milliseconds(0))) {
+    taken.push_back({message.window, message.code, message.first, message.second});
+    dispatch(message);
+  }
+  EXPECT_EQ(taken, (std::vector<Handled>{{first, MessageCode::Command, 1},
+                                         {second, MessageCode::Command, 2},
+                                         {second, MessageCode::MouseMove, 5, 6},
+                                         {first, MessageCode::Command, 3},
+                                         {second, MessageCode::Paint}}));
+  EXPECT_FALSE(get_message(message, std::chrono::milliseconds(0)));
+}
+
+TEST_F(MessagesTest, SendAnswersWithTheHandlersResultAndAGoneWindowGetsNothing) {
+  Window* top = make_top();
+  Window* child = make_child(*top, {10, 10, 60, 40}, 1);
+  set_handler(*child, [](const Message& message) { return message.first * 10 + message.second; });
+  EXPECT_EQ(send(child, MessageCode::Command, 4, 2), 42);
+
+  post(child, MessageCode::Command, 1);
+  post(top, MessageCode::Command, 2);
+  destroy_window(child);
+  EXPECT_EQ(send(child, MessageCode::Command, 4, 2), 0);
+  post(child, MessageCode::Command, 3);
+  std::vector<Handled> taken;
+  Message message;
+  while (get_message(message, std::chrono::milliseconds(0))) {
+    if (message.code == MessageCode::Command) {
+      taken.push_back({message.window, message.code, message.first});
+    }
+    dispatch(message);
+  }
+  EXPECT_EQ(taken, (std::vector<Handled>{{top, MessageCode::Command, 2}}));
+}
+
+TEST_F(MessagesTest, InputGoesWhereFocusAndCaptureAreWhenItIsTakenOut) {
+  Window* top = make_top();
+  Window* first = make_child(*top, {10, 10, 60, 40}, 1);
+  Window* second = make_child(*top, {100, 10, 150, 40}, 2);
+  show_window(*top);
+  drain();
+  set_focus(first);
+  const std::size_t start = log.size();
+
+  display->key(Key::Tab, true);
+  display->move_pointer(on_screen(*first, {1, 2}));
+  set_focus(second);
+  set_capture(second);
+  drain();
+  EXPECT_EQ(handled_since(start), (std::vector<Handled>{{first, MessageCode::KillFocus},
+                                                        {second, MessageCode::SetFocus},
+                                                        {second, MessageCode::KeyDown, 1, NoModifier},
+                                                        {second, MessageCode::MouseMove, -89, 2}}));
+}
+
+TEST_F(MessagesTest, APressSoonAfterAndNearTheLastOnTheSameWindowIsADoubleClick) {
+  register_class({"Single", 0, false, [this](const Message& message) {
+                    log.push_back({message.window, message.code, message.first, message.second});
+                    return default_handling(message);
+                  }});
+  Window* top = make_top();
+  Window* asks = make_child(*top, {10, 10, 60, 40}, 1);
+  Window* single = create_child("Single", *top, "", 0, {100, 10, 150, 40}, 2, false);
+  show_window(*top);
+  drain();
+  const SystemMetrics& metrics = system_metrics();
+  const auto codes_of = [&](Window* window, const auto& act) {
+    const std::size_t start = log.size();
+    act();
+    drain();
+    std::vector<MessageCode> codes;
+    for (const Handled& handled : handled_since(start)) {
+      if (handled.window == window && handled.code != MessageCode::MouseMove) {
+        codes.push_back(handled.code);
+      }
+    }
+    display->wait_ms(metrics.double_click_time + 1);
+    return codes;
+  };
+  const Point at = on_screen(*asks, {5, 5});
+  const Point far = {at.x + metrics.double_click_distance.width + 1, at.y};
+
+  EXPECT_EQ(codes_of(asks, [&] { display->click(MouseButton::Left, at); display->click(MouseButton::Left, at);
+                                 display->click(MouseButton::Left, at); }),
+            (std::vector<MessageCode>{MessageCode::LeftDown, MessageCode::LeftUp, MessageCode::LeftDoubleClick,
+                                      MessageCode::LeftUp, MessageCode::LeftDown, MessageCode::LeftUp}));
+  EXPECT_EQ(codes_of(asks, [&] { display->click(MouseButton::Right, at); display->click(MouseButton::Right, at); }),
+            (std::vector<MessageCode>{MessageCode::RightDown, MessageCode::RightUp, MessageCode::RightDoubleClick,
+                                      MessageCode::RightUp}));
+  EXPECT_EQ(codes_of(asks, [&] { display->click(MouseButton::Left, at); display->click(MouseButton::Right, at); }),
+            (std::vector<MessageCode>{MessageCode::LeftDown, MessageCode::LeftUp, MessageCode::RightDown,
+                                      MessageCode::RightUp}));
+  EXPECT_EQ(codes_of(asks, [&] { display->click(MouseButton::Left, at); display->click(MouseButton::Left, far); }),
+            (std::vector<MessageCode>{MessageCode::LeftDown, MessageCode::LeftUp, MessageCode::LeftDown,
+                                      MessageCode::LeftUp}));
+  EXPECT_EQ(codes_of(asks, [&] {
+              display->click(MouseButton::Left, at);
+              display->wait_ms(metrics.double_click_time + 1);
+              display->click(MouseButton::Left, at);
+            }),
+            (std::vector<MessageCode>{MessageCode::LeftDown, MessageCode::LeftUp, MessageCode::LeftDown,
+                                      MessageCode::LeftUp}));
+  const Point on_single = on_screen(*single, {5, 5});
+  EXPECT_EQ(codes_of(single, [&] { display->click(MouseButton::Left, on_single);
+                                   display->click(MouseButton::Left, on_single); }),
+            (std::vector<MessageCode>{MessageCode::LeftDown, MessageCode::LeftUp, MessageCode::LeftDown,
+                                      MessageCode::LeftUp}));
+}
+
+TEST_F(MessagesTest, AHandlerThatReplacesItselfFinishesTheMessageAndTheNextGoesToItsSuccessor) {
+  Window* top = make_top();
+  Window* child = make_child(*top, {10, 10, 60, 40}, 1);
+  std::vector<std::string> calls;
+  // The state a running handler keeps in its closure must outlive its own replacement.
+  const std::string name = "original, still running after replacing itself";
+  set_handler(*child, [&calls, child, name](const Message& message) -> std::intptr_t {
+    set_handler(*child, [&calls](const Message&) -> std::intptr_t {
+      calls.push_back("successor");
+      return 2;
+    });
+    calls.push_back(name);
+    return message.first;
+  });
+  EXPECT_EQ(send(child, MessageCode::Command, 1), 1);
+  EXPECT_EQ(send(child, MessageCode::Command, 1), 2);
+  EXPECT_EQ(calls, (std::vector<std::string>{name, "successor"}));
+  destroy_window(top);  // the handlers refer to this test's locals
+}
+
+TEST_F(MessagesTest, ASubclassingHandlerSeesEachMessageFirstAndPassesItOnToThePreviousOne) {
+  Window* top = make_top();
+  Window* child = make_child(*top, {10, 10, 60, 40}, 1);
+  std::vector<MessageCode> seen_first;
+  Handler previous;
+  previous = set_handler(*child, [&](const Message& message) -> std::intptr_t {
+    seen_first.push_back(message.code);
+    if (message.code == MessageCode::KeyDown) {
+      return 7;  // kept from the previous handler
+    }
+    return previous(message);
+  });
+  const std::size_t start = log.size();
+  EXPECT_EQ(send(child, MessageCode::KeyDown), 7);
+  send(child, MessageCode::Command, 3);
+  EXPECT_EQ(seen_first, (std::vector<MessageCode>{MessageCode::KeyDown, MessageCode::Command}));
+  EXPECT_EQ(handled_since(start), (std::vector<Handled>{{child, MessageCode::Command, 3}}));
+
+  // Putting the previous handler back ends the chain.
+  set_handler(*child, previous);
+  send(child, MessageCode::Command, 4);
+  EXPECT_EQ(seen_first.size(), 2u);
+  EXPECT_EQ(handled_since(start).back(), (Handled{child, MessageCode::Command, 4}));
+  destroy_window(top);  // the handler refers to this test's locals
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <ostream>
+#include <vector>
+
+#include "platform/headless_display.h"
+#include "platform/window_system.h"
+
+namespace platform {
+
+// One message as a handler saw it.
+struct Handled {
+  const Window* window;
+  MessageCode code;
+  std::intptr_t first = 0;
+  std::intptr_t second = 0;
+  friend bool operator==(const Handled&, const Handled&) = default;
+  friend std::ostream& operator<<(std::ostream& out, const Handled& handled) {
+    return out << "{" << handled.window << ", code " << static_cast<int>(handled.code) << ", " << handled.first
+               << ", " << handled.second << "}";
+  }
+};
+
+// The window system on a headless screen, with a class whose windows write down every message
+// they get before doing what a window does by default.
+class WindowSystemTest : public ::testing::Test {
+ protected:
+  static constexpr std::string_view logged_class = "Logged";
+  static constexpr std::uint32_t logged_background = 0x336699;
+  // Where the inner area of a window made by make_top's default lies on the screen.
+  static constexpr Point top_inner_origin{100 + HeadlessDisplay::default_frame.left,
+                                          100 + HeadlessDisplay::default_frame.top};
+
+  void SetUp() override {
+    auto headless = std::make_unique<HeadlessDisplay>(Size{1000, 800});
+    display = headless.get();
+    start_window_system(std::move(headless));
+    register_class({std::string(logged_class), logged_background, true, [this](const Message& message) {
+                      log.push_back({message.window, message.code, message.first, message.second});
+                      return default_handling(message);
+                    }});
+  }
+
+  void TearDown() override { stop_window_system(); }
+
+  // A hidden top-level window with a caption whose inner area is 400 x 300.
+  Window* make_top(Point outer_origin = {100, 100}) {
+    const FrameExtents frame = HeadlessDisplay::default_frame;
+    const Rect outer = Rect::at(outer_origin, {400 + frame.left + frame.right, 300 + frame.top + frame.bottom});
+    return create_top_level(logged_class, "Test", style_title_bar, outer);
+  }
+
+  Window* make_child(Window& parent, const Rect& bounds, std::intptr_t id, bool tab_stop = true) {
+    return create_child(logged_class, parent, "", 0, bounds, id, tab_stop);
+  }
+
+  // Handles everything that is waiting, painting included.
+  void drain() {
+    Message message;
+    while (get_message(message, std::chrono::milliseconds(0))) {
+      dispatch(message);
+    }
+  }
+
+  // The messages handled from now on, without paints and erasing.
+  std::vector<Handled> handled_since(std::size_t start) const {
+    std::vector<Handled> found;
+    for (std::size_t index = start; index < log.size(); ++index) {
+      if (log[index].code != MessageCode::Paint && log[index].code != MessageCode::EraseBackground) {
+        found.push_back(log[index]);
+      }
+    }
+    return found;
+  }
+
+  static Point on_screen(const Window& window, Point at) {
+    for (const Window* part = &window; part != nullptr; part = part->parent) {
+      at = {at.x + part->bounds.left, at.y + part->bounds.top};
+    }
+    return at;
+  }
+
+  HeadlessDisplay* display = nullptr;
+  std::vector<Handled> log;
+};
+
+}  // namespace platform
