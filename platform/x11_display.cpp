@@ -1,5 +1,7 @@
 #include "platform/x11_display.h"
 
+#include "platform/window_icon.h"
+
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -156,7 +158,7 @@ class X11Display final : public Display {
        utf8_string_ = None, net_wm_pid_ = None, net_frame_extents_ = None, net_request_frame_extents_ = None,
        motif_wm_hints_ = None, net_wm_window_type_ = None, net_wm_window_type_normal_ = None,
        net_active_window_ = None, net_supporting_wm_check_ = None, net_supported_ = None,
-       resource_manager_ = None;
+       resource_manager_ = None, net_wm_icon_ = None;
 };
 
 X11Display::X11Display(::Display* x, std::string& error)
@@ -288,6 +290,7 @@ void X11Display::intern_atoms() {
       {"_NET_SUPPORTING_WM_CHECK", &net_supporting_wm_check_},
       {"_NET_SUPPORTED", &net_supported_},
       {"RESOURCE_MANAGER", &resource_manager_},
+      {"_NET_WM_ICON", &net_wm_icon_},
   };
   constexpr int count = static_cast<int>(std::size(wanted));
   std::array<char*, count> names{};
@@ -444,6 +447,11 @@ void X11Display::set_hints(Window& window, ::Window xid, Point outer_origin) {
   XChangeProperty(x_, xid, net_wm_pid_, XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
   XChangeProperty(x_, xid, net_wm_window_type_, XA_ATOM, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(&net_wm_window_type_normal_), 1);
+  // Xlib takes the values of a 32-bit property as longs, whatever the width of long.
+  const std::span<const std::uint32_t> icon = window_icon();
+  const std::vector<long> icon_values(icon.begin(), icon.end());
+  XChangeProperty(x_, xid, net_wm_icon_, XA_CARDINAL, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(icon_values.data()), static_cast<int>(icon_values.size()));
 
   // A fixed size: no resizing border and no maximize unless the style asks for them.
   MotifHints motif{motif_functions | motif_decorations, function_move, 0, 0, 0};

@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth openbox xdotool wmctrl x11-utils imagemagick
   time
+  librsvg2-bin
 )
 
 missing=()
