@@ -433,7 +433,7 @@ void X11Display::set_hints(Window& window, ::Window xid, Point outer_origin) {
   wm_hints->initial_state = NormalState;
   XClassHint* class_hint = XAllocClassHint();
   char instance_name[] = "tablescope";
-  char class_name[] = "Tablescope";
+  char class_name[] = "io.github.tablescope.Tablescope";  // the application id, as the desktop entry says
   class_hint->res_name = instance_name;
   class_hint->res_class = class_name;
   XSetWMProperties(x_, xid, nullptr, nullptr, nullptr, 0, size_hints, wm_hints, class_hint);

@@ -9,7 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth openbox xdotool wmctrl x11-utils imagemagick
   time
-  librsvg2-bin
+  librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian
 )
 
 missing=()
