@@ -50,7 +50,7 @@ struct Message {
   MessageCode code = MessageCode::Paint;
   std::intptr_t first = 0;
   std::intptr_t second = 0;
-  PaintContext* paint = nullptr;  // EraseBackground only: the painting under way, to erase with
+  PaintContext* paint = nullptr;  // EraseBackground, which only begin_paint sends: the painting under way
 };
 
 // A window's message handler. What it returns is the answer of send.

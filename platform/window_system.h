@@ -93,8 +93,8 @@ Window* active_window();
 
 // --- Painting ------------------------------------------------------------------------------
 
-// Marks an area of the window (all of it without one) to be painted; `erase` asks for the
-// background of a top-level window to be painted first.
+// Marks an area of the window (all of it without one) to be painted; `erase` asks for its
+// background to be painted first (begin_paint then sends EraseBackground).
 void invalidate(Window& window, std::optional<Rect> area = std::nullopt, bool erase = true);
 // Paints what is marked on the window (and on its children, for a top-level window) now.
 void update_window(Window& window);

@@ -116,11 +116,7 @@ TEST_F(FocusTest, TheLoserHearsOfItBeforeTheWinnerAndAGoneOrDisabledWindowHoldsN
 }
 
 TEST_F(FocusTest, TheCaptureTakesThePointerUntilItIsReleasedOrTakenOver) {
-  Window* top = make_top();
-  Window* left = make_child(*top, {10, 10, 60, 40}, 1);
-  Window* right = make_child(*top, {100, 10, 150, 40}, 2);
-  show_window(*top);
-  drain();
+  const auto [top, left, right] = shown_with_two_children();
 
   set_capture(left);
   std::size_t start = log.size();

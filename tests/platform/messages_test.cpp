@@ -10,11 +10,7 @@ namespace {
 using MessagesTest = WindowSystemTest;
 
 TEST_F(MessagesTest, PostedMessagesAndInputComeOutOldestFirstSentOnesAtOnceAndPaintingLast) {
-  Window* top = make_top();
-  Window* first = make_child(*top, {10, 10, 60, 40}, 1);
-  Window* second = make_child(*top, {100, 10, 150, 40}, 2);
-  show_window(*top);
-  drain();
+  const auto [top, first, second] = shown_with_two_children();
   const std::size_t start = log.size();
 
   post(first, MessageCode::Command, 1);
@@ -62,11 +58,7 @@ TEST_F(MessagesTest, SendAnswersWithTheHandlersResultAndAGoneWindowGetsNothing) 
 }
 
 TEST_F(MessagesTest, InputGoesWhereFocusAndCaptureAreWhenItIsTakenOut) {
-  Window* top = make_top();
-  Window* first = make_child(*top, {10, 10, 60, 40}, 1);
-  Window* second = make_child(*top, {100, 10, 150, 40}, 2);
-  show_window(*top);
-  drain();
+  const auto [top, first, second] = shown_with_two_children();
   set_focus(first);
   const std::size_t start = log.size();
 

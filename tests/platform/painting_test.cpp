@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/paint.h"
 #include "window_system_fixture.h"
 
@@ -26,22 +28,19 @@ class PaintingTest : public WindowSystemTest {
                     }});
   }
 
-  Window* make_tile(Window& parent, const Rect& bounds) { return create_child("Tile", parent, "", 0, bounds, 9, false); }
-
-  std::size_t paints_of(const Window* window, std::size_t start = 0) const {
-    std::size_t count = 0;
-    for (std::size_t index = start; index < log.size(); ++index) {
-      count += log[index].window == window && log[index].code == MessageCode::Paint ? 1 : 0;
-    }
-    return count;
+  Window* make_tile(Window& parent, const Rect& bounds) {
+    return create_child("Tile", parent, "", 0, bounds, 9, false);
   }
 
-  std::size_t erases_of(const Window* window, std::size_t start) const {
-    std::size_t count = 0;
-    for (std::size_t index = start; index < log.size(); ++index) {
-      count += log[index].window == window && log[index].code == MessageCode::EraseBackground ? 1 : 0;
-    }
-    return count;
+  // How many messages of a kind the window got since the log held `start` of them.
+  std::size_t count(const Window* window, MessageCode code, std::size_t start = 0) const {
+    return static_cast<std::size_t>(std::count_if(log.begin() + static_cast<std::ptrdiff_t>(start), log.end(),
+                                                  [&](const Handled& handled) {
+                                                    return handled.window == window && handled.code == code;
+                                                  }));
+  }
+  std::size_t paints_of(const Window* window, std::size_t start = 0) const {
+    return count(window, MessageCode::Paint, start);
   }
 
   std::vector<Rect> clips;
@@ -60,7 +59,7 @@ TEST_F(PaintingTest, MarkedAreasGatherIntoOnePaintAndErasingOnlyWhereAsked) {
   invalidate(*tile, Rect{200, 200, 300, 300});  // wholly outside: nothing
   drain();
   EXPECT_EQ(paints_of(tile, start), 1u);
-  EXPECT_EQ(erases_of(tile, start), 0u);
+  EXPECT_EQ(count(tile, MessageCode::EraseBackground, start), 0u);
   EXPECT_EQ(clips, (std::vector<Rect>{{10, 5, 40, 20}}));
 
   // Cut to the window, and erased first when asked once among several marks.
@@ -70,7 +69,7 @@ TEST_F(PaintingTest, MarkedAreasGatherIntoOnePaintAndErasingOnlyWhereAsked) {
   invalidate(*tile, Rect{0, 0, 5, 5});
   drain();
   EXPECT_EQ(paints_of(tile, start), 1u);
-  EXPECT_EQ(erases_of(tile, start), 1u);
+  EXPECT_EQ(count(tile, MessageCode::EraseBackground, start), 1u);
   EXPECT_EQ(clips, (std::vector<Rect>{{0, 0, 100, 80}}));
 
   Message message;

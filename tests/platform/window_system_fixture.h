@@ -57,6 +57,21 @@ class WindowSystemTest : public ::testing::Test {
     return create_child(logged_class, parent, "", 0, bounds, id, tab_stop);
   }
 
+  struct TwoChildren {
+    Window* top;
+    Window* left;
+    Window* right;
+  };
+  // A shown top-level window with two children side by side, all painted.
+  TwoChildren shown_with_two_children() {
+    Window* top = make_top();
+    Window* left = make_child(*top, {10, 10, 60, 40}, 1);
+    Window* right = make_child(*top, {100, 10, 150, 40}, 2);
+    show_window(*top);
+    drain();
+    return {top, left, right};
+  }
+
   // Handles everything that is waiting, painting included.
   void drain() {
     Message message;
