@@ -52,6 +52,8 @@ class HeadlessDisplay : public Display {
   void on_idle(std::function<bool()> idle) { idle_ = std::move(idle); }
 
   // --- What a test reads back ------------------------------------------------------------
+  // The top-level window in front of the others, or nullptr on an empty screen.
+  Window* topmost_window() const { return windows_.empty() ? nullptr : windows_.back(); }
   Point outer_origin(const Window& window) const;
   Size outer_size(const Window& window) const;
   // A pixel of a window's inner area, 0x00RRGGBB.

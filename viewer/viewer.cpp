@@ -14,19 +14,23 @@
 namespace viewer {
 namespace {
 
-constexpr present::ObjectNumber main_window = 0;
-constexpr present::ObjectNumber page_canvas = 0;
-constexpr present::ObjectNumber image_view = 0;
-constexpr present::ObjectNumber previous_button = 1;
-constexpr present::ObjectNumber next_button = 2;
-
-constexpr std::uint32_t window_flags =
-    present::TitleBar | present::WindowMenu | present::MinimizeBox | present::CentreOnScreen;  // 0xCA0001
 constexpr std::size_t layer_heap_initial_size = 4096;
+
+bool make_button(present::ObjectNumber number, const platform::Rect& area, std::string_view caption) {
+  return present::create_push_button(number, area.left, area.top, area.width(), area.height(), caption) != 0;
+}
 
 void show_page(const ViewerState& state) { page::render_page(*state.bank, state.current_page, state.font); }
 
 }  // namespace
+
+bool open_viewer_window() {
+  return present::open_window(main_window, 100, 100, 1044, 350, window_title, window_flags) != 0 &&
+         present::create_image(page_canvas, 1024, 300) != 0 &&
+         present::create_image_view(image_view, 10, 10, 512, 300, present::image_handle(page_canvas)) != 0 &&
+         make_button(previous_button, previous_button_area, "Previous") &&
+         make_button(next_button, next_button_area, "Next");
+}
 
 bool start_viewer(ViewerState& state) {
   state = ViewerState{};
@@ -35,13 +39,7 @@ bool start_viewer(ViewerState& state) {
   present::start_presentation(state.heap.get());
   state.bank = std::make_unique<wavedata::SampleBank>();
   state.font = present::load_font(present::assign_number, "Arial", 8);
-  const bool made = present::open_window(main_window, 100, 100, 1044, 350,
-                                         "Tablescope for PPG Wave 2.2 Eeproms 64 & 68", window_flags) != 0 &&
-                    present::create_image(page_canvas, 1024, 300) != 0 &&
-                    present::create_image_view(image_view, 10, 10, 512, 300, present::image_handle(page_canvas)) != 0 &&
-                    present::create_push_button(previous_button, 870, 320, 70, 25, "Previous") != 0 &&
-                    present::create_push_button(next_button, 950, 320, 70, 25, "Next") != 0;
-  if (!made) {
+  if (!open_viewer_window()) {
     shut_down_viewer(state);
     return false;
   }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/controls.h"
+#include "present/layer.h"
 #include "support/headless_viewer_window.h"
 
 namespace present {
@@ -33,7 +34,8 @@ class EventsTest : public HeadlessWindowFixture {
     display->wait_ms(1000);
   }
 
-  // The events that come now, with their controls and types; raw platform codes left out after
+  // The events that come now, with their controls and types (the layer offers no call for the
+  // type, so it is read from the snapshot event_control reads too); raw platform codes left out after
   // checking that none of them looks like an event the viewer acts on.
   std::vector<Delivered> events() {
     std::vector<Delivered> delivered;

@@ -19,7 +19,7 @@ class WindowTest : public HeadlessWindowFixture {};
 TEST_F(WindowTest, TheWindowIsCentredWithItsInnerAreaAndControlsInPlace) {
   open_viewer_window();
   EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
-  EXPECT_EQ(window().text, "Tablescope for PPG Wave 2.2 Eeproms 64 & 68");
+  EXPECT_EQ(window().text, viewer::window_title);
   const Size outer = display->outer_size(window());
   const Point origin = display->outer_origin(window());
   EXPECT_EQ(outer, (Size{1044 + 8, 350 + 34}));
@@ -127,10 +127,15 @@ TEST_F(WindowTest, ReusingANumberReplacesTheObject) {
     first_destroyed = first_destroyed || message.code == platform::MessageCode::Destroy;
     return platform::default_handling(message);
   });
-  ASSERT_NE(open_window(0, 0, 0, 300, 200, "Second", viewer_flags), 0);
+  platform::Window* picture = &control(0);
+  platform::Window* previous = &control(1);
+  ASSERT_NE(open_window(0, 0, 0, 300, 200, "Second", viewer::window_flags), 0);
   EXPECT_TRUE(first_destroyed);
-  EXPECT_EQ(layer()->controls.find(0), nullptr);
-  EXPECT_EQ(layer()->controls.find(1), nullptr);
+  // The first window's controls went with it: their numbers name nothing any more.
+  EXPECT_FALSE(platform::is_window(picture));
+  EXPECT_FALSE(platform::is_window(previous));
+  EXPECT_EQ(set_control_state(0, image_handle(0)), 0);
+  EXPECT_TRUE(window().children.empty());
   EXPECT_EQ(window().bounds.size(), (Size{300, 200}));
 }
 
@@ -154,9 +159,11 @@ TEST_F(WindowTest, EndingThePresentationClosesWindowsBeforeFreeingImages) {
 
 TEST_F(WindowTest, AWindowThatCannotBeMadeLeavesNothingBehind) {
   display->refuse_windows(true);
-  EXPECT_EQ(open_window(0, 0, 0, 300, 200, "Refused", viewer_flags), 0);
-  EXPECT_EQ(open_window(assign_number, 0, 0, 300, 200, "Refused", viewer_flags), 0);
-  EXPECT_EQ(layer()->windows.find(0), nullptr);
+  EXPECT_EQ(open_window(0, 0, 0, 300, 200, "Refused", viewer::window_flags), 0);
+  EXPECT_EQ(open_window(assign_number, 0, 0, 300, 200, "Refused", viewer::window_flags), 0);
+  // Number 0 holds no window: there is none on the screen for controls to go into.
+  EXPECT_EQ(display->topmost_window(), nullptr);
+  EXPECT_EQ(create_push_button(1, 0, 0, 10, 10, "x"), 0);
   // Its class is gone again: the name can be registered anew.
   EXPECT_TRUE(platform::register_class({"WindowClass_0", 0, false, nullptr}));
   EXPECT_TRUE(platform::unregister_class("WindowClass_0"));
@@ -168,7 +175,7 @@ TEST_F(WindowTest, AWindowThatCannotBeMadeLeavesNothingBehind) {
 TEST_F(WindowTest, WithoutAWindowControlsAreNotMade) {
   EXPECT_EQ(create_push_button(1, 0, 0, 10, 10, "x"), 0);
   EXPECT_EQ(create_image_view(0, 0, 0, 10, 10, 0), 0);
-  EXPECT_EQ(layer()->controls.find(1), nullptr);
+  EXPECT_EQ(set_control_state(0, 1), 0);
 }
 
 }  // namespace

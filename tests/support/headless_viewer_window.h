@@ -7,18 +7,16 @@
 #include "present/controls.h"
 #include "present/events.h"
 #include "present/images.h"
-#include "present/layer.h"
 #include "present/presentation.h"
 #include "present/windows.h"
+#include "viewer/viewer.h"
 
 namespace present {
 
-// The viewer's window on a headless screen: window 0 with the picture (control 0) showing image 0,
-// and the buttons "Previous" (1) and "Next" (2).
+// The viewer's window on a headless screen, made by the viewer's own start-up: window 0 with the
+// picture (control 0) showing image 0, and the buttons "Previous" (1) and "Next" (2).
 class HeadlessWindowFixture : public ::testing::Test {
  protected:
-  static constexpr std::uint32_t viewer_flags = 0xCA0001;
-
   void SetUp() override { start({1920, 1080}); }
   void TearDown() override {
     end_presentation();
@@ -32,16 +30,12 @@ class HeadlessWindowFixture : public ::testing::Test {
     start_presentation();
   }
 
-  void open_viewer_window() {
-    ASSERT_NE(open_window(0, 100, 100, 1044, 350, "Tablescope for PPG Wave 2.2 Eeproms 64 & 68", viewer_flags), 0);
-    ASSERT_NE(create_image(0, 1024, 300), 0);
-    ASSERT_NE(create_image_view(0, 10, 10, 512, 300, image_handle(0)), 0);
-    ASSERT_NE(create_push_button(1, 870, 320, 70, 25, "Previous"), 0);
-    ASSERT_NE(create_push_button(2, 950, 320, 70, 25, "Next"), 0);
-  }
+  void open_viewer_window() { ASSERT_TRUE(viewer::open_viewer_window()); }
 
-  platform::Window& window() { return *layer()->windows.find(0)->handle; }
-  platform::Window& control(ObjectNumber number) { return *layer()->controls.find(number)->handle; }
+  // The window in front; the viewer's only window.
+  platform::Window& window() { return *display->topmost_window(); }
+  // A control is its window's child with the control's number as identifier.
+  platform::Window& control(ObjectNumber number) { return *platform::child_with_id(window(), number); }
 
   // A point of the window's inner area on the screen.
   platform::Point screen_point(int x, int y) { return {window().bounds.left + x, window().bounds.top + y}; }

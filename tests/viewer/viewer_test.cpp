@@ -11,8 +11,9 @@
 #include "platform/display_dpi.h"
 #include "platform/headless_display.h"
 #include "platform/window_system.h"
+#include "present/events.h"
 #include "present/images.h"
-#include "present/layer.h"
+#include "support/reference_page.h"
 
 namespace viewer {
 namespace {
@@ -34,8 +35,8 @@ class ViewerTest : public ::testing::Test {
     platform::stop_window_system();
   }
 
-  platform::Window& window() { return *present::layer()->windows.find(0)->handle; }
-  platform::Window& control(present::ObjectNumber number) { return *present::layer()->controls.find(number)->handle; }
+  platform::Window& window() { return *display->topmost_window(); }
+  platform::Window& control(present::ObjectNumber number) { return *platform::child_with_id(window(), number); }
   Point centre_of(present::ObjectNumber number) {
     const platform::Rect& bounds = control(number).bounds;
     return {window().bounds.left + (bounds.left + bounds.right) / 2, window().bounds.top + (bounds.top + bounds.bottom) / 2};
@@ -54,7 +55,19 @@ class ViewerTest : public ::testing::Test {
     display->on_idle(nullptr);
   }
 
-  std::uint32_t shown(int x, int y) { return display->pixel(control(0), {x, y}); }
+  std::uint32_t shown(int x, int y) { return display->pixel(control(image_view), {x, y}); }
+  std::vector<std::uint32_t> shown_picture() {
+    std::vector<std::uint32_t> pixels;
+    for (int y = 0; y < reference::ReferencePage::height; ++y) {
+      for (int x = 0; x < reference::ReferencePage::width; ++x) {
+        pixels.push_back(shown(x, y));
+      }
+    }
+    return pixels;
+  }
+  std::string difference_from_page(int page) {
+    return reference::ReferencePage(*state.bank, page).difference(shown_picture());
+  }
   int shown_wave_zero_row() const { return state.bank->words[static_cast<std::size_t>(1024 * state.current_page)] + 20; }
 
   ViewerState state;
@@ -63,9 +76,10 @@ class ViewerTest : public ::testing::Test {
 
 TEST_F(ViewerTest, StartsOnTheFirstPageShown) {
   EXPECT_EQ(state.current_page, 0);
-  EXPECT_EQ(window().text, "Tablescope for PPG Wave 2.2 Eeproms 64 & 68");
+  EXPECT_EQ(window().text, window_title);
   EXPECT_EQ(shown(0, 151), 0xFF0000u);
   EXPECT_EQ(shown(1, 182), 0xFF0000u);
+  EXPECT_EQ(difference_from_page(0), "");
   EXPECT_NE(state.font, 0);
 }
 
@@ -74,9 +88,9 @@ TEST_F(ViewerTest, NextAndPreviousStepThroughThePagesClampedAtBothEnds) {
   run([&](int call) {
     pages.push_back(state.current_page);
     if (call == 0) {
-      click(1);  // "Previous" on the first page
+      click(previous_button);  // on the first page
     } else if (call <= 31) {
-      click(2);
+      click(next_button);
     } else if (call == 32) {
       display->request_close(window());
     } else {
@@ -94,6 +108,7 @@ TEST_F(ViewerTest, NextAndPreviousStepThroughThePagesClampedAtBothEnds) {
   // The last page, waves 240 to 247: its four empty slots lie flat on row 20.
   EXPECT_EQ(shown(1023, 20), 0xFF0000u);
   EXPECT_EQ(shown(0, shown_wave_zero_row()), 0xFF0000u);
+  EXPECT_EQ(difference_from_page(30), "");
   EXPECT_EQ(state.last_event, present::CloseEvent);
 }
 
@@ -107,10 +122,10 @@ TEST_F(ViewerTest, ThePageIsRedrawnAfterEveryPressEvenWhenItStays) {
     }
     spoil();
     if (call == 0) {
-      click(1);  // "Previous" on the first page
+      click(previous_button);  // on the first page
     } else if (call == 1) {
       state.current_page = 30;
-      click(2);  // "Next" on the last page
+      click(next_button);  // on the last page
     } else if (call == 2) {
       display->request_close(window());
     } else {
@@ -129,7 +144,7 @@ TEST_F(ViewerTest, ClicksOnThePictureChangeNothing) {
   run([&](int call) {
     const Point inside{window().bounds.left + 200, window().bounds.top + 100};
     if (call == 0) {
-      click(2);
+      click(next_button);
     } else if (call < 5) {
       display->wait_ms(call % 2 == 0 ? 1000 : 10);
       display->click(call < 3 ? MouseButton::Left : MouseButton::Right, inside);
@@ -161,7 +176,7 @@ TEST_F(ViewerTest, TheCloseBoxEndsTheLoopWithTheWindowStillShown) {
   EXPECT_TRUE(platform::is_window(native));
   shut_down_viewer(state);
   EXPECT_FALSE(platform::is_window(native));
-  EXPECT_EQ(present::layer(), nullptr);
+  EXPECT_EQ(present::image_handle(page_canvas), 0);
 }
 
 TEST_F(ViewerTest, TabThenSpaceTurnsThePage) {
@@ -214,8 +229,8 @@ TEST_F(ViewerTest, ThousandsOfRandomActionsNeverLeaveThePagesOrCrash) {
         case 7: display->restore(window()); break;
         case 8: display->move_window(window(), any_point()); break;
         case 9: display->activate(random() % 2 ? &window() : nullptr); break;
-        case 10: display->wait_ms(static_cast<std::uint32_t>(random() % 800)); display->click(MouseButton::Left, centre_of(2)); break;
-        case 11: display->click(MouseButton::Left, centre_of(1)); break;
+        case 10: display->wait_ms(static_cast<std::uint32_t>(random() % 800)); display->click(MouseButton::Left, centre_of(next_button)); break;
+        case 11: display->click(MouseButton::Left, centre_of(previous_button)); break;
         default:
           if (random() % 20 == 0) {
             display->request_close(window());
@@ -242,7 +257,7 @@ TEST_F(ViewerTest, MemoryStaysFlatOverTenThousandPageTurns) {
     }
     if (call < 10000) {
       // Back and forth over every page, without waiting long enough to matter.
-      click(call / 30 % 2 == 0 ? 2 : 1);
+      click(call / 30 % 2 == 0 ? next_button : previous_button);
       return true;
     }
     if (call == 10000) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <optional>
 #include <thread>
 
 #include "platform/window_system.h"
@@ -8,16 +10,15 @@
 #include "present/controls.h"
 #include "present/drawing_session.h"
 #include "present/events.h"
-#include "present/layer.h"
+#include "present/images.h"
 #include "present/presentation.h"
 #include "present/primitives.h"
+#include "viewer/viewer.h"
 #include "x_probe.h"
 #include "x_session.h"
 
 namespace present {
 namespace {
-
-const std::string title = "Tablescope for PPG Wave 2.2 Eeproms 64 & 68";
 
 bool is_event(std::int32_t code) {
   const std::int32_t events[] = {CloseEvent, MoveEvent, SizeEvent, RepaintEvent, ActivateEvent, MinimizeEvent, RestoreEvent};
@@ -33,12 +34,11 @@ class LayerOnX11Test : public ::testing::Test {
     ASSERT_TRUE(display) << error;
     platform::start_window_system(std::move(display));
     start_presentation();
-    ASSERT_NE(open_window(0, 100, 100, 1044, 350, title, 0xCA0001), 0);
-    ASSERT_NE(create_image(0, 1024, 300), 0);
-    ASSERT_NE(create_image_view(0, 10, 10, 512, 300, image_handle(0)), 0);
-    ASSERT_NE(create_push_button(1, 870, 320, 70, 25, "Previous"), 0);
-    ASSERT_NE(create_push_button(2, 950, 320, 70, 25, "Next"), 0);
-    x_window = static_cast<::Window>(layer()->windows.find(0)->handle->native);
+    ASSERT_TRUE(viewer::open_viewer_window());
+    // This process's only window, as the window manager lists it.
+    std::optional<::Window> found;
+    ASSERT_TRUE(settle([&] { return (found = probe.window_of(getpid())).has_value(); })) << "no window appeared";
+    x_window = *found;
     ASSERT_TRUE(settle([&] { return probe.viewable(x_window) && probe.frame_extents(x_window).has_value(); }));
   }
   void TearDown() override {
@@ -69,10 +69,9 @@ class LayerOnX11Test : public ::testing::Test {
     return std::find(seen.begin(), seen.end(), std::make_pair(code, control)) != seen.end();
   }
 
-  platform::Point screen_centre_of(ObjectNumber number) {
+  platform::Point screen_centre_of(const platform::Rect& area) {
     const platform::Rect inner = probe.inner_area(x_window);
-    const platform::Rect& bounds = layer()->controls.find(number)->handle->bounds;
-    return {inner.left + (bounds.left + bounds.right) / 2, inner.top + (bounds.top + bounds.bottom) / 2};
+    return {inner.left + (area.left + area.right) / 2, inner.top + (area.top + area.bottom) / 2};
   }
 
   void act(std::vector<std::string> command) { ASSERT_EQ(x11_test::run_program(command), 0) << command[0]; }
@@ -87,7 +86,7 @@ class LayerOnX11Test : public ::testing::Test {
 };
 
 TEST_F(LayerOnX11Test, TheWindowIsShownCentredWithItsTitleAndAFixedInnerArea) {
-  EXPECT_EQ(probe.title(x_window), title);
+  EXPECT_EQ(probe.title(x_window), viewer::window_title);
   const platform::Rect inner = probe.inner_area(x_window);
   EXPECT_EQ(inner.size(), (platform::Size{1044, 350}));
   const platform::FrameExtents frame = *probe.frame_extents(x_window);
@@ -133,9 +132,9 @@ TEST_F(LayerOnX11Test, TheScreenShowsTheCanvasPixelsOnceThePictureIsSet) {
 TEST_F(LayerOnX11Test, ClicksKeysTheCloseBoxMinimizeAndRestoreGiveTheirEvents) {
   settle([] { return false; });
   seen.clear();
-  click_at(screen_centre_of(1));
+  click_at(screen_centre_of(viewer::previous_button_area));
   EXPECT_TRUE(settle([&] { return saw(ControlEvent, 1); }));
-  click_at(screen_centre_of(2));
+  click_at(screen_centre_of(viewer::next_button_area));
   EXPECT_TRUE(settle([&] { return saw(ControlEvent, 2); }));
   EXPECT_EQ(std::count(seen.begin(), seen.end(), std::make_pair(ControlEvent, ObjectNumber{1})), 1);
 
