@@ -36,7 +36,7 @@ void render_page(const wavedata::SampleBank& bank, int page, present::ObjectNumb
 
   for (int column = 0; column < static_cast<int>(wavedata::waves_per_page); ++column) {
     const int left = column_width * column;
-    // Drawn past the canvas's bottom and cut there, as the dividers always were.
+    // Drawn to row 350, past the canvas's bottom; draw_line cuts it to rows 0 to 299.
     present::draw_line(left, 0, left, 350, divider);
     const ColumnLabels labels = column_labels(page, column);
     present::draw_text(left + 5, 280, labels.hex_offset, label);
