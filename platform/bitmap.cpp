@@ -1,9 +1,6 @@
 #include "platform/bitmap.h"
 
-#include <sys/mman.h>
-
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
 #include "platform/handle_table.h"
@@ -17,25 +14,6 @@ constexpr int max_side = 32767;
 HandleTable<Bitmap>& bitmaps() {
   static HandleTable<Bitmap> table;
   return table;
-}
-
-// A large store is put on huge pages where the system offers them: lines walk down the rows, one
-// row further per pixel, and on ordinary pages nearly every step would need a new page mapping.
-constexpr std::size_t huge_page = std::size_t{2} << 20;
-constexpr std::size_t large_store = std::size_t{256} << 10;
-
-std::uint8_t* allocate_pixels(std::size_t bytes) {
-  if (bytes < large_store) {
-    return static_cast<std::uint8_t*>(std::calloc(bytes, 1));
-  }
-  const std::size_t rounded = (bytes + huge_page - 1) / huge_page * huge_page;
-  void* pixels = std::aligned_alloc(huge_page, rounded);
-  if (pixels == nullptr) {
-    return nullptr;
-  }
-  madvise(pixels, rounded, MADV_HUGEPAGE);
-  std::memset(pixels, 0, bytes);
-  return static_cast<std::uint8_t*>(pixels);
 }
 
 }  // namespace
@@ -59,7 +37,7 @@ std::unique_ptr<Bitmap> Bitmap::make(int width, int signed_height, int depth) {
   if (!bitmap) {
     return nullptr;
   }
-  bitmap->pixels_.reset(allocate_pixels(bitmap->byte_size()));
+  bitmap->pixels_.reset(static_cast<std::uint8_t*>(std::calloc(bitmap->byte_size(), 1)));
   if (!bitmap->pixels_) {
     return nullptr;
   }
