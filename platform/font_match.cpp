@@ -2,7 +2,11 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <future>
 #include <memory>
+#include <optional>
+#include <system_error>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -12,6 +16,59 @@ struct PatternDeleter {
 };
 using Pattern = std::unique_ptr<FcPattern, PatternDeleter>;
 
+struct FontSetDeleter {
+  void operator()(FcFontSet* set) const { FcFontSetDestroy(set); }
+};
+using FontSet = std::unique_ptr<FcFontSet, FontSetDeleter>;
+
+// Parsing the configuration's XML is most of fontconfig's start-up; it runs beside the work on
+// the window, and the configuration is given back, with fontconfig's caches, when the process ends.
+class Configuration {
+ public:
+  Configuration() = default;
+  Configuration(const Configuration&) = delete;
+  Configuration& operator=(const Configuration&) = delete;
+  ~Configuration() {
+    if (!started_) {
+      return;
+    }
+    if (FcConfig* loaded = get()) {
+      FcConfigDestroy(loaded);
+    }
+    FcFini();
+  }
+
+  void start() {
+    if (started_) {
+      return;
+    }
+    started_ = true;
+    try {
+      loading_ = std::async(std::launch::async, [] { return FcInitLoadConfigAndFonts(); });
+    } catch (const std::system_error&) {
+      config_ = FcInitLoadConfigAndFonts();  // no thread to spare: read it now
+    }
+  }
+
+  FcConfig* get() {
+    start();
+    if (loading_.valid()) {
+      config_ = loading_.get();
+    }
+    return config_;
+  }
+
+ private:
+  bool started_ = false;
+  std::future<FcConfig*> loading_;
+  FcConfig* config_ = nullptr;
+};
+
+Configuration& configuration() {
+  static Configuration instance;
+  return instance;
+}
+
 int fontconfig_weight(int weight) { return weight >= 600 ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR; }
 
 bool get_bool(FcPattern* pattern, const char* key, bool fallback) {
@@ -19,39 +76,63 @@ bool get_bool(FcPattern* pattern, const char* key, bool fallback) {
   return FcPatternGetBool(pattern, key, 0, &value) == FcResultMatch ? value == FcTrue : fallback;
 }
 
+std::optional<FontFile> font_file(FcPattern* font) {
+  FcChar8* path = nullptr;
+  if (font == nullptr || FcPatternGetString(font, FC_FILE, 0, &path) != FcResultMatch) {
+    return std::nullopt;
+  }
+  FontFile file;
+  FcChar8* end = path;
+  while (*end != 0) {
+    ++end;
+  }
+  file.path.assign(path, end);
+  FcPatternGetInteger(font, FC_INDEX, 0, &file.index);
+  file.settings.antialias = get_bool(font, FC_ANTIALIAS, true);
+  file.settings.hinting = get_bool(font, FC_HINTING, true);
+  file.settings.autohint = get_bool(font, FC_AUTOHINT, false);
+  file.settings.embolden = get_bool(font, FC_EMBOLDEN, false);
+  FcPatternGetInteger(font, FC_HINT_STYLE, 0, &file.settings.hint_style);
+  return file;
+}
+
 }  // namespace
 
-FontFile match_font(const std::string& face, int weight, bool italic, double pixel_size) {
-  FontFile result;
-  if (FcInit() != FcTrue) {
-    return result;
-  }
+void start_loading_font_configuration() { configuration().start(); }
+
+bool match_font(const FontQuery& query, const std::function<bool(const FontFile&)>& accept) {
+  FcConfig* config = configuration().get();
   Pattern pattern(FcPatternCreate());
-  if (!pattern) {
-    return result;
+  if (config == nullptr || !pattern) {
+    return false;
   }
-  FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
-  FcPatternAddInteger(pattern.get(), FC_WEIGHT, fontconfig_weight(weight));
-  FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
-  FcPatternAddDouble(pattern.get(), FC_PIXEL_SIZE, pixel_size);
+  std::vector<FcChar8> family(query.face.begin(), query.face.end());
+  family.push_back(0);
+  FcPatternAddString(pattern.get(), FC_FAMILY, family.data());
+  FcPatternAddInteger(pattern.get(), FC_WEIGHT, fontconfig_weight(query.weight));
+  FcPatternAddInteger(pattern.get(), FC_SLANT, query.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+  FcPatternAddDouble(pattern.get(), FC_PIXEL_SIZE, query.pixel_size);
   FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
-  FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+  FcConfigSubstitute(config, pattern.get(), FcMatchPattern);
   FcDefaultSubstitute(pattern.get());
 
   FcResult outcome = FcResultNoMatch;
-  Pattern match(FcFontMatch(nullptr, pattern.get(), &outcome));
-  FcChar8* path = nullptr;
-  if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &path) != FcResultMatch) {
-    return result;
+  const Pattern best(FcFontMatch(config, pattern.get(), &outcome));
+  const std::optional<FontFile> first = font_file(best.get());
+  if (first && accept(*first)) {
+    return true;
   }
-  result.path = reinterpret_cast<const char*>(path);
-  FcPatternGetInteger(match.get(), FC_INDEX, 0, &result.index);
-  result.settings.antialias = get_bool(match.get(), FC_ANTIALIAS, true);
-  result.settings.hinting = get_bool(match.get(), FC_HINTING, true);
-  result.settings.autohint = get_bool(match.get(), FC_AUTOHINT, false);
-  result.settings.embolden = get_bool(match.get(), FC_EMBOLDEN, false);
-  FcPatternGetInteger(match.get(), FC_HINT_STYLE, 0, &result.settings.hint_style);
-  return result;
+  // The best face would not load (a damaged or vanished file the cache still lists): offer the
+  // others in fontconfig's order of preference.
+  const FontSet sorted(FcFontSort(config, pattern.get(), FcFalse, nullptr, &outcome));
+  for (int i = 0; sorted && i < sorted->nfont; ++i) {
+    const Pattern prepared(FcFontRenderPrepare(config, pattern.get(), sorted->fonts[i]));
+    const std::optional<FontFile> file = font_file(prepared.get());
+    if (file && !(first && file->path == first->path && file->index == first->index) && accept(*file)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace platform

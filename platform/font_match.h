@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -19,9 +20,21 @@ struct FontFile {
   RenderSettings settings;
 };
 
-// The installed face that best answers a face name, weight and slant at a pixel size, with the
-// desktop's settings for it. "Arial" resolves to its metric-compatible substitute where Arial
-// itself is absent. An empty path when there is no font at all.
-FontFile match_font(const std::string& face, int weight, bool italic, double pixel_size);
+struct FontQuery {
+  std::string face;
+  int weight = 400;
+  bool italic = false;
+  double pixel_size = 12;
+};
+
+// Starts reading the desktop's font configuration (the system's and the user's rules, and the
+// list of installed fonts) on a thread of its own, so that the program can open its window
+// meanwhile. The first match waits for it, and starts it if nobody did.
+void start_loading_font_configuration();
+
+// Offers the installed faces that answer the query to `accept`, best first, each with the
+// desktop's settings for it, until `accept` takes one; returns whether one was taken. "Arial"
+// resolves to its metric-compatible substitute where Arial itself is absent.
+bool match_font(const FontQuery& query, const std::function<bool(const FontFile&)>& accept);
 
 }  // namespace platform

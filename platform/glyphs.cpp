@@ -6,11 +6,10 @@
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
-#include <fontconfig/fontconfig.h>
-
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -22,9 +21,30 @@ namespace platform {
 namespace {
 
 constexpr int default_pixel_height = 12;
+constexpr int max_pixel_height = 4096;
 
 int ceil_pixels(FT_Pos value) { return static_cast<int>((value + 63) >> 6); }
 int round_pixels(FT_Pos value) { return static_cast<int>((value + 32) >> 6); }
+
+FT_Face open_face(FT_Library library, const FontFile& file, const FontRequest& request) {
+  FT_Face face = nullptr;
+  if (library == nullptr || file.path.empty() || FT_New_Face(library, file.path.c_str(), file.index, &face) != 0) {
+    return nullptr;
+  }
+  FT_UInt em_pixels = default_pixel_height;
+  if (request.height < 0) {
+    em_pixels = static_cast<FT_UInt>(-static_cast<long>(request.height));
+  } else if (request.height > 0 && face->units_per_EM > 0 && face->ascender - face->descender > 0) {
+    // A positive height is the whole cell, ascent plus descent.
+    em_pixels = static_cast<FT_UInt>(std::max<long>(
+        1, std::lround(double(request.height) * face->units_per_EM / (face->ascender - face->descender))));
+  }
+  if (em_pixels > max_pixel_height || FT_Set_Pixel_Sizes(face, 0, em_pixels) != 0) {
+    FT_Done_Face(face);
+    return nullptr;
+  }
+  return face;
+}
 
 // A rectangle of coverage values; a pitch of 0 repeats the first row.
 struct CoverageBlock {
@@ -47,36 +67,30 @@ struct Glyph {
 
 class Font {
  public:
-  Font(FT_Face face, const FontRequest& request, const RenderSettings& settings, bool synthetic_italic)
-      : face_(face), request_(request), settings_(settings) {
-    ascent_ = ceil_pixels(face->size->metrics.ascender);
-    descent_ = ceil_pixels(-face->size->metrics.descender);
-    if (synthetic_italic) {
-      FT_Matrix shear{0x10000, 0x3800, 0, 0x10000};
-      FT_Set_Transform(face_, &shear, nullptr);
+  explicit Font(const FontRequest& request) : request_(request) {}
+  ~Font() {
+    if (face_ != nullptr) {
+      FT_Done_Face(face_);
     }
-    load_flags_ = FT_LOAD_DEFAULT;
-    if (!settings.hinting || settings.hint_style == 0) {
-      load_flags_ |= FT_LOAD_NO_HINTING;
-    } else if (settings.hint_style == 1) {
-      load_flags_ |= FT_LOAD_TARGET_LIGHT;
-    }
-    if (settings.autohint) {
-      load_flags_ |= FT_LOAD_FORCE_AUTOHINT;
-    }
-    if (!settings.antialias) {
-      load_flags_ |= FT_LOAD_TARGET_MONO;
-    }
-    const double scale = static_cast<double>(face->size->metrics.y_scale) / 65536.0 / 64.0;
-    line_thickness_ = std::max(1, static_cast<int>(std::lround(face->underline_thickness * scale)));
-    underline_row_ = ascent_ + std::max(1, static_cast<int>(std::lround(-face->underline_position * scale)));
-    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
-    const double strike = os2 != nullptr && os2->yStrikeoutPosition > 0 ? os2->yStrikeoutPosition * scale : ascent_ / 3.0;
-    strike_row_ = ascent_ - static_cast<int>(std::lround(strike));
   }
-  ~Font() { FT_Done_Face(face_); }
   Font(const Font&) = delete;
   Font& operator=(const Font&) = delete;
+
+  // Finds and opens the face the first time the font is used, taking the next face fontconfig
+  // offers when one cannot be loaded. False when no face can be.
+  bool load(FT_Library library) {
+    if (!tried_) {
+      tried_ = true;
+      const double pixel_size = request_.height != 0 ? std::abs(double(request_.height)) : default_pixel_height;
+      const FontQuery query{request_.face, request_.weight, request_.italic, pixel_size};
+      if (library != nullptr && pixel_size <= max_pixel_height) {
+        no_face_ = !match_font(query, [&](const FontFile& file) { return open(library, file); });
+      }
+    }
+    return face_ != nullptr;
+  }
+  // True when no installed face could be loaded for the font, whatever its size.
+  bool no_face() const { return no_face_; }
 
   const FontRequest& request() const { return request_; }
   int line_height() const { return ascent_ + descent_; }
@@ -122,6 +136,41 @@ class Font {
   }
 
  private:
+  bool open(FT_Library library, const FontFile& file) {
+    FT_Face face = open_face(library, file, request_);
+    if (face == nullptr) {
+      return false;
+    }
+    face_ = face;
+    settings_ = file.settings;
+    const bool synthetic_italic = request_.italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
+    ascent_ = ceil_pixels(face->size->metrics.ascender);
+    descent_ = ceil_pixels(-face->size->metrics.descender);
+    if (synthetic_italic) {
+      FT_Matrix shear{0x10000, 0x3800, 0, 0x10000};
+      FT_Set_Transform(face_, &shear, nullptr);
+    }
+    load_flags_ = FT_LOAD_DEFAULT;
+    if (!settings_.hinting || settings_.hint_style == 0) {
+      load_flags_ |= FT_LOAD_NO_HINTING;
+    } else if (settings_.hint_style == 1) {
+      load_flags_ |= FT_LOAD_TARGET_LIGHT;
+    }
+    if (settings_.autohint) {
+      load_flags_ |= FT_LOAD_FORCE_AUTOHINT;
+    }
+    if (!settings_.antialias) {
+      load_flags_ |= FT_LOAD_TARGET_MONO;
+    }
+    const double scale = static_cast<double>(face->size->metrics.y_scale) / 65536.0 / 64.0;
+    line_thickness_ = std::max(1, static_cast<int>(std::lround(face->underline_thickness * scale)));
+    underline_row_ = ascent_ + std::max(1, static_cast<int>(std::lround(-face->underline_position * scale)));
+    const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    const double strike = os2 != nullptr && os2->yStrikeoutPosition > 0 ? os2->yStrikeoutPosition * scale : ascent_ / 3.0;
+    strike_row_ = ascent_ - static_cast<int>(std::lround(strike));
+    return true;
+  }
+
   Glyph render(unsigned char character) {
     Glyph result;
     // ISO 8859-1 characters are the first 256 code points of Unicode.
@@ -153,7 +202,9 @@ class Font {
     return result;
   }
 
-  FT_Face face_;
+  FT_Face face_ = nullptr;
+  bool tried_ = false;
+  bool no_face_ = false;
   FontRequest request_;
   RenderSettings settings_;
   FT_Int32 load_flags_ = FT_LOAD_DEFAULT;
@@ -177,13 +228,12 @@ struct GlyphSystem {
     if (library != nullptr) {
       FT_Done_FreeType(library);
     }
-    // Gives back fontconfig's configuration and caches, which it would otherwise keep to the end.
-    FcFini();
   }
   FT_Library library = nullptr;
   HandleTable<Font> fonts;
   FontHandle system_font = 0;
   FontHandle gui_font = 0;
+  bool missing_font_reported = false;
 };
 
 GlyphSystem& glyph_system() {
@@ -191,38 +241,27 @@ GlyphSystem& glyph_system() {
   return system;
 }
 
-FT_Face open_face(FT_Library library, const FontFile& file, const FontRequest& request) {
-  FT_Face face = nullptr;
-  if (library == nullptr || file.path.empty() || FT_New_Face(library, file.path.c_str(), file.index, &face) != 0) {
-    return nullptr;
+// The font with its face loaded, or nullptr. Without any font the program still runs, without
+// text, and says once why.
+Font* loaded_font(FontHandle handle) {
+  GlyphSystem& system = glyph_system();
+  Font* found = system.fonts.find(handle);
+  if (found == nullptr || found->load(system.library)) {
+    return found;
   }
-  FT_UInt em_pixels = default_pixel_height;
-  if (request.height < 0) {
-    em_pixels = static_cast<FT_UInt>(-static_cast<long>(request.height));
-  } else if (request.height > 0 && face->units_per_EM > 0 && face->ascender - face->descender > 0) {
-    // A positive height is the whole cell, ascent plus descent.
-    em_pixels = static_cast<FT_UInt>(std::max<long>(
-        1, std::lround(double(request.height) * face->units_per_EM / (face->ascender - face->descender))));
+  if (found->no_face() && !system.missing_font_reported) {
+    system.missing_font_reported = true;
+    std::fprintf(stderr, "tablescope: no font could be loaded for \"%s\" nor any other face; texts are left out "
+                 "(install the Debian package fonts-liberation)\n", found->request().face.c_str());
   }
-  if (em_pixels > 4096 || FT_Set_Pixel_Sizes(face, 0, em_pixels) != 0) {
-    FT_Done_Face(face);
-    return nullptr;
-  }
-  return face;
+  return nullptr;
 }
 
 }  // namespace
 
 FontHandle create_font(const FontRequest& request) {
-  GlyphSystem& system = glyph_system();
-  const double pixel_size = request.height != 0 ? std::abs(double(request.height)) : default_pixel_height;
-  const FontFile file = match_font(request.face, request.weight, request.italic, pixel_size);
-  FT_Face face = open_face(system.library, file, request);
-  if (face == nullptr) {
-    return 0;
-  }
-  const bool synthetic_italic = request.italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
-  return system.fonts.add(std::make_unique<Font>(face, request, file.settings, synthetic_italic));
+  start_loading_font_configuration();
+  return glyph_system().fonts.add(std::make_unique<Font>(request));
 }
 
 bool delete_font(FontHandle font) {
@@ -254,7 +293,7 @@ const FontRequest* font_request(FontHandle font) {
 }
 
 std::optional<TextExtent> measure_text(FontHandle font, std::string_view text) {
-  Font* found = glyph_system().fonts.find(font);
+  Font* found = loaded_font(font);
   if (found == nullptr) {
     return std::nullopt;
   }
@@ -262,7 +301,7 @@ std::optional<TextExtent> measure_text(FontHandle font, std::string_view text) {
 }
 
 std::optional<TextExtent> write_text(FontHandle font, std::string_view text, Bitmap& target, int x, int y) {
-  Font* found = glyph_system().fonts.find(font);
+  Font* found = loaded_font(font);
   if (found == nullptr) {
     return std::nullopt;
   }
@@ -305,7 +344,7 @@ std::optional<TextExtent> write_text(FontHandle font, std::string_view text, Bit
 
 void trace_text(FontHandle font, std::string_view text, int x, int y,
                 const std::function<void(int x, int y, std::uint8_t coverage)>& paint) {
-  Font* found = glyph_system().fonts.find(font);
+  Font* found = loaded_font(font);
   if (found == nullptr) {
     return;
   }

@@ -30,7 +30,8 @@ struct TextExtent {
 enum class StockFont { System, DefaultGui };
 
 // Fonts are found by face name through fontconfig and drawn by FreeType. Texts are 8-bit
-// ISO 8859-1. Returns 0 when no face can be loaded.
+// ISO 8859-1. A font's face is found and loaded when the font is first measured or drawn; a font
+// for which no installed face loads measures and draws nothing.
 FontHandle create_font(const FontRequest& request);
 // Stock fonts are shared and never deleted.
 bool delete_font(FontHandle font);

@@ -63,7 +63,9 @@ void set_drawing_font(platform::FontHandle font) {
     return;
   }
   if (font == stock_system_font) {
-    font = platform::stock_font(platform::StockFont::System);
+    // Made when a text is drawn in it: most sessions choose a font of their own first.
+    session->text_device->font = stock_system_font;
+    return;
   }
   const auto sample = platform::measure_text(font, "Hg");
   if (!sample) {
@@ -100,6 +102,9 @@ int draw_text(int x, int y, std::string_view text, Colour colour) {
   if (session->back_colour != session->back_cache) {
     session->back_cache = session->back_colour;
     session->back = unpack_colour(session->back_colour);
+  }
+  if (session->text_device && session->text_device->font == stock_system_font) {
+    set_drawing_font(platform::stock_font(platform::StockFont::System));
   }
   const TextDevice* device = session->text_device ? &*session->text_device : nullptr;
   platform::Bitmap* buffer = device != nullptr ? platform::find_bitmap(device->buffer) : nullptr;
