@@ -1,6 +1,7 @@
 #include "platform/font_match.h"
 
 #include <fontconfig/fontconfig.h>
+#include <malloc.h>
 
 #include <future>
 #include <memory>
@@ -43,6 +44,9 @@ class Configuration {
       return;
     }
     started_ = true;
+    // One heap for both threads: an arena of its own would keep the parser's freed memory apart
+    // from the heap that the rest of the start-up goes on to reuse.
+    mallopt(M_ARENA_MAX, 1);
     try {
       loading_ = std::async(std::launch::async, [] { return FcInitLoadConfigAndFonts(); });
     } catch (const std::system_error&) {

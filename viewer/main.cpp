@@ -3,6 +3,7 @@
 #include <new>
 #include <string>
 
+#include "platform/glyphs.h"
 #include "platform/window_system.h"
 #include "platform/x11_display.h"
 #include "viewer/viewer.h"
@@ -11,6 +12,7 @@
 // the waves until the window is closed, and exits with 0.
 int main() {
   try {
+    platform::prepare_fonts();
     std::string error;
     auto display = platform::open_x11_display(error);
     if (!display) {
