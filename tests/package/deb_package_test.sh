@@ -53,9 +53,11 @@ description=$(field Description)
 depends=$(field Depends)
 # The libraries the program links, found by CPack from the binary, and the label font's package.
 depended_packages=$(sed -e 's/ ([^)]*)//g' -e 's/, /\n/g' <<<"$depends")
-for needed in libc6 libstdc++6 libx11-6 libxext6 libxrandr2 libfreetype6 libfontconfig1 fonts-liberation; do
+for needed in libc6 libx11-6 libxext6 libxrandr2 libfreetype6 libfontconfig1 fonts-liberation; do
   grep -qxF "$needed" <<<"$depended_packages" || fail "Depends lacks $needed: $depends"
 done
+# The C++ run-time is linked into the program.
+if grep -qxF libstdc++6 <<<"$depended_packages"; then fail "Depends names libstdc++6: $depends"; fi
 
 # --- Its files ---
 expected_files=(
