@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/display_dpi.h"
+#include "platform/font_file_stream.h"
 #include "platform/font_match.h"
 #include "platform/handle_table.h"
 
@@ -26,9 +27,10 @@ constexpr int max_pixel_height = 4096;
 int ceil_pixels(FT_Pos value) { return static_cast<int>((value + 63) >> 6); }
 int round_pixels(FT_Pos value) { return static_cast<int>((value + 32) >> 6); }
 
-FT_Face open_face(FT_Library library, const FontFile& file, const FontRequest& request) {
+FT_Face open_face(FT_Library library, FontFileStream& stream, int index, const FontRequest& request) {
   FT_Face face = nullptr;
-  if (library == nullptr || file.path.empty() || FT_New_Face(library, file.path.c_str(), file.index, &face) != 0) {
+  const FT_Open_Args arguments = stream.arguments();
+  if (FT_Open_Face(library, &arguments, index, &face) != 0) {
     return nullptr;
   }
   FT_UInt em_pixels = default_pixel_height;
@@ -137,10 +139,12 @@ class Font {
 
  private:
   bool open(FT_Library library, const FontFile& file) {
-    FT_Face face = open_face(library, file, request_);
+    std::unique_ptr<FontFileStream> stream = FontFileStream::open(file.path);
+    FT_Face face = stream ? open_face(library, *stream, file.index, request_) : nullptr;
     if (face == nullptr) {
       return false;
     }
+    stream_ = std::move(stream);
     face_ = face;
     settings_ = file.settings;
     const bool synthetic_italic = request_.italic && (face->style_flags & FT_STYLE_FLAG_ITALIC) == 0;
@@ -202,6 +206,7 @@ class Font {
     return result;
   }
 
+  std::unique_ptr<FontFileStream> stream_;  // outlives the face read from it
   FT_Face face_ = nullptr;
   bool tried_ = false;
   bool no_face_ = false;
