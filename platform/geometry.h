@@ -57,6 +57,7 @@ struct FrameExtents {
   int right = 0;
   int top = 0;
   int bottom = 0;
+  friend bool operator==(const FrameExtents&, const FrameExtents&) = default;
 };
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "platform/x11_display.h"
 
 #include "platform/window_icon.h"
+#include "platform/window_system.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -24,6 +25,7 @@
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -34,10 +36,18 @@ namespace {
 // on some servers (attaching shared memory) and are then done another way.
 bool tolerating_errors = false;
 bool error_seen = false;
+// The program's own top-level windows. Another client may destroy one at any time; requests on it
+// that were already on their way then fail, and its DestroyNotify, queued before those errors,
+// closes it.
+const std::map<::Window, platform::Window*>* own_windows = nullptr;
 
 int on_x_error(::Display* display, XErrorEvent* event) {
   if (tolerating_errors) {
     error_seen = true;
+    return 0;
+  }
+  const bool about_a_window = event->error_code == BadWindow || event->error_code == BadDrawable;
+  if (about_a_window && own_windows != nullptr && own_windows->contains(event->resourceid)) {
     return 0;
   }
   char text[256] = {};
@@ -125,15 +135,37 @@ class X11Display final : public Display {
     XShmSegmentInfo shm{};
     bool shared = false;
     std::vector<std::uint32_t> own_pixels;  // when the image is not shared
+    bool centred = false;        // the program centred its frame on the screen, guessing the frame
+    FrameExtents frame_guess;
+    bool frame_known = false;    // the window manager has told the frame's extents
+    bool managed = false;        // a window manager has taken the window (it set WM_STATE)
+    bool destroyed = false;      // by another client
   };
 
   void intern_atoms();
+  void request_frame_extents();
+  void frame_extents_arrived(Window& window, Native& native);
+  Native* native_of(const Window& window);
   void read_screen_size();
   void read_dpi();
   bool make_image(Native& native, Size size);
   void free_image(Native& native);
   void set_hints(Window& window, ::Window xid, Point outer_origin);
   bool handle(XEvent& event);
+  using EventHandler = bool (X11Display::*)(XEvent&, Window&);
+  using EventTable = std::array<EventHandler, LASTEvent>;
+  static const EventTable& event_table();
+  bool on_root_property(const XPropertyEvent& event);
+  bool on_expose(XEvent& event, Window& window);
+  bool on_configure(XEvent& event, Window& window);
+  bool on_destroy(XEvent& event, Window& window);
+  bool on_client_message(XEvent& event, Window& window);
+  bool on_focus_in(XEvent& event, Window& window);
+  bool on_focus_out(XEvent& event, Window& window);
+  bool on_property(XEvent& event, Window& window);
+  bool on_button(XEvent& event, Window& window);
+  bool on_motion(XEvent& event, Window& window);
+  bool on_key(XEvent& event, Window& window);
   Window* window_of(::Window xid);
   // A property's 32-bit values, at most `most`; none when it is absent or of another type.
   std::vector<long> property_values(::Window xid, Atom property, Atom type, long most);
@@ -151,13 +183,14 @@ class X11Display final : public Display {
   Size screen_;
   int dpi_ = 96;
   std::optional<FrameExtents> frame_;
+  ::Window frame_probe_ = 0;
   std::map<const Window*, Native> natives_;
   std::map<::Window, Window*> by_xid_;
 
   Atom wm_protocols_ = None, wm_delete_window_ = None, wm_state_ = None, net_wm_name_ = None,
        utf8_string_ = None, net_wm_pid_ = None, net_frame_extents_ = None, net_request_frame_extents_ = None,
        motif_wm_hints_ = None, net_wm_window_type_ = None, net_wm_window_type_normal_ = None,
-       net_active_window_ = None, net_supporting_wm_check_ = None, net_supported_ = None,
+       net_supporting_wm_check_ = None, net_supported_ = None,
        resource_manager_ = None, net_wm_icon_ = None;
 };
 
@@ -176,23 +209,31 @@ X11Display::X11Display(::Display* x, std::string& error)
   }
   intern_atoms();
 
+  // Asked first, so that Xlib has nothing to complain about on a server without it.
+  int opcode = 0, event_base = 0, error_base = 0;
   int major = 0, minor = 0;
   Bool pixmaps = False;
-  shm_ = XShmQueryVersion(x_, &major, &minor, &pixmaps) == True;
+  shm_ = XQueryExtension(x_, "MIT-SHM", &opcode, &event_base, &error_base) == True &&
+         XShmQueryVersion(x_, &major, &minor, &pixmaps) == True;
   // Only key presses repeat while a key is held, never a release.
   XkbSetDetectableAutoRepeat(x_, True, nullptr);
   read_screen_size();
   read_dpi();
   // The desktop's settings (colours, fonts) live in the root window's resources.
   XSelectInput(x_, root_, PropertyChangeMask);
+  request_frame_extents();
+  own_windows = &by_xid_;
   usable_ = true;
 }
 
 X11Display::~X11Display() {
+  own_windows = nullptr;
   for (auto& [window, native] : natives_) {
     free_image(native);
     XFreeGC(x_, native.gc);
-    XDestroyWindow(x_, native.xid);
+    if (!native.destroyed) {
+      XDestroyWindow(x_, native.xid);
+    }
   }
   XCloseDisplay(x_);
 }
@@ -286,7 +327,6 @@ void X11Display::intern_atoms() {
       {"_MOTIF_WM_HINTS", &motif_wm_hints_},
       {"_NET_WM_WINDOW_TYPE", &net_wm_window_type_},
       {"_NET_WM_WINDOW_TYPE_NORMAL", &net_wm_window_type_normal_},
-      {"_NET_ACTIVE_WINDOW", &net_active_window_},
       {"_NET_SUPPORTING_WM_CHECK", &net_supporting_wm_check_},
       {"_NET_SUPPORTED", &net_supported_},
       {"RESOURCE_MANAGER", &resource_manager_},
@@ -319,50 +359,39 @@ std::optional<FrameExtents> X11Display::read_frame_extents(::Window xid) {
 }
 
 // What the window manager will put around a window is asked of it with a window that is never
-// shown; without a window manager there is no frame.
-FrameExtents X11Display::frame_extents(std::uint32_t style) {
-  if ((style & style_title_bar) == 0) {
-    return {};
-  }
-  if (frame_) {
-    return *frame_;
-  }
-  frame_ = FrameExtents{};
+// shown, as soon as the display opens; the answer usually comes while the program loads its fonts.
+// Nothing ever waits for it: some window managers answer late or never.
+void X11Display::request_frame_extents() {
   const bool managed = !property_values(root_, net_supporting_wm_check_, XA_WINDOW, 1).empty();
   if (!managed || !supported(net_request_frame_extents_)) {
-    return *frame_;
+    return;
   }
-  XSetWindowAttributes attributes{};
-  attributes.event_mask = PropertyChangeMask;
-  const ::Window probe =
-      XCreateWindow(x_, root_, 0, 0, 100, 100, 0, CopyFromParent, InputOutput, CopyFromParent, CWEventMask, &attributes);
+  frame_probe_ = XCreateSimpleWindow(x_, root_, 0, 0, 100, 100, 0, 0, 0);
   const MotifHints hints{motif_functions | motif_decorations, 0,
                          decoration_border | decoration_title | decoration_menu | decoration_minimize, 0, 0};
-  XChangeProperty(x_, probe, motif_wm_hints_, motif_wm_hints_, 32, PropModeReplace,
+  XChangeProperty(x_, frame_probe_, motif_wm_hints_, motif_wm_hints_, 32, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(&hints), 5);
   XEvent request{};
   request.xclient.type = ClientMessage;
-  request.xclient.window = probe;
+  request.xclient.window = frame_probe_;
   request.xclient.message_type = net_request_frame_extents_;
   request.xclient.format = 32;
   XSendEvent(x_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
   XFlush(x_);
-  // A window manager that supports the request answers at once; a freshly started one may not
-  // have read its requests yet.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-  while (std::chrono::steady_clock::now() < deadline) {
-    XEvent event;
-    if (XCheckTypedWindowEvent(x_, probe, PropertyNotify, &event) && event.xproperty.atom == net_frame_extents_) {
-      break;
-    }
-    pollfd descriptor{ConnectionNumber(x_), POLLIN, 0};
-    poll(&descriptor, 1, 10);
+}
+
+// The frame the window manager has told of, or none yet: a window placed with a guess is moved
+// when the real extents arrive.
+FrameExtents X11Display::frame_extents(std::uint32_t style) {
+  if ((style & style_title_bar) == 0) {
+    return {};
   }
-  if (const auto extents = read_frame_extents(probe)) {
-    frame_ = extents;
+  if (!frame_ && frame_probe_ != 0) {
+    frame_ = read_frame_extents(frame_probe_);
+    XDestroyWindow(x_, frame_probe_);
+    frame_probe_ = 0;
   }
-  XDestroyWindow(x_, probe);
-  return *frame_;
+  return frame_.value_or(FrameExtents{});
 }
 
 bool X11Display::make_image(Native& native, Size size) {
@@ -498,6 +527,10 @@ bool X11Display::create_window(Window& window, Point outer_origin) {
     return false;
   }
   native.gc = XCreateGC(x_, xid, 0, nullptr);
+  native.frame_guess = window.frame;
+  const Size outer{size.width + window.frame.left + window.frame.right,
+                   size.height + window.frame.top + window.frame.bottom};
+  native.centred = outer_origin == Point{(screen_.width - outer.width) / 2, (screen_.height - outer.height) / 2};
   set_hints(window, xid, outer_origin);
   window.native = xid;
   window.surface = {size, reinterpret_cast<std::uint32_t*>(native.image->data),
@@ -515,7 +548,9 @@ void X11Display::destroy_window(Window& window) {
   by_xid_.erase(native.xid);
   free_image(native);
   XFreeGC(x_, native.gc);
-  XDestroyWindow(x_, native.xid);
+  if (!native.destroyed) {
+    XDestroyWindow(x_, native.xid);
+  }
   XFlush(x_);
   natives_.erase(found);
   window.surface = {};
@@ -540,23 +575,15 @@ void X11Display::show(Window& window) {
   if (found == natives_.end()) {
     return;
   }
-  const ::Window xid = found->second.xid;
-  XMapRaised(x_, xid);
-  XEvent activate{};
-  activate.xclient.type = ClientMessage;
-  activate.xclient.window = xid;
-  activate.xclient.message_type = net_active_window_;
-  activate.xclient.format = 32;
-  activate.xclient.data.l[0] = 1;  // asked for by an application
-  activate.xclient.data.l[1] = CurrentTime;
-  XSendEvent(x_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &activate);
+  // A window manager activates a new window as its focus rules say; without one, a click does.
+  XMapRaised(x_, found->second.xid);
   XFlush(x_);
 }
 
 void X11Display::present(Window& window, const Rect& area) {
   const auto found = natives_.find(&window);
   const Rect shown = area.intersected(Rect::at({0, 0}, window.bounds.size()));
-  if (found == natives_.end() || shown.empty()) {
+  if (found == natives_.end() || found->second.destroyed || shown.empty()) {
     return;
   }
   Native& native = found->second;
@@ -582,92 +609,184 @@ long X11Display::window_state(::Window xid) {
   return state.empty() ? WithdrawnState : state.front();
 }
 
+X11Display::Native* X11Display::native_of(const Window& window) {
+  const auto found = natives_.find(&window);
+  return found != natives_.end() ? &found->second : nullptr;
+}
+
+// One small function per kind of event, looked up by the event's type.
+const X11Display::EventTable& X11Display::event_table() {
+  static const EventTable table = [] {
+    EventTable handlers{};
+    handlers[Expose] = &X11Display::on_expose;
+    handlers[ConfigureNotify] = &X11Display::on_configure;
+    handlers[DestroyNotify] = &X11Display::on_destroy;
+    handlers[ClientMessage] = &X11Display::on_client_message;
+    handlers[FocusIn] = &X11Display::on_focus_in;
+    handlers[FocusOut] = &X11Display::on_focus_out;
+    handlers[PropertyNotify] = &X11Display::on_property;
+    handlers[ButtonPress] = &X11Display::on_button;
+    handlers[ButtonRelease] = &X11Display::on_button;
+    handlers[MotionNotify] = &X11Display::on_motion;
+    handlers[KeyPress] = &X11Display::on_key;
+    handlers[KeyRelease] = &X11Display::on_key;
+    return handlers;
+  }();
+  return table;
+}
+
 bool X11Display::handle(XEvent& event) {
   if (event.type == MappingNotify) {
     XRefreshKeyboardMapping(&event.xmapping);
     return false;
   }
   if (event.type == PropertyNotify && event.xproperty.window == root_) {
-    if (event.xproperty.atom != resource_manager_) {
-      return false;
-    }
-    input::colour_scheme_changed();
-    return true;
+    return on_root_property(event.xproperty);
   }
   Window* window = window_of(event.xany.window);
-  if (window == nullptr) {
+  if (window == nullptr || event.type < 0 || event.type >= LASTEvent) {
     return false;
   }
-  switch (event.type) {
-    case Expose:
-      input::exposed(*window, {event.xexpose.x, event.xexpose.y, event.xexpose.x + event.xexpose.width,
-                               event.xexpose.y + event.xexpose.height});
-      return true;
-    case ConfigureNotify: {
-      Point origin{event.xconfigure.x, event.xconfigure.y};
-      if (!event.xconfigure.send_event) {
-        // A real event gives the position in the frame; where the inner area is on the screen
-        // is asked of the server.
-        ::Window child = 0;
-        XTranslateCoordinates(x_, event.xconfigure.window, root_, 0, 0, &origin.x, &origin.y, &child);
-      }
-      input::moved(*window, origin);
-      return true;
-    }
-    case ClientMessage:
-      if (event.xclient.message_type == wm_protocols_ &&
-          static_cast<Atom>(event.xclient.data.l[0]) == wm_delete_window_) {
-        input::close_requested(*window);
-      }
-      return true;
-    case FocusIn:
-      if (event.xfocus.detail != NotifyPointer && event.xfocus.detail != NotifyInferior) {
-        input::activation(*window, true);
-      }
-      return true;
-    case FocusOut:
-      if (event.xfocus.detail != NotifyPointer && event.xfocus.detail != NotifyInferior &&
-          event.xfocus.mode != NotifyGrab) {
-        input::activation(*window, false);
-      }
-      return true;
-    case PropertyNotify:
-      if (event.xproperty.atom == wm_state_) {
-        const long state = window_state(event.xproperty.window);
-        if (state == IconicState || state == NormalState) {
-          input::state_changed(*window, state == IconicState);
-        }
-      } else if (event.xproperty.atom == net_frame_extents_) {
-        if (const auto extents = read_frame_extents(event.xproperty.window)) {
-          window->frame = *extents;
-        }
-      }
-      return true;
-    case ButtonPress:
-    case ButtonRelease: {
-      const unsigned int number = event.xbutton.button;
-      if (number > 3) {
-        return false;  // the wheel
-      }
-      const MouseButton button = number == 1 ? MouseButton::Left : number == 3 ? MouseButton::Right : MouseButton::Middle;
-      input::button(*window, button, event.type == ButtonPress, {event.xbutton.x, event.xbutton.y},
-                    static_cast<std::uint32_t>(event.xbutton.time));
-      return true;
-    }
-    case MotionNotify:
-      // Only the latest position of a burst of moves matters.
-      while (XCheckTypedWindowEvent(x_, event.xmotion.window, MotionNotify, &event)) {
-      }
-      input::pointer_moved(*window, {event.xmotion.x, event.xmotion.y}, static_cast<std::uint32_t>(event.xmotion.time));
-      return true;
-    case KeyPress:
-    case KeyRelease:
-      input::key(*window, key_of(XLookupKeysym(&event.xkey, 0)), event.type == KeyPress,
-                 modifiers_of(event.xkey.state));
-      return true;
-    default:
-      return false;
+  const EventHandler handler = event_table()[static_cast<std::size_t>(event.type)];
+  return handler != nullptr && (this->*handler)(event, *window);
+}
+
+bool X11Display::on_root_property(const XPropertyEvent& event) {
+  if (event.atom != resource_manager_) {
+    return false;
   }
+  input::colour_scheme_changed();
+  return true;
+}
+
+// The surface covers the layout; whatever size a window manager forces on the window, the rest
+// shows the window's background.
+bool X11Display::on_expose(XEvent& event, Window& window) {
+  const XExposeEvent& expose = event.xexpose;
+  const Rect area = Rect::at({expose.x, expose.y}, {expose.width, expose.height});
+  input::exposed(window, area);
+  Native* native = native_of(window);
+  const Size layout = window.bounds.size();
+  const Rect beyond_right{layout.width, area.top, area.right, area.bottom};
+  const Rect beyond_bottom{area.left, layout.height, std::min(area.right, layout.width), area.bottom};
+  XSetForeground(x_, native->gc, window.window_class->background);
+  for (const Rect& part : {beyond_right.intersected(area), beyond_bottom.intersected(area)}) {
+    if (!part.empty()) {
+      XFillRectangle(x_, native->xid, native->gc, part.left, part.top, static_cast<unsigned>(part.width()),
+                     static_cast<unsigned>(part.height()));
+    }
+  }
+  return true;
+}
+
+bool X11Display::on_configure(XEvent& event, Window& window) {
+  const XConfigureEvent& configure = event.xconfigure;
+  Point origin{configure.x, configure.y};
+  if (!configure.send_event) {
+    // A real event gives the position in the frame; where the inner area is on the screen is
+    // asked of the server.
+    ::Window child = 0;
+    XTranslateCoordinates(x_, configure.window, root_, 0, 0, &origin.x, &origin.y, &child);
+  }
+  input::moved(window, origin);
+  return true;
+}
+
+// Destroyed by another client: the program ends as after a close.
+bool X11Display::on_destroy(XEvent&, Window& window) {
+  native_of(window)->destroyed = true;
+  input::close_requested(window);
+  return true;
+}
+
+bool X11Display::on_client_message(XEvent& event, Window& window) {
+  if (event.xclient.message_type == wm_protocols_ &&
+      static_cast<Atom>(event.xclient.data.l[0]) == wm_delete_window_) {
+    input::close_requested(window);
+  }
+  return true;
+}
+
+bool X11Display::on_focus_in(XEvent& event, Window& window) {
+  if (event.xfocus.detail != NotifyPointer && event.xfocus.detail != NotifyInferior) {
+    input::activation(window, true);
+  }
+  return true;
+}
+
+bool X11Display::on_focus_out(XEvent& event, Window& window) {
+  if (event.xfocus.detail != NotifyPointer && event.xfocus.detail != NotifyInferior &&
+      event.xfocus.mode != NotifyGrab) {
+    input::activation(window, false);
+  }
+  return true;
+}
+
+bool X11Display::on_property(XEvent& event, Window& window) {
+  Native& native = *native_of(window);
+  if (native.destroyed) {
+    return false;
+  }
+  if (event.xproperty.atom == wm_state_) {
+    const long state = window_state(native.xid);
+    native.managed = native.managed || state != WithdrawnState;
+    if (state == IconicState || state == NormalState) {
+      input::state_changed(window, state == IconicState);
+    }
+  } else if (event.xproperty.atom == net_frame_extents_) {
+    frame_extents_arrived(window, native);
+  }
+  return true;
+}
+
+// The window manager sets the frame's extents when it frames the window, before anyone can drag
+// it by that frame: the first ones re-centre a window centred with a wrong guess; later ones only
+// record the frame.
+void X11Display::frame_extents_arrived(Window& window, Native& native) {
+  const auto extents = read_frame_extents(native.xid);
+  if (!extents) {
+    return;
+  }
+  window.frame = *extents;
+  frame_ = *extents;
+  const bool first = !native.frame_known;
+  native.frame_known = true;
+  if (!first || !native.centred || *extents == native.frame_guess) {
+    return;
+  }
+  const Size inner = window.bounds.size();
+  const Size outer{inner.width + extents->left + extents->right, inner.height + extents->top + extents->bottom};
+  XMoveWindow(x_, native.xid, (screen_.width - outer.width) / 2, (screen_.height - outer.height) / 2);
+}
+
+bool X11Display::on_button(XEvent& event, Window& window) {
+  const XButtonEvent& press = event.xbutton;
+  if (press.button > 3) {
+    return false;  // the wheel
+  }
+  const Native& native = *native_of(window);
+  if (press.type == ButtonPress && !native.managed && !native.destroyed) {
+    // No window manager gives the keyboard to the window that is clicked: it takes it itself.
+    XSetInputFocus(x_, native.xid, RevertToParent, press.time);
+  }
+  const MouseButton button = press.button == 1   ? MouseButton::Left
+                             : press.button == 3 ? MouseButton::Right
+                                                 : MouseButton::Middle;
+  input::button(window, button, press.type == ButtonPress, {press.x, press.y}, static_cast<std::uint32_t>(press.time));
+  return true;
+}
+
+bool X11Display::on_motion(XEvent& event, Window& window) {
+  // Only the latest position of a burst of moves matters.
+  while (XCheckTypedWindowEvent(x_, event.xmotion.window, MotionNotify, &event)) {
+  }
+  input::pointer_moved(window, {event.xmotion.x, event.xmotion.y}, static_cast<std::uint32_t>(event.xmotion.time));
+  return true;
+}
+
+bool X11Display::on_key(XEvent& event, Window& window) {
+  input::key(window, key_of(XLookupKeysym(&event.xkey, 0)), event.type == KeyPress, modifiers_of(event.xkey.state));
+  return true;
 }
 
 bool X11Display::pump(bool wait, std::optional<std::chrono::milliseconds> limit) {

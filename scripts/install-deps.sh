@@ -7,7 +7,7 @@ packages=(
   cmake g++ make pkg-config
   libx11-dev libxext-dev libxrandr-dev libfreetype-dev libfontconfig-dev fonts-liberation
   googletest libgtest-dev libbenchmark-dev
-  xvfb xauth openbox xdotool wmctrl x11-utils imagemagick
+  xvfb xauth openbox fluxbox icewm xdotool wmctrl x11-utils imagemagick
   time
   librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian
 )
