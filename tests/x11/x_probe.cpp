@@ -36,6 +36,17 @@ std::vector<Window> XProbe::client_list() {
   for (const long value : cardinals(DefaultRootWindow(display_), "_NET_CLIENT_LIST", XA_WINDOW)) {
     windows.push_back(static_cast<Window>(value));
   }
+  if (windows.empty()) {
+    // No window manager keeps a list: the root window's children are the top-level windows.
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) != 0 &&
+        children != nullptr) {
+      windows.assign(children, children + count);
+      XFree(children);
+    }
+  }
   return windows;
 }
 

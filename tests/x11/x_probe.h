@@ -22,7 +22,7 @@ class XProbe {
 
   bool connected() const { return display_ != nullptr; }
 
-  // The managed top-level window of a process, once it is shown.
+  // The top-level window of a process (managed, when a window manager runs), once it is shown.
   std::optional<Window> window_of(pid_t process);
   // A managed top-level window by its title, once it is shown.
   std::optional<Window> window_titled(const std::string& title);

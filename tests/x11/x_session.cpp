@@ -69,6 +69,25 @@ bool window_manager_ready(const std::string& name) {
   return answered;
 }
 
+// True once a window manager has announced itself on the root window.
+bool window_manager_announced(const std::string& name) {
+  Display* display = XOpenDisplay(name.c_str());
+  if (display == nullptr) {
+    return false;
+  }
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  XGetWindowProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False), 0,
+                     1, False, XA_WINDOW, &type, &format, &count, &after, &data);
+  if (data != nullptr) {
+    XFree(data);
+  }
+  XCloseDisplay(display);
+  return count == 1;
+}
+
 void stop(pid_t process) {
   if (process > 0) {
     kill(process, SIGTERM);
@@ -81,7 +100,7 @@ void stop(pid_t process) {
 
 }  // namespace
 
-XSession::XSession() {
+XSession::XSession(const SessionSetup& setup) {
   if (const char* previous = std::getenv("DISPLAY")) {
     previous_display_ = previous;
   }
@@ -94,8 +113,15 @@ XSession::XSession() {
   if (child == 0) {
     close(pipe_ends[0]);
     const std::string descriptor = std::to_string(pipe_ends[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", descriptor.c_str(), "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
-           "-noreset", static_cast<char*>(nullptr));
+    std::vector<std::string> arguments = {"Xvfb", "-displayfd", descriptor, "-screen", "0", "1920x1080x24",
+                                          "-nolisten", "tcp", "-noreset"};
+    arguments.insert(arguments.end(), setup.server_options.begin(), setup.server_options.end());
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+      argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
     _exit(127);
   }
   server_ = child;
@@ -111,9 +137,22 @@ XSession::XSession() {
   }
   display_ = ":" + number;
   setenv("DISPLAY", display_.c_str(), 1);
-  window_manager_ = spawn({"openbox", "--sm-disable"}, -1, "/dev/null");
+  if (setup.window_manager.empty()) {
+    ready_ = true;
+    return;
+  }
+  window_manager_ = spawn(setup.window_manager, -1, "/dev/null");
   for (int attempt = 0; attempt < 50 && !ready_; ++attempt) {
-    ready_ = window_manager_ready(display_);
+    if (setup.answers_frame_requests) {
+      ready_ = window_manager_ready(display_);
+    } else {
+      ready_ = window_manager_announced(display_);
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  }
+  if (!setup.answers_frame_requests) {
+    // It announces itself before it has finished setting up the desktop.
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
   }
 }
 

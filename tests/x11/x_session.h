@@ -9,11 +9,19 @@
 
 namespace x11_test {
 
-// A private X server (Xvfb) with openbox managing its windows. DISPLAY points at it while it runs
-// and at what it pointed at before once it has ended.
+// How a session's server is set up: the window manager's command (none when empty), whether that
+// window manager answers requests for frame extents (how its readiness is told), and options for Xvfb.
+struct SessionSetup {
+  std::vector<std::string> window_manager = {"openbox", "--sm-disable"};
+  bool answers_frame_requests = true;
+  std::vector<std::string> server_options;
+};
+
+// A private X server (Xvfb) with a window manager (openbox unless told otherwise) managing its
+// windows. DISPLAY points at it while it runs and at what it pointed at before once it has ended.
 class XSession {
  public:
-  XSession();
+  explicit XSession(const SessionSetup& setup = {});
   ~XSession();
   XSession(const XSession&) = delete;
   XSession& operator=(const XSession&) = delete;
