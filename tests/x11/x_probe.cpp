@@ -36,8 +36,8 @@ std::vector<Window> XProbe::client_list() {
   for (const long value : cardinals(DefaultRootWindow(display_), "_NET_CLIENT_LIST", XA_WINDOW)) {
     windows.push_back(static_cast<Window>(value));
   }
-  if (windows.empty()) {
-    // No window manager keeps a list: the root window's children are the top-level windows.
+  if (cardinals(DefaultRootWindow(display_), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).empty()) {
+    // Without a window manager the root window's children are the top-level windows.
     Window root = 0, parent = 0;
     Window* children = nullptr;
     unsigned int count = 0;
