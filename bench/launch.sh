@@ -5,7 +5,11 @@
 # page's first pixels on the screen, and the median peak resident memory, each also as a ratio to
 # the floor program.
 #
-#   bench/launch.sh [ROUNDS]      (default 15; needs the release build: cmake --build --preset release)
+#   bench/launch.sh [ROUNDS [TABLESCOPE...]]
+#
+# ROUNDS defaults to 15; the release build must be there (cmake --build --preset release). Other
+# Tablescope binaries named after ROUNDS (an earlier build, say) are launched too, under their
+# paths.
 #
 # BUILD_DIR chooses another build folder. The page's first pixels are seen when a grey divider
 # pixel of the picture shows at (138, 305) of the window; for xmessage, when its text shows.
@@ -14,6 +18,7 @@ set -euo pipefail
 project=$(cd "$(dirname "$0")/.." && pwd)
 bin=${BUILD_DIR:-$project/build/release}/bin
 rounds=${1:-15}
+shift $(($# > 0 ? 1 : 0))
 probe=$bin/tablescope_launch_probe
 for program in "$bin/tablescope" "$bin/tablescope_launch_floor" "$probe"; do
   if [ ! -x "$program" ]; then
@@ -62,6 +67,9 @@ programs=(
   "tablescope|138 305 1 1 646464|$bin/tablescope"
   "floor|138 305 1 1 646464|$bin/tablescope_launch_floor"
 )
+for other in "$@"; do
+  programs+=("$other|138 305 1 1 646464|$other")
+done
 if command -v xmessage >/dev/null; then
   programs+=("xmessage|0 0 400 100 646464|xmessage -geometry 1044x350 -fg #646464 -bg #f0f0f0 000h 768d 001h 832d")
 fi
@@ -111,10 +119,10 @@ awk '
   { mapped[$1] = mapped[$1] " " $2; painted[$1] = painted[$1] " " $3; rss[$1] = rss[$1] " " $4 }
   END {
     floor_page = median(painted["floor"]); floor_rss = median(rss["floor"])
-    printf "%-12s %11s %9s %11s %13s %10s\n", "program", "mapped ms", "page ms", "page/floor", "peak RSS MB", "RSS/floor"
+    printf "%-24s %11s %9s %11s %13s %10s\n", "program", "mapped ms", "page ms", "page/floor", "peak RSS MB", "RSS/floor"
     for (k = 1; k <= names; k++) {
       name = order[k]; page = median(painted[name]); peak = median(rss[name])
-      printf "%-12s %11.1f %9.1f %10.2fx %13.2f %9.2fx\n", name, median(mapped[name]), page,
+      printf "%-24s %11.1f %9.1f %10.2fx %13.2f %9.2fx\n", name, median(mapped[name]), page,
              page / floor_page, peak / 1024, peak / floor_rss
     }
   }' "$work/results"
