@@ -143,8 +143,16 @@ installed_icon=$(convert "$root/usr/share/icons/hicolor/16x16/apps/$app_id.png" 
 
 # The first page: the first and last four points of wave 0 red, a trace pixel between the first two,
 # the ground black and the divider after the first column grey (inner window coordinates, the page at (10, 10)).
-import -window "$window" "$work/page.png"
+# The window can be found before it is viewable and painted: read it until the first point shows.
 pixel() { convert "$work/page.png" -format "%[pixel:p{$1}]" info:; }
+for _ in $(seq 100); do
+  if xwininfo -id "$window" | grep -q 'Map State: IsViewable' && import -window "$window" "$work/page.png" 2>/dev/null &&
+    [ "$(pixel 10,161)" = "srgb(255,0,0)" ]; then
+    break
+  fi
+  sleep 0.05
+done
+[ -s "$work/page.png" ] || fail "the window never became viewable"
 for point in 10,161 11,192 12,218 13,235 137,155 136,124 135,98 134,81; do
   expect_equal "point at $point" "srgb(255,0,0)" "$(pixel "$point")"
 done
