@@ -4,6 +4,7 @@
 
 #include "platform/glyphs.h"
 #include "platform/paint.h"
+#include "platform/scale.h"
 #include "platform/window_system.h"
 
 namespace platform {
@@ -48,7 +49,8 @@ void paint_button(Window& button) {
   }
   const Rect caption = pressed ? area.moved(1, 1) : area;
   const std::uint32_t text_colour = system_colour(button.enabled ? SystemColour::ButtonText : SystemColour::GrayText);
-  paint.draw_text(stock_font(StockFont::DefaultGui), button.text, caption, text_colour);
+  const FontHandle font = stock_font(StockFont::DefaultGui, device_text_dpi(display()->dpi(), paint.scale()));
+  paint.draw_text(font, button.text, caption, text_colour);
   end_paint(button, paint);
 }
 

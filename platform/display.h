@@ -17,21 +17,29 @@ class Display {
  public:
   virtual ~Display() = default;
 
-  // The primary monitor's size.
+  // The primary monitor's size, in device pixels.
   virtual Size screen_size() = 0;
+  // The part of the primary monitor that panels and docks leave to windows.
+  virtual Rect work_area() { return Rect::at({0, 0}, screen_size()); }
+  // The desktop's resolution in dots per inch; the window system takes the scale from it.
   virtual int dpi() = 0;
   // The frame the desktop puts around a top-level window of this style.
   virtual FrameExtents frame_extents(std::uint32_t style) = 0;
 
   // Makes the native window of a top-level window with its frame's top-left at `outer_origin`
-  // and its inner area of `window.bounds`' size, and gives it a surface. False on failure.
+  // and an inner area of `window.device_size()`, and gives it a surface of that size. False on
+  // failure.
   virtual bool create_window(Window& window, Point outer_origin) = 0;
+  // The window's scale has changed: gives its native window and its surface the new device size,
+  // with the frame's top-left at `outer_origin`. False, with the window as it was, on failure or
+  // where the backend cannot do it; the window then keeps its old scale.
+  virtual bool resize_window(Window& /*window*/, Point /*outer_origin*/) { return false; }
   virtual void destroy_window(Window& window) = 0;
   virtual void set_title(Window& window) = 0;
   // Shows the window in the normal state, which also activates it.
   virtual void show(Window& window) = 0;
 
-  // Shows an area of the window's surface, in inner coordinates.
+  // Shows an area of the window's surface, in device pixels of the inner area.
   virtual void present(Window& window, const Rect& area) = 0;
 
   // Reports the input that has arrived. With `wait`, first waits for input: without a limit, or
@@ -39,8 +47,9 @@ class Display {
   virtual bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) = 0;
 };
 
-// The backend's reports, in the coordinates of a top-level window's inner area. Times are in
-// milliseconds of the display's own clock; they decide what is a double click.
+// The backend's reports, in device pixels: points and areas of a top-level window's inner area,
+// the inner area's top-left on the screen. Times are in milliseconds of the display's own clock;
+// they decide what is a double click.
 namespace input {
 void pointer_moved(Window& top, Point at, std::uint32_t time);
 void button(Window& top, MouseButton button, bool pressed, Point at, std::uint32_t time);
@@ -51,6 +60,8 @@ void moved(Window& top, Point inner_origin);
 void state_changed(Window& top, bool minimized);
 void exposed(Window& top, const Rect& area);
 void colour_scheme_changed();
+// The desktop's resolution (Display::dpi) has changed: windows take the scale it asks for.
+void resolution_changed();
 }  // namespace input
 
 }  // namespace platform

@@ -1,9 +1,10 @@
 #include "platform/display_dpi.h"
 
+#include "platform/scale.h"
+
 namespace platform {
 namespace {
 
-constexpr int ordinary_dpi = 96;
 int current_dpi = ordinary_dpi;
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -236,8 +237,8 @@ struct GlyphSystem {
   }
   FT_Library library = nullptr;
   HandleTable<Font> fonts;
-  FontHandle system_font = 0;
-  FontHandle gui_font = 0;
+  // By kind and pixel height: one for each resolution asked for.
+  std::map<std::pair<StockFont, int>, FontHandle> stock_fonts;
   bool missing_font_reported = false;
 };
 
@@ -273,21 +274,25 @@ FontHandle create_font(const FontRequest& request) {
 
 bool delete_font(FontHandle font) {
   GlyphSystem& system = glyph_system();
-  if (font == system.system_font || font == system.gui_font) {
-    return false;
+  for (const auto& [kind, stock] : system.stock_fonts) {
+    if (font == stock) {
+      return false;
+    }
   }
   return system.fonts.remove(font);
 }
 
-FontHandle stock_font(StockFont which) {
-  GlyphSystem& system = glyph_system();
-  FontHandle& handle = which == StockFont::System ? system.system_font : system.gui_font;
+FontHandle stock_font(StockFont which) { return stock_font(which, display_dpi()); }
+
+FontHandle stock_font(StockFont which, int dpi) {
+  // The desktop's sans-serif face: 10 points bold for the system font, 9 points for controls.
+  const int points = which == StockFont::System ? 10 : 9;
+  const int pixels = static_cast<int>(std::lround(points * dpi / 72.0));
+  FontHandle& handle = glyph_system().stock_fonts[{which, pixels}];
   if (handle == 0) {
-    // The desktop's sans-serif face: 10 points bold for the system font, 9 points for controls.
     FontRequest request;
     request.face = "sans-serif";
-    const int points = which == StockFont::System ? 10 : 9;
-    request.height = -static_cast<int>(std::lround(points * display_dpi() / 72.0));
+    request.height = -pixels;
     request.weight = which == StockFont::System ? 700 : 400;
     handle = create_font(request);
   }

@@ -39,7 +39,10 @@ void prepare_fonts();
 FontHandle create_font(const FontRequest& request);
 // Stock fonts are shared and never deleted.
 bool delete_font(FontHandle font);
+// Made for the resolution of fonts sized in layout pixels (display_dpi).
 FontHandle stock_font(StockFont which);
+// Made for another resolution: for text the window system draws at the device's resolution.
+FontHandle stock_font(StockFont which, int dpi);
 const FontRequest* font_request(FontHandle font);
 
 std::optional<TextExtent> measure_text(FontHandle font, std::string_view text);

@@ -6,23 +6,42 @@
 
 namespace platform {
 
-HeadlessDisplay::HeadlessDisplay(Size screen, FrameExtents frame, int dpi) : screen_(screen), frame_(frame), dpi_(dpi) {}
+HeadlessDisplay::HeadlessDisplay(Size screen, FrameExtents frame, int dpi)
+    : screen_(screen), work_area_(Rect::at({0, 0}, screen)), frame_(frame), dpi_(dpi) {}
 
 FrameExtents HeadlessDisplay::frame_extents(std::uint32_t style) {
   return (style & style_title_bar) != 0 ? frame_ : FrameExtents{};
+}
+
+void HeadlessDisplay::make_surface(Window& window) {
+  NativeWindow& native = *natives_[&window];
+  const Size size = window.device_size();
+  native.pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
+  window.surface = {size, native.pixels.data(), static_cast<std::size_t>(size.width)};
 }
 
 bool HeadlessDisplay::create_window(Window& window, Point) {
   if (refuse_windows_) {
     return false;
   }
-  auto native = std::make_unique<NativeWindow>();
-  const Size size = window.bounds.size();
-  native->pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
-  window.surface = {size, native->pixels.data(), static_cast<std::size_t>(size.width)};
-  natives_[&window] = std::move(native);
+  natives_[&window] = std::make_unique<NativeWindow>();
+  make_surface(window);
   windows_.push_back(&window);
   return true;
+}
+
+bool HeadlessDisplay::resize_window(Window& window, Point outer_origin) {
+  if (refuse_windows_ || !natives_.contains(&window)) {
+    return false;
+  }
+  make_surface(window);
+  input::moved(window, {outer_origin.x + window.frame.left, outer_origin.y + window.frame.top});
+  return true;
+}
+
+void HeadlessDisplay::change_resolution(int dpi) {
+  dpi_ = dpi;
+  input::resolution_changed();
 }
 
 void HeadlessDisplay::destroy_window(Window& window) {
@@ -57,7 +76,8 @@ bool HeadlessDisplay::pump(bool wait, std::optional<std::chrono::milliseconds> l
 
 Window* HeadlessDisplay::top_level_at(Point screen, Point& inner) const {
   for (auto window = windows_.rbegin(); window != windows_.rend(); ++window) {
-    if ((*window)->visible && !(*window)->minimized && (*window)->bounds.contains(screen)) {
+    const Rect shown = Rect::at((*window)->bounds.origin(), (*window)->device_size());
+    if ((*window)->visible && !(*window)->minimized && shown.contains(screen)) {
       inner = {screen.x - (*window)->bounds.left, screen.y - (*window)->bounds.top};
       return *window;
     }
@@ -147,8 +167,8 @@ Point HeadlessDisplay::outer_origin(const Window& window) const {
 }
 
 Size HeadlessDisplay::outer_size(const Window& window) const {
-  return {window.bounds.width() + window.frame.left + window.frame.right,
-          window.bounds.height() + window.frame.top + window.frame.bottom};
+  const Size inner = window.device_size();
+  return {inner.width + window.frame.left + window.frame.right, inner.height + window.frame.top + window.frame.bottom};
 }
 
 std::uint32_t HeadlessDisplay::pixel(const Window& window, Point at) const {
@@ -157,7 +177,11 @@ std::uint32_t HeadlessDisplay::pixel(const Window& window, Point at) const {
     at = {at.x + top->bounds.left, at.y + top->bounds.top};
     top = top->parent;
   }
-  return top->surface.pixels[static_cast<std::size_t>(at.y) * top->surface.stride + static_cast<std::size_t>(at.x)];
+  return device_pixel(*top, {at.x * top->scale, at.y * top->scale});
+}
+
+std::uint32_t HeadlessDisplay::device_pixel(const Window& top, Point at) const {
+  return top.surface.pixels[static_cast<std::size_t>(at.y) * top.surface.stride + static_cast<std::size_t>(at.x)];
 }
 
 }  // namespace platform

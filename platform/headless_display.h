@@ -11,7 +11,8 @@
 namespace platform {
 
 // An in-memory screen for tests: windows get surfaces in memory, input is injected at screen
-// points, and every window's pixels can be read back.
+// points, and every window's pixels can be read back. Screen points are device pixels; windows
+// are shown at the scale that the chosen resolution asks for.
 class HeadlessDisplay : public Display {
  public:
   static constexpr FrameExtents default_frame{4, 4, 30, 4};
@@ -19,9 +20,11 @@ class HeadlessDisplay : public Display {
   explicit HeadlessDisplay(Size screen, FrameExtents frame = default_frame, int dpi = 96);
 
   Size screen_size() override { return screen_; }
+  Rect work_area() override { return work_area_; }
   int dpi() override { return dpi_; }
   FrameExtents frame_extents(std::uint32_t style) override;
   bool create_window(Window& window, Point outer_origin) override;
+  bool resize_window(Window& window, Point outer_origin) override;
   void destroy_window(Window& window) override;
   void set_title(Window&) override {}
   void show(Window& window) override;
@@ -42,6 +45,10 @@ class HeadlessDisplay : public Display {
   void move_window(Window& window, Point outer_origin);
   void activate(Window* window);
   void change_colour_scheme() { input::colour_scheme_changed(); }
+  // The desktop's resolution changes, as when the user picks another in its settings.
+  void change_resolution(int dpi);
+  // Panels and docks take the rest of the screen.
+  void set_work_area(const Rect& area) { work_area_ = area; }
   // While set, making a top-level window fails, as on a display that has run out of resources.
   void refuse_windows(bool refuse) { refuse_windows_ = refuse; }
   // Lets time pass, so that the next press is no double click.
@@ -56,8 +63,11 @@ class HeadlessDisplay : public Display {
   Window* topmost_window() const { return windows_.empty() ? nullptr : windows_.back(); }
   Point outer_origin(const Window& window) const;
   Size outer_size(const Window& window) const;
-  // A pixel of a window's inner area, 0x00RRGGBB.
+  // A pixel of a window's inner area, 0x00RRGGBB, in layout pixels: the top-left device pixel of
+  // its block.
   std::uint32_t pixel(const Window& window, Point at) const;
+  // A pixel of a top-level window's surface, in device pixels.
+  std::uint32_t device_pixel(const Window& top, Point at) const;
   std::size_t presents() const { return presents_; }
 
  private:
@@ -65,8 +75,10 @@ class HeadlessDisplay : public Display {
     std::vector<std::uint32_t> pixels;
   };
   Window* top_level_at(Point screen, Point& inner) const;
+  void make_surface(Window& window);
 
   Size screen_;
+  Rect work_area_;
   FrameExtents frame_;
   int dpi_;
   std::uint32_t clock_ = 1000;

@@ -12,29 +12,37 @@
 namespace platform {
 
 // Drawing into a window's part of its top-level window's surface, cut to the area being painted.
-// Coordinates are the window's own inner coordinates; colours are 0x00RRGGBB.
+// Coordinates are the window's own inner coordinates in layout pixels; the surface has `scale`
+// device pixels per layout pixel on each axis. Colours are 0x00RRGGBB.
 class PaintContext {
  public:
-  PaintContext(Surface& surface, Point origin, const Rect& clip);
+  PaintContext(Surface& surface, Point origin, const Rect& clip, int scale = 1);
 
   const Rect& clip() const { return clip_; }
+  int scale() const { return scale_; }
 
   void fill(const Rect& area, std::uint32_t colour);
+  // The rectangle's outline, one device pixel wide: sharp at any scale.
   void frame(const Rect& area, std::uint32_t colour);
-  // Every other pixel of the rectangle's outline: the keyboard focus ring.
+  // Every other device pixel of the rectangle's outline: the keyboard focus ring.
   void dotted_frame(const Rect& area, std::uint32_t colour);
-  // The bitmap's pixels 1:1 with its top-left corner at `at`; 32-bit pixels are laid over what
-  // is there by their alpha.
+  // The bitmap with its top-left corner at `at`, each of its pixels a solid block of scale x scale
+  // device pixels; 32-bit pixels are laid over what is there by their alpha.
   void draw_bitmap(const Bitmap& bitmap, Point at);
-  // The text in one line, centred in `box`, its glyph edges blended over what is there.
+  // The text in one line, centred in `box`, its glyph edges blended over what is there. The font
+  // is drawn at the device's resolution, not magnified: its sizes are device pixels.
   void draw_text(FontHandle font, std::string_view text, const Rect& box, std::uint32_t colour);
 
  private:
-  std::uint32_t* pixel(int x, int y) const;
+  // A pixel of the surface, in device pixels of this window's inner area.
+  std::uint32_t* device_pixel(int x, int y) const;
+  void draw_magnified(const Bitmap& bitmap, Point at);
 
   Surface& surface_;
-  Point origin_;
-  Rect clip_;  // in window coordinates, within the surface
+  int scale_;
+  Point origin_;       // of the window's inner area in the surface, in device pixels
+  Rect clip_;          // in window coordinates, within the surface
+  Rect device_clip_;   // the same in device pixels
 };
 
 // Opens painting of what is marked on the window: erasing first where that was asked for

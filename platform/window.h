@@ -23,7 +23,8 @@ inline constexpr std::uint32_t style_notify = 0x00000100;  // a picture reports 
 class Display;
 struct WindowClass;
 
-// The pixels of a top-level window's inner area, 0x00RRGGBB each, rows top-down.
+// The pixels of a top-level window's inner area at the device's resolution, 0x00RRGGBB each,
+// rows top-down.
 struct Surface {
   Size size;
   std::uint32_t* pixels = nullptr;  // owned by the display, which may share it with the server
@@ -44,7 +45,9 @@ class Window {
   std::string text;               // caption or title, ISO 8859-1
   std::uint32_t style = 0;
   std::intptr_t id = 0;           // a child's identifier, reported with its commands
-  Rect bounds;                    // a child's in the parent's inner area; a top-level's inner area on the screen
+  // A child's in the parent's inner area, in layout pixels. A top-level's inner area: its top-left
+  // on the screen in device pixels, its size in layout pixels.
+  Rect bounds;
   FrameExtents frame;             // top-level only
   bool visible = false;
   bool enabled = true;
@@ -57,10 +60,13 @@ class Window {
   Rect update;
   bool erase = false;
 
-  // Top-level only: what the display keeps for the window.
+  // Top-level only: what the display keeps for the window. The window system chooses the scale
+  // before the display makes the native window, which has the device size: the display reports
+  // input and shows areas in device pixels of the inner area.
   std::uintptr_t native = 0;
+  int scale = 1;  // device pixels per layout pixel, on each axis
   Surface surface;
-  Rect damage;  // painted but not yet shown, in inner coordinates
+  Rect damage;  // painted but not yet shown, in inner layout coordinates
 
   // Per-kind state of the built-in controls.
   struct ControlState {
@@ -69,6 +75,8 @@ class Window {
   std::unique_ptr<ControlState> control;
 
   bool top_level() const { return parent == nullptr; }
+  // A top-level window's inner area in device pixels.
+  Size device_size() const { return {bounds.width() * scale, bounds.height() * scale}; }
 };
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "platform/scale.h"
 #include "platform/window_system.h"
 #include "platform/window_system_state.h"
 
@@ -63,6 +64,11 @@ MessageCode button_code(MouseButton button, bool pressed, bool double_click) {
 
 void queue_input(Window& top, const internal::RawInput& raw) { running()->queue.push_back({Message{&top}, raw}); }
 
+// The layout pixel under a device pixel of a top-level window.
+Point layout_point(const Window& top, Point device) {
+  return {unscaled(device.x, top.scale), unscaled(device.y, top.scale)};
+}
+
 }  // namespace
 
 // Pointer input goes to the capturing window or the window under the pointer, keys to the
@@ -90,12 +96,12 @@ Message internal::resolve_input(Window& top, const RawInput& raw) {
 namespace input {
 
 void pointer_moved(Window& top, Point at, std::uint32_t time) {
-  queue_input(top, {internal::RawInput::Kind::PointerMove, at, MouseButton::Left, false, time});
+  queue_input(top, {internal::RawInput::Kind::PointerMove, layout_point(top, at), MouseButton::Left, false, time});
 }
 
 void button(Window& top, MouseButton which, bool pressed, Point at, std::uint32_t time) {
   if (which != MouseButton::Middle) {
-    queue_input(top, {internal::RawInput::Kind::Button, at, which, pressed, time});
+    queue_input(top, {internal::RawInput::Kind::Button, layout_point(top, at), which, pressed, time});
   }
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/paint.h"
+#include "platform/scale.h"
 #include "platform/window_system.h"
 #include "platform/window_system_state.h"
 
@@ -17,7 +18,7 @@ namespace {
 void present_damage(Window& top) {
   internal::System& system = *running();
   if (!top.damage.empty() && system.paint_depth == 0) {
-    system.display->present(top, top.damage);
+    system.display->present(top, scaled(top.damage, top.scale));
     top.damage = {};
   }
 }
@@ -61,7 +62,7 @@ void update_window(Window& window) {
 PaintContext begin_paint(Window& window) {
   Window* top = top_level_of(&window);
   const Point offset = internal::offset_in_top_level(window);
-  PaintContext context(top->surface, offset, window.update);
+  PaintContext context(top->surface, offset, window.update, top->scale);
   const bool erase = window.erase;
   window.update = {};
   window.erase = false;
@@ -95,7 +96,7 @@ PaintContext& erase_context(const Message& message) { return *message.paint; }
 namespace input {
 
 void exposed(Window& top, const Rect& area) {
-  const Rect shown = area.intersected(internal::inner_rect(top));
+  const Rect shown = area.intersected(Rect::at({0, 0}, top.device_size()));
   if (!shown.empty() && top.surface.pixels != nullptr) {
     running()->display->present(top, shown);
   }

@@ -4,6 +4,7 @@
 
 #include "platform/controls.h"
 #include "platform/display_dpi.h"
+#include "platform/scale.h"
 #include "platform/window_system_state.h"
 
 namespace platform {
@@ -13,7 +14,7 @@ using internal::running;
 void start_window_system(std::unique_ptr<Display> display) {
   stop_window_system();
   internal::running_system = std::make_unique<internal::System>();
-  set_display_dpi(display->dpi());
+  set_display_dpi(layout_dpi(display->dpi()));
   running()->display = std::move(display);
   register_built_in_controls();
 }
@@ -37,11 +38,6 @@ Size outer_size(Size inner, std::uint32_t style) {
   internal::System* system = running();
   const FrameExtents frame = system != nullptr ? system->display->frame_extents(style) : FrameExtents{};
   return {inner.width + frame.left + frame.right, inner.height + frame.top + frame.bottom};
-}
-
-Size primary_screen_size() {
-  internal::System* system = running();
-  return system != nullptr ? system->display->screen_size() : Size{};
 }
 
 std::uint32_t system_colour(SystemColour which) {

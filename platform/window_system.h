@@ -38,8 +38,10 @@ inline constexpr std::string_view picture_class = "Static";
 
 // --- Windows -------------------------------------------------------------------------------
 
-// A top-level window: `outer` is where its frame goes on the screen; the inner area is what is
-// left inside the frame of its style. Starts hidden.
+// A top-level window: `outer` is where its frame goes on the screen, with the size that
+// outer_size gives; the inner area is what is left inside the frame of its style, in layout
+// pixels. The window is shown at the scale the desktop's resolution asks for where it fits the
+// primary monitor, else at the largest that fits, at least 1. Starts hidden.
 Window* create_top_level(std::string_view class_name, std::string_view title, std::uint32_t style, const Rect& outer);
 // A child control at `bounds` in the parent's inner area; starts visible.
 Window* create_child(std::string_view class_name, Window& parent, std::string_view text, std::uint32_t style,
@@ -50,9 +52,14 @@ bool is_window(const Window* window);
 Window* top_level_of(Window* window);
 Window* child_with_id(Window& parent, std::intptr_t id);
 
-// The outer size of a window of this style whose inner area has `inner`.
+// The inner area in layout pixels with the frame of this style around it: what create_top_level
+// takes. On the screen the inner area is `scale` times as large.
 Size outer_size(Size inner, std::uint32_t style);
-Size primary_screen_size();
+// Where the frame of a window of this style with an inner area of `inner` goes when it is centred
+// on the primary monitor at its scale: centred where it fits, else with its frame's left (or top)
+// edge at the monitor's work area, so that the title bar's left end is on the screen. A window
+// never shrinks below its layout; the user can move it to see the rest.
+Point centred_origin(Size inner, std::uint32_t style);
 
 Handler set_handler(Window& window, Handler handler);
 // What a window of no particular behaviour does with a message.

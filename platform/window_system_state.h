@@ -89,4 +89,7 @@ Message resolve_input(Window& top, const RawInput& raw);
 // The first window, in creation order, with an area to paint that can be seen.
 Window* first_needing_paint();
 
+// The scale a top-level window is shown at on the display as it is now.
+int fitting_scale_of(const Window& top);
+
 }  // namespace platform::internal

@@ -39,6 +39,7 @@ Window* create_top_level(std::string_view class_name, std::string_view title, st
   window->bounds = {outer.left + frame.left, outer.top + frame.top,
                     std::max(outer.left + frame.left + 1, outer.right - frame.right),
                     std::max(outer.top + frame.top + 1, outer.bottom - frame.bottom)};
+  window->scale = internal::fitting_scale_of(*window);
   if (!system.display->create_window(*window, outer.origin())) {
     return nullptr;
   }

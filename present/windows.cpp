@@ -1,6 +1,5 @@
 #include "present/windows.h"
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -49,12 +48,11 @@ std::intptr_t open_window(ObjectNumber number, int x, int y, int inner_width, in
 
   const std::uint32_t options = flags & layer_options;
   const std::uint32_t style = flags & ~layer_options;
-  platform::Size outer = platform::outer_size({inner_width, inner_height}, style);
+  const platform::Size outer = platform::outer_size({inner_width, inner_height}, style);
   if ((options & CentreOnScreen) != 0) {
-    const platform::Size screen = platform::primary_screen_size();
-    outer = {std::min(outer.width, screen.width), std::min(outer.height, screen.height)};
-    x = (screen.width - outer.width) / 2;
-    y = (screen.height - outer.height) / 2;
+    const platform::Point centred = platform::centred_origin({inner_width, inner_height}, style);
+    x = centred.x;
+    y = centred.y;
   }
   platform::Window* window = platform::create_top_level(class_name, title, style, platform::Rect::at({x, y}, outer));
   if (window == nullptr) {

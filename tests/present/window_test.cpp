@@ -37,21 +37,33 @@ TEST_F(WindowTest, TheWindowIsCentredWithItsInnerAreaAndControlsInPlace) {
   EXPECT_EQ(platform::focus(), nullptr);
 }
 
-TEST_F(WindowTest, OnASmallScreenTheWindowIsCutAndPlacedAtZero) {
+TEST_F(WindowTest, OnASmallScreenTheWindowKeepsItsSizeWithItsTitleBarsLeftEndOnTheScreen) {
   end_presentation();
   platform::stop_window_system();
   start({800, 1080});
   open_viewer_window();
+  // Too wide: the frame's left edge at the screen's; high enough to be centred upright.
   EXPECT_EQ(display->outer_origin(window()), (Point{0, (1080 - 384) / 2}));
-  EXPECT_EQ(display->outer_size(window()), (Size{800, 384}));
-  EXPECT_EQ(window().bounds.size(), (Size{792, 350}));
+  EXPECT_EQ(display->outer_size(window()), (Size{1052, 384}));
+  EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
 
   end_presentation();
   platform::stop_window_system();
   start({640, 300});
+  display->set_work_area({40, 24, 640, 300});
   open_viewer_window();
-  EXPECT_EQ(display->outer_origin(window()), (Point{0, 0}));
-  EXPECT_EQ(window().bounds.size(), (Size{632, 266}));
+  EXPECT_EQ(display->outer_origin(window()), (Point{40, 24}));
+  EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
+  // The user moves it to reach the buttons.
+  display->move_window(window(), {-400, 0});
+  drain();
+  display->click(platform::MouseButton::Left, centre_of(2));
+  EXPECT_EQ(centre_of(2).x, -400 + 4 + 985);
+  std::int32_t code = 0;
+  while ((code = wait_event(std::chrono::milliseconds(0))) != 0 && code != ControlEvent) {
+  }
+  EXPECT_EQ(code, ControlEvent);
+  EXPECT_EQ(event_control(), 2);
 }
 
 TEST_F(WindowTest, ThePictureShowsTheCanvasPixelsAtOnceWhenItsStateIsSet) {
