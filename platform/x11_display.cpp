@@ -2,6 +2,8 @@
 
 #include "platform/window_icon.h"
 #include "platform/window_system.h"
+#include "platform/x11_image.h"
+#include "platform/x11_pixel_format.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -12,8 +14,6 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <poll.h>
-#include <sys/ipc.h>
-#include <sys/shm.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,6 +25,7 @@
 #include <cstring>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -32,20 +33,12 @@
 namespace platform {
 namespace {
 
-// While set, X errors are counted instead of ending the program: for requests that may fail
-// on some servers (attaching shared memory) and are then done another way.
-bool tolerating_errors = false;
-bool error_seen = false;
 // The program's own top-level windows. Another client may destroy one at any time; requests on it
 // that were already on their way then fail, and its DestroyNotify, queued before those errors,
 // closes it.
 const std::map<::Window, platform::Window*>* own_windows = nullptr;
 
 int on_x_error(::Display* display, XErrorEvent* event) {
-  if (tolerating_errors) {
-    error_seen = true;
-    return 0;
-  }
   const bool about_a_window = event->error_code == BadWindow || event->error_code == BadDrawable;
   if (about_a_window && own_windows != nullptr && own_windows->contains(event->resourceid)) {
     return 0;
@@ -110,6 +103,26 @@ std::int32_t modifiers_of(unsigned int state) {
   return modifiers;
 }
 
+// The Xft.dpi resource, where it is set to a sensible value.
+std::optional<int> dpi_of_resources(const char* resources) {
+  XrmInitialize();
+  XrmDatabase database = XrmGetStringDatabase(resources);
+  if (database == nullptr) {
+    return std::nullopt;
+  }
+  std::optional<int> found;
+  char* type = nullptr;
+  XrmValue value{};
+  if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr) {
+    const double dpi = std::atof(value.addr);
+    if (dpi >= 24 && dpi <= 960) {
+      found = static_cast<int>(std::lround(dpi));
+    }
+  }
+  XrmDestroyDatabase(database);
+  return found;
+}
+
 class X11Display final : public Display {
  public:
   X11Display(::Display* x, std::string& error);
@@ -120,7 +133,9 @@ class X11Display final : public Display {
   Size screen_size() override { return screen_; }
   int dpi() override { return dpi_; }
   FrameExtents frame_extents(std::uint32_t style) override;
+  Rect work_area() override;
   bool create_window(Window& window, Point outer_origin) override;
+  bool resize_window(Window& window, Point outer_origin) override;
   void destroy_window(Window& window) override;
   void set_title(Window& window) override;
   void show(Window& window) override;
@@ -131,10 +146,7 @@ class X11Display final : public Display {
   struct Native {
     ::Window xid = 0;
     GC gc = nullptr;
-    XImage* image = nullptr;
-    XShmSegmentInfo shm{};
-    bool shared = false;
-    std::vector<std::uint32_t> own_pixels;  // when the image is not shared
+    std::unique_ptr<X11Image> image;
     bool centred = false;        // the program centred its frame on the screen, guessing the frame
     FrameExtents frame_guess;
     bool frame_known = false;    // the window manager has told the frame's extents
@@ -147,9 +159,9 @@ class X11Display final : public Display {
   void frame_extents_arrived(Window& window, Native& native);
   Native* native_of(const Window& window);
   void read_screen_size();
-  void read_dpi();
-  bool make_image(Native& native, Size size);
-  void free_image(Native& native);
+  bool read_dpi();
+  std::unique_ptr<X11Image> make_image(Size size);
+  void set_size_hints(::Window xid, Point outer_origin, Size size);
   void set_hints(Window& window, ::Window xid, Point outer_origin);
   bool handle(XEvent& event);
   using EventHandler = bool (X11Display::*)(XEvent&, Window&);
@@ -178,6 +190,7 @@ class X11Display final : public Display {
   ::Window root_;
   Visual* visual_;
   int depth_;
+  std::optional<PixelFormat> format_;
   bool usable_ = false;
   bool shm_ = false;
   Size screen_;
@@ -191,7 +204,7 @@ class X11Display final : public Display {
        utf8_string_ = None, net_wm_pid_ = None, net_frame_extents_ = None, net_request_frame_extents_ = None,
        motif_wm_hints_ = None, net_wm_window_type_ = None, net_wm_window_type_normal_ = None,
        net_supporting_wm_check_ = None, net_supported_ = None,
-       resource_manager_ = None, net_wm_icon_ = None;
+       resource_manager_ = None, net_wm_icon_ = None, net_workarea_ = None;
 };
 
 X11Display::X11Display(::Display* x, std::string& error)
@@ -202,9 +215,8 @@ X11Display::X11Display(::Display* x, std::string& error)
       depth_(DefaultDepth(x, DefaultScreen(x))) {
   XSetErrorHandler(on_x_error);
   XSetIOErrorHandler(on_x_io_error);
-  if (visual_->c_class != TrueColor || (depth_ != 24 && depth_ != 32) || visual_->red_mask != 0xFF0000 ||
-      visual_->green_mask != 0xFF00 || visual_->blue_mask != 0xFF) {
-    error = "the X display is not a 24-bit true-colour display";
+  format_ = true_colour_format(x_, visual_, depth_, error);
+  if (!format_) {
     return;
   }
   intern_atoms();
@@ -229,7 +241,7 @@ X11Display::X11Display(::Display* x, std::string& error)
 X11Display::~X11Display() {
   own_windows = nullptr;
   for (auto& [window, native] : natives_) {
-    free_image(native);
+    native.image.reset();
     XFreeGC(x_, native.gc);
     if (!native.destroyed) {
       XDestroyWindow(x_, native.xid);
@@ -274,24 +286,24 @@ void X11Display::read_screen_size() {
   XRRFreeScreenResources(resources);
 }
 
-void X11Display::read_dpi() {
-  const char* resources = XResourceManagerString(x_);
-  if (resources == nullptr) {
-    return;
+// The desktop's resolution from its resources, 96 where it sets none; true when it changed. The
+// resources are read from the root window each time: Xlib keeps only those it found at opening.
+bool X11Display::read_dpi() {
+  const int before = dpi_;
+  dpi_ = 96;
+  Atom type = None;
+  int format = 0;
+  unsigned long length = 0, after = 0;
+  unsigned char* resources = nullptr;
+  if (XGetWindowProperty(x_, root_, resource_manager_, 0, 1 << 20, False, XA_STRING, &type, &format, &length, &after,
+                         &resources) == Success &&
+      resources != nullptr && type == XA_STRING && format == 8) {
+    dpi_ = dpi_of_resources(reinterpret_cast<const char*>(resources)).value_or(dpi_);
   }
-  XrmInitialize();
-  XrmDatabase database = XrmGetStringDatabase(resources);
-  char* type = nullptr;
-  XrmValue value{};
-  if (database != nullptr && XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr) {
-    const double dpi = std::atof(value.addr);
-    if (dpi >= 24 && dpi <= 960) {
-      dpi_ = static_cast<int>(std::lround(dpi));
-    }
+  if (resources != nullptr) {
+    XFree(resources);
   }
-  if (database != nullptr) {
-    XrmDestroyDatabase(database);
-  }
+  return dpi_ != before;
 }
 
 std::vector<long> X11Display::property_values(::Window xid, Atom property, Atom type, long most) {
@@ -331,6 +343,7 @@ void X11Display::intern_atoms() {
       {"_NET_SUPPORTED", &net_supported_},
       {"RESOURCE_MANAGER", &resource_manager_},
       {"_NET_WM_ICON", &net_wm_icon_},
+      {"_NET_WORKAREA", &net_workarea_},
   };
   constexpr int count = static_cast<int>(std::size(wanted));
   std::array<char*, count> names{};
@@ -394,61 +407,26 @@ FrameExtents X11Display::frame_extents(std::uint32_t style) {
   return frame_.value_or(FrameExtents{});
 }
 
-bool X11Display::make_image(Native& native, Size size) {
-  if (shm_) {
-    native.image = XShmCreateImage(x_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr, &native.shm,
-                                   static_cast<unsigned>(size.width), static_cast<unsigned>(size.height));
-    if (native.image != nullptr) {
-      const std::size_t bytes = static_cast<std::size_t>(native.image->bytes_per_line) * static_cast<std::size_t>(size.height);
-      native.shm.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-      void* address = native.shm.shmid >= 0 ? shmat(native.shm.shmid, nullptr, 0) : reinterpret_cast<void*>(-1);
-      if (address != reinterpret_cast<void*>(-1)) {
-        native.shm.shmaddr = native.image->data = static_cast<char*>(address);
-        native.shm.readOnly = False;
-        tolerating_errors = true;
-        error_seen = false;
-        XShmAttach(x_, &native.shm);
-        XSync(x_, False);
-        tolerating_errors = false;
-        // Marked for removal now; it goes when both sides have detached.
-        shmctl(native.shm.shmid, IPC_RMID, nullptr);
-        if (!error_seen) {
-          native.shared = true;
-          return true;
-        }
-        shmdt(address);
-      } else if (native.shm.shmid >= 0) {
-        shmctl(native.shm.shmid, IPC_RMID, nullptr);
-      }
-      native.image->data = nullptr;
-      XDestroyImage(native.image);
-      native.image = nullptr;
-    }
-  }
-  // Without shared memory the pixels travel with each request.
-  native.own_pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
-  native.image = XCreateImage(x_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
-                              reinterpret_cast<char*>(native.own_pixels.data()), static_cast<unsigned>(size.width),
-                              static_cast<unsigned>(size.height), 32, size.width * 4);
-  return native.image != nullptr;
+std::unique_ptr<X11Image> X11Display::make_image(Size size) {
+  auto image = std::make_unique<X11Image>(x_, visual_, depth_, *format_);
+  return image->make(size, shm_) ? std::move(image) : nullptr;
 }
 
-void X11Display::free_image(Native& native) {
-  if (native.image == nullptr) {
-    return;
+// The window manager's part of the desktop, less its panels, on the primary monitor.
+Rect X11Display::work_area() {
+  const Rect monitor = Rect::at({0, 0}, screen_);
+  const std::vector<long> area = property_values(root_, net_workarea_, XA_CARDINAL, 4);
+  if (area.size() != 4) {
+    return monitor;
   }
-  if (native.shared) {
-    XShmDetach(x_, &native.shm);
-    XSync(x_, False);
-    shmdt(native.shm.shmaddr);
-  }
-  native.image->data = nullptr;  // not Xlib's to free
-  XDestroyImage(native.image);
-  native.image = nullptr;
+  const Rect work = Rect::at({static_cast<int>(area[0]), static_cast<int>(area[1])},
+                             {static_cast<int>(area[2]), static_cast<int>(area[3])})
+                        .intersected(monitor);
+  return work.empty() ? monitor : work;
 }
 
-void X11Display::set_hints(Window& window, ::Window xid, Point outer_origin) {
-  const Size size = window.bounds.size();
+// A fixed size: the inner area at its scale, neither smaller nor larger.
+void X11Display::set_size_hints(::Window xid, Point outer_origin, Size size) {
   XSizeHints* size_hints = XAllocSizeHints();
   size_hints->flags = PPosition | USPosition | PMinSize | PMaxSize | PWinGravity;
   size_hints->x = outer_origin.x;
@@ -456,6 +434,12 @@ void X11Display::set_hints(Window& window, ::Window xid, Point outer_origin) {
   size_hints->min_width = size_hints->max_width = size.width;
   size_hints->min_height = size_hints->max_height = size.height;
   size_hints->win_gravity = NorthWestGravity;
+  XSetWMNormalHints(x_, xid, size_hints);
+  XFree(size_hints);
+}
+
+void X11Display::set_hints(Window& window, ::Window xid, Point outer_origin) {
+  set_size_hints(xid, outer_origin, window.device_size());
   XWMHints* wm_hints = XAllocWMHints();
   wm_hints->flags = InputHint | StateHint;
   wm_hints->input = True;
@@ -465,8 +449,7 @@ void X11Display::set_hints(Window& window, ::Window xid, Point outer_origin) {
   char class_name[] = "io.github.tablescope.Tablescope";  // the application id, as the desktop entry says
   class_hint->res_name = instance_name;
   class_hint->res_class = class_name;
-  XSetWMProperties(x_, xid, nullptr, nullptr, nullptr, 0, size_hints, wm_hints, class_hint);
-  XFree(size_hints);
+  XSetWMProperties(x_, xid, nullptr, nullptr, nullptr, 0, nullptr, wm_hints, class_hint);
   XFree(wm_hints);
   XFree(class_hint);
 
@@ -507,7 +490,7 @@ void X11Display::set_hints(Window& window, ::Window xid, Point outer_origin) {
 }
 
 bool X11Display::create_window(Window& window, Point outer_origin) {
-  const Size size = window.bounds.size();
+  const Size size = window.device_size();
   XSetWindowAttributes attributes{};
   attributes.background_pixmap = None;
   attributes.bit_gravity = NorthWestGravity;
@@ -519,23 +502,41 @@ bool X11Display::create_window(Window& window, Point outer_origin) {
   if (xid == 0) {
     return false;
   }
-  Native& native = natives_[&window];
-  native.xid = xid;
-  if (!make_image(native, size)) {
+  std::unique_ptr<X11Image> image = make_image(size);
+  if (!image) {
     XDestroyWindow(x_, xid);
-    natives_.erase(&window);
     return false;
   }
+  Native& native = natives_[&window];
+  native.xid = xid;
+  native.image = std::move(image);
   native.gc = XCreateGC(x_, xid, 0, nullptr);
   native.frame_guess = window.frame;
-  const Size outer{size.width + window.frame.left + window.frame.right,
-                   size.height + window.frame.top + window.frame.bottom};
-  native.centred = outer_origin == Point{(screen_.width - outer.width) / 2, (screen_.height - outer.height) / 2};
+  native.centred = outer_origin == centred_origin(window.bounds.size(), window.style);
   set_hints(window, xid, outer_origin);
   window.native = xid;
-  window.surface = {size, reinterpret_cast<std::uint32_t*>(native.image->data),
-                    static_cast<std::size_t>(native.image->bytes_per_line / 4)};
+  window.surface = native.image->surface();
   by_xid_[xid] = &window;
+  return true;
+}
+
+bool X11Display::resize_window(Window& window, Point outer_origin) {
+  const auto found = natives_.find(&window);
+  if (found == natives_.end()) {
+    return false;
+  }
+  const Size size = window.device_size();
+  std::unique_ptr<X11Image> image = make_image(size);
+  if (!image) {
+    return false;
+  }
+  Native& native = found->second;
+  native.image = std::move(image);
+  window.surface = native.image->surface();
+  set_size_hints(native.xid, outer_origin, size);
+  XMoveResizeWindow(x_, native.xid, outer_origin.x, outer_origin.y, static_cast<unsigned>(size.width),
+                    static_cast<unsigned>(size.height));
+  XFlush(x_);
   return true;
 }
 
@@ -546,7 +547,7 @@ void X11Display::destroy_window(Window& window) {
   }
   Native& native = found->second;
   by_xid_.erase(native.xid);
-  free_image(native);
+  native.image.reset();
   XFreeGC(x_, native.gc);
   if (!native.destroyed) {
     XDestroyWindow(x_, native.xid);
@@ -582,20 +583,8 @@ void X11Display::show(Window& window) {
 
 void X11Display::present(Window& window, const Rect& area) {
   const auto found = natives_.find(&window);
-  const Rect shown = area.intersected(Rect::at({0, 0}, window.bounds.size()));
-  if (found == natives_.end() || found->second.destroyed || shown.empty()) {
-    return;
-  }
-  Native& native = found->second;
-  if (native.shared) {
-    XShmPutImage(x_, native.xid, native.gc, native.image, shown.left, shown.top, shown.left, shown.top,
-                 static_cast<unsigned>(shown.width()), static_cast<unsigned>(shown.height()), False);
-    // The server reads the pixels from shared memory: they must not change until it has.
-    XSync(x_, False);
-  } else {
-    XPutImage(x_, native.xid, native.gc, native.image, shown.left, shown.top, shown.left, shown.top,
-              static_cast<unsigned>(shown.width()), static_cast<unsigned>(shown.height()));
-    XFlush(x_);
+  if (found != natives_.end() && !found->second.destroyed) {
+    found->second.image->put(found->second.xid, found->second.gc, area);
   }
 }
 
@@ -655,6 +644,9 @@ bool X11Display::on_root_property(const XPropertyEvent& event) {
   if (event.atom != resource_manager_) {
     return false;
   }
+  if (read_dpi()) {
+    input::resolution_changed();
+  }
   input::colour_scheme_changed();
   return true;
 }
@@ -666,7 +658,7 @@ bool X11Display::on_expose(XEvent& event, Window& window) {
   const Rect area = Rect::at({expose.x, expose.y}, {expose.width, expose.height});
   input::exposed(window, area);
   Native* native = native_of(window);
-  const Size layout = window.bounds.size();
+  const Size layout = window.device_size();
   const Rect beyond_right{layout.width, area.top, area.right, area.bottom};
   const Rect beyond_bottom{area.left, layout.height, std::min(area.right, layout.width), area.bottom};
   XSetForeground(x_, native->gc, window.window_class->background);
@@ -754,9 +746,8 @@ void X11Display::frame_extents_arrived(Window& window, Native& native) {
   if (!first || !native.centred || *extents == native.frame_guess) {
     return;
   }
-  const Size inner = window.bounds.size();
-  const Size outer{inner.width + extents->left + extents->right, inner.height + extents->top + extents->bottom};
-  XMoveWindow(x_, native.xid, (screen_.width - outer.width) / 2, (screen_.height - outer.height) / 2);
+  const Point origin = centred_origin(window.bounds.size(), window.style);
+  XMoveWindow(x_, native.xid, origin.x, origin.y);
 }
 
 bool X11Display::on_button(XEvent& event, Window& window) {
