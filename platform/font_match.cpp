@@ -22,6 +22,21 @@ struct FontSetDeleter {
 };
 using FontSet = std::unique_ptr<FcFontSet, FontSetDeleter>;
 
+// The desktop's configuration with its rules and fonts. FcInit would also parse every file of
+// fontconfig's template folder, for their descriptions only, and so take half as long again; its
+// fallback is kept for a configuration that is missing or will not parse.
+FcConfig* load_configuration() {
+  FcConfig* config = FcConfigCreate();
+  if (config != nullptr && FcConfigParseAndLoad(config, nullptr, FcTrue) == FcTrue &&
+      FcConfigBuildFonts(config) == FcTrue) {
+    return config;
+  }
+  if (config != nullptr) {
+    FcConfigDestroy(config);
+  }
+  return FcInitLoadConfigAndFonts();
+}
+
 // Parsing the configuration's XML is most of fontconfig's start-up; it runs beside the work on
 // the window, and the configuration is given back, with fontconfig's caches, when the process ends.
 class Configuration {
@@ -48,9 +63,9 @@ class Configuration {
     // from the heap that the rest of the start-up goes on to reuse.
     mallopt(M_ARENA_MAX, 1);
     try {
-      loading_ = std::async(std::launch::async, [] { return FcInitLoadConfigAndFonts(); });
+      loading_ = std::async(std::launch::async, load_configuration);
     } catch (const std::system_error&) {
-      config_ = FcInitLoadConfigAndFonts();  // no thread to spare: read it now
+      config_ = load_configuration();  // no thread to spare: read it now
     }
   }
 
