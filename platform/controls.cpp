@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/display.h"
 #include "platform/glyphs.h"
 #include "platform/paint.h"
 #include "platform/scale.h"
@@ -37,16 +38,24 @@ State& state_of(Window& window) {
 
 Rect whole(const Window& window) { return Rect::at({0, 0}, window.bounds.size()); }
 
+// The desktop's own look where the display offers one, else a flat conventional one.
+void paint_button_face(PaintContext& paint, const Rect& area, const ButtonLook& look) {
+  if (const auto face = display()->button_face(area.size(), look)) {
+    paint.draw_bitmap(*face, area.origin());
+    return;
+  }
+  paint.fill(area, look.pressed ? pressed_face_colour : face_colour);
+  paint.frame(area, look.pressed ? pressed_border_colour : look.focused ? focused_border_colour : border_colour);
+  if (look.focused) {
+    paint.dotted_frame({area.left + 3, area.top + 3, area.right - 3, area.bottom - 3}, system_colour(SystemColour::ButtonText));
+  }
+}
+
 void paint_button(Window& button) {
   PaintContext paint = begin_paint(button);
   const Rect area = whole(button);
   const bool pressed = button_pressed(button);
-  const bool focused = focus() == &button;
-  paint.fill(area, pressed ? pressed_face_colour : face_colour);
-  paint.frame(area, pressed ? pressed_border_colour : focused ? focused_border_colour : border_colour);
-  if (focused) {
-    paint.dotted_frame({area.left + 3, area.top + 3, area.right - 3, area.bottom - 3}, system_colour(SystemColour::ButtonText));
-  }
+  paint_button_face(paint, area, {pressed, focus() == &button, button.enabled});
   const Rect caption = pressed ? area.moved(1, 1) : area;
   const std::uint32_t text_colour = system_colour(button.enabled ? SystemColour::ButtonText : SystemColour::GrayText);
   const FontHandle font = stock_font(StockFont::DefaultGui, device_text_dpi(display()->dpi(), paint.scale()));

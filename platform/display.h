@@ -2,14 +2,23 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
+#include "platform/bitmap.h"
 #include "platform/geometry.h"
 #include "platform/window.h"
 
 namespace platform {
 
 enum class MouseButton { Left, Right, Middle };
+
+// What a push button shows of its state.
+struct ButtonLook {
+  bool pressed = false;
+  bool focused = false;
+  bool enabled = true;
+};
 
 // What the window system stands on: a screen with top-level windows on it and a source of input.
 // A backend reports input through the functions of namespace input below.
@@ -41,6 +50,11 @@ class Display {
 
   // Shows an area of the window's surface, in device pixels of the inner area.
   virtual void present(Window& window, const Rect& area) = 0;
+
+  // A push button's face, frame and focus ring in the desktop's own look, without the caption:
+  // a 24-bit bitmap of the button's size. Nothing when the desktop has no look of its own to
+  // offer; the window system then draws its conventional one.
+  virtual std::unique_ptr<Bitmap> button_face(Size /*size*/, const ButtonLook& /*look*/) { return nullptr; }
 
   // Reports the input that has arrived. With `wait`, first waits for input: without a limit, or
   // at most the given time; false when the limit passed with nothing to report.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: the release build's whole suite, then the
-# unit and headless tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# unit and headless tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then the
+# Windows build's tests under Wine on a desktop of their own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,3 +15,7 @@ ctest --preset release -j "$jobs"
 cmake --preset debug
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs"
+
+cmake --preset windows
+cmake --build --preset windows -j "$jobs"
+./scripts/wine-session.sh ctest --preset windows -j "$jobs"

@@ -10,6 +10,7 @@ packages=(
   xvfb xauth openbox fluxbox icewm xdotool wmctrl x11-utils imagemagick
   time
   librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian
+  g++-mingw-w64-x86-64 wine64
 )
 
 missing=()

@@ -4,25 +4,26 @@
 #include <string>
 
 #include "platform/glyphs.h"
+#include "platform/native_display.h"
 #include "platform/window_system.h"
-#include "platform/x11_display.h"
 #include "viewer/viewer.h"
 
-// Tablescope takes no arguments and reads no files: it opens its window on the X display, shows
-// the waves until the window is closed, and exits with 0.
+// Tablescope takes no arguments and reads no files: it opens its window on the desktop, shows the
+// waves until the window is closed, and exits with 0.
 int main() {
   try {
     platform::prepare_fonts();
     std::string error;
-    auto display = platform::open_x11_display(error);
+    auto display = platform::open_native_display(error);
     if (!display) {
-      std::fprintf(stderr, "tablescope: needs an X display to show its window: %s\n", error.c_str());
+      std::fprintf(stderr, "tablescope: needs %s to show its window: %s\n", platform::native_display_name,
+                   error.c_str());
       return 2;
     }
     platform::start_window_system(std::move(display));
     viewer::ViewerState state;
     if (!viewer::start_viewer(state)) {
-      std::fputs("tablescope: could not open its window on the X display\n", stderr);
+      std::fprintf(stderr, "tablescope: could not open its window on %s\n", platform::native_display_name);
       platform::stop_window_system();
       return 1;
     }

@@ -1,7 +1,6 @@
 #include "viewer/viewer.h"
 
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <functional>
@@ -13,6 +12,7 @@
 #include "platform/window_system.h"
 #include "present/events.h"
 #include "present/images.h"
+#include "support/heap_in_use.h"
 #include "support/reference_page.h"
 
 namespace viewer {
@@ -249,7 +249,7 @@ TEST_F(ViewerTest, ThousandsOfRandomActionsNeverLeaveThePagesOrCrash) {
 }
 
 TEST_F(ViewerTest, MemoryStaysFlatOverTenThousandPageTurns) {
-  const auto in_use = [] { return mallinfo2().uordblks; };
+  const auto in_use = [] { return test_support::heap_in_use(); };
   std::size_t after_warm_up = 0;
   run([&](int call) {
     if (call == 200) {

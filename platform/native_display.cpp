@@ -1,0 +1,21 @@
+#include "platform/native_display.h"
+
+#ifdef _WIN32
+#include "platform/win32_display.h"
+#else
+#include "platform/x11_display.h"
+#endif
+
+namespace platform {
+
+#ifdef _WIN32
+const char* const native_display_name = "the Windows desktop";
+
+std::unique_ptr<Display> open_native_display(std::string& error) { return open_win32_display(error); }
+#else
+const char* const native_display_name = "an X display";
+
+std::unique_ptr<Display> open_native_display(std::string& error) { return open_x11_display(error); }
+#endif
+
+}  // namespace platform

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/display.h"
+
+namespace platform {
+
+// The desktop the program shows its window on: Win32 in the Windows build, X11 elsewhere.
+// Returns nullptr, with the reason in `error`, when it cannot be used.
+std::unique_ptr<Display> open_native_display(std::string& error);
+
+// The desktop in the words of the program's messages: "needs <this> to show its window".
+extern const char* const native_display_name;
+
+}  // namespace platform

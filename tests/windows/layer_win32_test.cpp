@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "platform/win32_display.h"
+#include "platform/window_system.h"
+#include "present/controls.h"
+#include "present/drawing_session.h"
+#include "present/events.h"
+#include "present/layer.h"
+#include "present/presentation.h"
+#include "present/primitives.h"
+
+namespace present {
+namespace {
+
+const std::string title = "Tablescope for PPG Wave 2.2 Eeproms 64 & 68";
+
+bool is_event(std::int32_t code) {
+  const std::int32_t events[] = {CloseEvent, MoveEvent, SizeEvent, RepaintEvent, ActivateEvent, MinimizeEvent, RestoreEvent};
+  return std::find(std::begin(events), std::end(events), code) != std::end(events);
+}
+
+// The viewer's window opened by this process on the Windows desktop, looked at through Win32.
+class LayerOnWin32Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    auto display = platform::open_win32_display(error);
+    ASSERT_TRUE(display) << error;
+    platform::start_window_system(std::move(display));
+    start_presentation();
+    ASSERT_NE(open_window(0, 100, 100, 1044, 350, title, 0xCA0001), 0);
+    ASSERT_NE(create_image(0, 1024, 300), 0);
+    ASSERT_NE(create_image_view(0, 10, 10, 512, 300, image_handle(0)), 0);
+    ASSERT_NE(create_push_button(1, 870, 320, 70, 25, "Previous"), 0);
+    ASSERT_NE(create_push_button(2, 950, 320, 70, 25, "Next"), 0);
+    hwnd = reinterpret_cast<HWND>(layer()->windows.find(0)->handle->native);
+    ASSERT_TRUE(settle([&] { return IsWindowVisible(hwnd) && GetForegroundWindow() == hwnd; }));
+  }
+  void TearDown() override {
+    end_presentation();
+    platform::stop_window_system();
+  }
+
+  // Lets the layer take its events until the condition holds or two seconds pass; the event
+  // codes seen on the way are kept.
+  template <typename Condition>
+  bool settle(Condition condition) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (condition()) {
+        return true;
+      }
+      const std::int32_t code = wait_event(std::chrono::milliseconds(20));
+      if (code == ControlEvent) {
+        seen.emplace_back(code, event_control());
+      } else if (is_event(code)) {
+        seen.emplace_back(code, -1);
+      }
+    }
+    return condition();
+  }
+
+  bool saw(std::int32_t code, ObjectNumber control = -1) {
+    return std::find(seen.begin(), seen.end(), std::make_pair(code, control)) != seen.end();
+  }
+
+  // The window's inner area as the desktop shows it, 0x00RRGGBB, rows top-down.
+  std::vector<std::uint32_t> capture(const RECT& area) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    HDC window_device = GetDC(hwnd);
+    HDC device = CreateCompatibleDC(window_device);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(device, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(device, bitmap);
+    BitBlt(device, 0, 0, width, height, window_device, area.left, area.top, SRCCOPY);
+    GdiFlush();
+    std::vector<std::uint32_t> pixels(static_cast<const std::uint32_t*>(bits),
+                                      static_cast<const std::uint32_t*>(bits) + width * height);
+    for (std::uint32_t& pixel : pixels) {
+      pixel &= 0xFFFFFF;
+    }
+    SelectObject(device, previous);
+    DeleteObject(bitmap);
+    DeleteDC(device);
+    ReleaseDC(hwnd, window_device);
+    return pixels;
+  }
+
+  // A message as the desktop would send it for the user's action.
+  void post_key(WPARAM key, bool pressed) { PostMessageW(hwnd, pressed ? WM_KEYDOWN : WM_KEYUP, key, 0); }
+  void post_click(const platform::Rect& bounds) {
+    const LPARAM at = MAKELPARAM((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+    PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
+  }
+  const platform::Rect& bounds_of(ObjectNumber control) { return layer()->controls.find(control)->handle->bounds; }
+
+  HWND hwnd = nullptr;
+  std::vector<std::pair<std::int32_t, ObjectNumber>> seen;
+};
+
+TEST_F(LayerOnWin32Test, TheWindowIsShownCentredWithItsTitleCaptionButtonsAndAFixedInnerArea) {
+  wchar_t text[128] = {};
+  GetWindowTextW(hwnd, text, 128);
+  EXPECT_EQ(std::wstring(text), std::wstring(title.begin(), title.end()));
+
+  RECT inner{};
+  GetClientRect(hwnd, &inner);
+  EXPECT_EQ(inner.right - inner.left, 1044);
+  EXPECT_EQ(inner.bottom - inner.top, 350);
+
+  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
+  EXPECT_EQ(style & WS_CAPTION, WS_CAPTION);
+  EXPECT_NE(style & WS_SYSMENU, 0);
+  EXPECT_NE(style & WS_MINIMIZEBOX, 0);
+  EXPECT_EQ(style & WS_MAXIMIZEBOX, 0);
+  EXPECT_EQ(style & WS_THICKFRAME, 0);
+
+  // Centred on the work area, frame and all, by the outer size the desktop gives this style.
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RECT outer{0, 0, 1044, 350};
+  AdjustWindowRectEx(&outer, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, FALSE, 0);
+  RECT placed{};
+  GetWindowRect(hwnd, &placed);
+  EXPECT_EQ(placed.right - placed.left, outer.right - outer.left);
+  EXPECT_EQ(placed.left, ((work.right - work.left) - (outer.right - outer.left)) / 2);
+  EXPECT_EQ(placed.top, ((work.bottom - work.top) - (outer.bottom - outer.top)) / 2);
+}
+
+TEST_F(LayerOnWin32Test, TheWindowShowsTheCanvasPixelsOnceThePictureIsSet) {
+  start_drawing(image_output(0));
+  for (int band = 0; band < 8; ++band) {
+    fill_box(128 * band, 0, 128, 300, make_rgb(30 * band, 255 - 30 * band, 17 * band));
+  }
+  plot_pixel(1023, 0, make_rgb(255, 0, 0));
+  plot_pixel(0, 299, make_rgb(0, 0, 255));
+  stop_drawing();
+  set_control_state(0, image_handle(0));
+
+  // Worked out from the bands and the two pixels, not read from the canvas.
+  std::vector<std::uint32_t> expected;
+  for (int y = 0; y < 300; ++y) {
+    for (int x = 0; x < 1024; ++x) {
+      const std::uint32_t band = x / 128;
+      expected.push_back((30 * band) << 16 | (255 - 30 * band) << 8 | 17 * band);
+    }
+  }
+  expected[1023] = 0xFF0000;
+  expected[299 * 1024] = 0x0000FF;
+  EXPECT_TRUE(settle([&] { return capture({10, 10, 1034, 310}) == expected; }));
+}
+
+TEST_F(LayerOnWin32Test, ClicksKeysCloseMinimizeAndRestoreGiveTheirEvents) {
+  settle([] { return false; });
+  seen.clear();
+  post_click(bounds_of(1));
+  EXPECT_TRUE(settle([&] { return saw(ControlEvent, 1); }));
+  post_click(bounds_of(2));
+  EXPECT_TRUE(settle([&] { return saw(ControlEvent, 2); }));
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), std::make_pair(ControlEvent, ObjectNumber{1})), 1);
+
+  // "Next" has the focus from its click: Tab moves it to "Previous", the space bar clicks it.
+  seen.clear();
+  post_key(VK_TAB, true);
+  post_key(VK_TAB, false);
+  post_key(VK_SPACE, true);
+  post_key(VK_SPACE, false);
+  EXPECT_TRUE(settle([&] { return saw(ControlEvent, 1); }));
+  EXPECT_FALSE(saw(ControlEvent, 2));
+
+  ShowWindow(hwnd, SW_MINIMIZE);
+  EXPECT_TRUE(settle([&] { return saw(MinimizeEvent); }));
+  seen.clear();
+  ShowWindow(hwnd, SW_RESTORE);
+  EXPECT_TRUE(settle([&] { return saw(SizeEvent); }));
+  const auto restore = std::find(seen.begin(), seen.end(), std::make_pair(RestoreEvent, ObjectNumber{-1}));
+  ASSERT_NE(restore, seen.end());
+  ASSERT_NE(restore + 1, seen.end());
+  EXPECT_EQ(*(restore + 1), std::make_pair(SizeEvent, ObjectNumber{-1}));
+
+  PostMessageW(hwnd, WM_CLOSE, 0, 0);
+  EXPECT_TRUE(settle([&] { return saw(CloseEvent); }));
+  EXPECT_TRUE(IsWindow(hwnd));
+  EXPECT_TRUE(IsWindowVisible(hwnd));
+}
+
+}  // namespace
+}  // namespace present
