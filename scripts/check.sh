@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: the release build's whole suite, then the
 # unit and headless tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then the
-# Windows build's tests under Wine on a desktop of their own.
+# Windows build's tests under Wine on a desktop of their own, ending with tablescope.exe driven
+# as a user would.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

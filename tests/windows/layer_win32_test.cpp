@@ -11,14 +11,15 @@
 #include "present/controls.h"
 #include "present/drawing_session.h"
 #include "present/events.h"
-#include "present/layer.h"
+#include "present/images.h"
 #include "present/presentation.h"
 #include "present/primitives.h"
+#include "viewer/viewer.h"
 
 namespace present {
 namespace {
 
-const std::string title = "Tablescope for PPG Wave 2.2 Eeproms 64 & 68";
+const std::wstring title(viewer::window_title.begin(), viewer::window_title.end());
 
 bool is_event(std::int32_t code) {
   const std::int32_t events[] = {CloseEvent, MoveEvent, SizeEvent, RepaintEvent, ActivateEvent, MinimizeEvent, RestoreEvent};
@@ -34,12 +35,10 @@ class LayerOnWin32Test : public ::testing::Test {
     ASSERT_TRUE(display) << error;
     platform::start_window_system(std::move(display));
     start_presentation();
-    ASSERT_NE(open_window(0, 100, 100, 1044, 350, title, 0xCA0001), 0);
-    ASSERT_NE(create_image(0, 1024, 300), 0);
-    ASSERT_NE(create_image_view(0, 10, 10, 512, 300, image_handle(0)), 0);
-    ASSERT_NE(create_push_button(1, 870, 320, 70, 25, "Previous"), 0);
-    ASSERT_NE(create_push_button(2, 950, 320, 70, 25, "Next"), 0);
-    hwnd = reinterpret_cast<HWND>(layer()->windows.find(0)->handle->native);
+    ASSERT_TRUE(viewer::open_viewer_window());
+    // This process's only window, as the desktop finds it by its title.
+    hwnd = FindWindowW(nullptr, title.c_str());
+    ASSERT_NE(hwnd, nullptr);
     ASSERT_TRUE(settle([&] { return IsWindowVisible(hwnd) && GetForegroundWindow() == hwnd; }));
   }
   void TearDown() override {
@@ -102,7 +101,6 @@ class LayerOnWin32Test : public ::testing::Test {
     PostMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(hwnd, WM_LBUTTONUP, 0, at);
   }
-  const platform::Rect& bounds_of(ObjectNumber control) { return layer()->controls.find(control)->handle->bounds; }
 
   HWND hwnd = nullptr;
   std::vector<std::pair<std::int32_t, ObjectNumber>> seen;
@@ -111,7 +109,7 @@ class LayerOnWin32Test : public ::testing::Test {
 TEST_F(LayerOnWin32Test, TheWindowIsShownCentredWithItsTitleCaptionButtonsAndAFixedInnerArea) {
   wchar_t text[128] = {};
   GetWindowTextW(hwnd, text, 128);
-  EXPECT_EQ(std::wstring(text), std::wstring(title.begin(), title.end()));
+  EXPECT_EQ(std::wstring(text), title);
 
   RECT inner{};
   GetClientRect(hwnd, &inner);
@@ -138,14 +136,14 @@ TEST_F(LayerOnWin32Test, TheWindowIsShownCentredWithItsTitleCaptionButtonsAndAFi
 }
 
 TEST_F(LayerOnWin32Test, TheWindowShowsTheCanvasPixelsOnceThePictureIsSet) {
-  start_drawing(image_output(0));
+  start_drawing(image_output(viewer::page_canvas));
   for (int band = 0; band < 8; ++band) {
     fill_box(128 * band, 0, 128, 300, make_rgb(30 * band, 255 - 30 * band, 17 * band));
   }
   plot_pixel(1023, 0, make_rgb(255, 0, 0));
   plot_pixel(0, 299, make_rgb(0, 0, 255));
   stop_drawing();
-  set_control_state(0, image_handle(0));
+  set_control_state(viewer::image_view, image_handle(viewer::page_canvas));
 
   // Worked out from the bands and the two pixels, not read from the canvas.
   std::vector<std::uint32_t> expected;
@@ -163,11 +161,11 @@ TEST_F(LayerOnWin32Test, TheWindowShowsTheCanvasPixelsOnceThePictureIsSet) {
 TEST_F(LayerOnWin32Test, ClicksKeysCloseMinimizeAndRestoreGiveTheirEvents) {
   settle([] { return false; });
   seen.clear();
-  post_click(bounds_of(1));
-  EXPECT_TRUE(settle([&] { return saw(ControlEvent, 1); }));
-  post_click(bounds_of(2));
-  EXPECT_TRUE(settle([&] { return saw(ControlEvent, 2); }));
-  EXPECT_EQ(std::count(seen.begin(), seen.end(), std::make_pair(ControlEvent, ObjectNumber{1})), 1);
+  post_click(viewer::previous_button_area);
+  EXPECT_TRUE(settle([&] { return saw(ControlEvent, viewer::previous_button); }));
+  post_click(viewer::next_button_area);
+  EXPECT_TRUE(settle([&] { return saw(ControlEvent, viewer::next_button); }));
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), std::make_pair(ControlEvent, viewer::previous_button)), 1);
 
   // "Next" has the focus from its click: Tab moves it to "Previous", the space bar clicks it.
   seen.clear();
@@ -175,8 +173,8 @@ TEST_F(LayerOnWin32Test, ClicksKeysCloseMinimizeAndRestoreGiveTheirEvents) {
   post_key(VK_TAB, false);
   post_key(VK_SPACE, true);
   post_key(VK_SPACE, false);
-  EXPECT_TRUE(settle([&] { return saw(ControlEvent, 1); }));
-  EXPECT_FALSE(saw(ControlEvent, 2));
+  EXPECT_TRUE(settle([&] { return saw(ControlEvent, viewer::previous_button); }));
+  EXPECT_FALSE(saw(ControlEvent, viewer::next_button));
 
   ShowWindow(hwnd, SW_MINIMIZE);
   EXPECT_TRUE(settle([&] { return saw(MinimizeEvent); }));
