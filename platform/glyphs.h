@@ -33,9 +33,10 @@ enum class StockFont { System, DefaultGui };
 // first font that is used waits for it. Optional.
 void prepare_fonts();
 
-// Fonts are found by face name through fontconfig and drawn by FreeType. Texts are 8-bit
-// ISO 8859-1. A font's face is found and loaded when the font is first measured or drawn; a font
-// for which no installed face loads measures and draws nothing.
+// Fonts are found by face name through fontconfig and drawn by FreeType (made and drawn by GDI
+// in the Windows build). Texts are 8-bit ISO 8859-1. A font's face is found and loaded when the
+// font is first measured or drawn; a font for which no installed face loads measures and draws
+// nothing.
 FontHandle create_font(const FontRequest& request);
 // Stock fonts are shared and never deleted.
 bool delete_font(FontHandle font);
