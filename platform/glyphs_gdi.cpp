@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <utility>
 
+#include "platform/display_dpi.h"
 #include "platform/glyphs.h"
 #include "platform/handle_table.h"
 
@@ -121,8 +124,7 @@ class Font {
 
 struct GlyphSystem {
   HandleTable<Font> fonts;
-  FontHandle system_font = 0;
-  FontHandle gui_font = 0;
+  std::map<std::pair<StockFont, int>, FontHandle> stock_fonts;  // by kind and resolution
   Scratch scratch;
 };
 
@@ -162,6 +164,19 @@ std::optional<Written> write_to_scratch(Font& font, std::string_view text) {
   return written;
 }
 
+// The resolution GDI's stock fonts are made for.
+int screen_dpi() {
+  static const int dpi = [] {
+    HDC screen = GetDC(nullptr);
+    const int found = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen != nullptr) {
+      ReleaseDC(nullptr, screen);
+    }
+    return found;
+  }();
+  return dpi;
+}
+
 FontRequest request_of(HFONT font) {
   LOGFONTW description{};
   GetObjectW(font, sizeof description, &description);
@@ -198,20 +213,39 @@ FontHandle create_font(const FontRequest& request) {
 
 bool delete_font(FontHandle font) {
   GlyphSystem& system = glyph_system();
-  if (font == system.system_font || font == system.gui_font) {
-    return false;
+  for (const auto& [kind, stock] : system.stock_fonts) {
+    if (font == stock) {
+      return false;
+    }
   }
   return system.fonts.remove(font);
 }
 
-FontHandle stock_font(StockFont which) {
+FontHandle stock_font(StockFont which) { return stock_font(which, display_dpi()); }
+
+// GDI's own stock font where it is made for this resolution, else the same face and style at the
+// size this resolution gives it.
+FontHandle stock_font(StockFont which, int dpi) {
   GlyphSystem& system = glyph_system();
-  FontHandle& handle = which == StockFont::System ? system.system_font : system.gui_font;
-  if (handle == 0) {
-    const auto font = static_cast<HFONT>(GetStockObject(which == StockFont::System ? SYSTEM_FONT : DEFAULT_GUI_FONT));
-    if (font != nullptr) {
-      handle = system.fonts.add(std::make_unique<Font>(font, request_of(font), true));
-    }
+  FontHandle& handle = system.stock_fonts[{which, dpi}];
+  if (handle != 0) {
+    return handle;
+  }
+  const auto stock = static_cast<HFONT>(GetStockObject(which == StockFont::System ? SYSTEM_FONT : DEFAULT_GUI_FONT));
+  if (stock == nullptr) {
+    return 0;
+  }
+  if (dpi == screen_dpi()) {
+    handle = system.fonts.add(std::make_unique<Font>(stock, request_of(stock), true));
+    return handle;
+  }
+  LOGFONTW description{};
+  GetObjectW(stock, sizeof description, &description);
+  description.lfHeight = MulDiv(description.lfHeight, dpi, screen_dpi());
+  description.lfWidth = 0;
+  HFONT font = CreateFontIndirectW(&description);
+  if (font != nullptr) {
+    handle = system.fonts.add(std::make_unique<Font>(font, request_of(font), false));
   }
   return handle;
 }

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "platform/win32_button_look.h"
@@ -79,13 +80,15 @@ class Win32Display final : public Display {
   Win32Display(const Win32Display&) = delete;
   Win32Display& operator=(const Win32Display&) = delete;
 
-  // The primary monitor's work area: the screen less the task bar.
-  Size screen_size() override {
+  Size screen_size() override { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+  // The primary monitor less the task bar.
+  Rect work_area() override {
     RECT work{};
-    if (SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
-      return {work.right - work.left, work.bottom - work.top};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
+      return Rect::at({0, 0}, screen_size());
     }
-    return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return {work.left, work.top, work.right, work.bottom};
   }
 
   int dpi() override { return dpi_; }
@@ -97,13 +100,13 @@ class Win32Display final : public Display {
   }
 
   bool create_window(Window& window, Point outer_origin) override {
-    const Size size = window.bounds.size();
+    const Size size = window.device_size();
     Native& native = natives_[&window];
     native.pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
-    const FrameExtents& frame = window.frame;
+    const Size outer = outer_size(window);
     const HWND hwnd = CreateWindowExW(0, window_class_name, widen(window.text).c_str(), native_style(window.style),
-                                      outer_origin.x, outer_origin.y, size.width + frame.left + frame.right,
-                                      size.height + frame.top + frame.bottom, nullptr, nullptr, instance_, nullptr);
+                                      outer_origin.x, outer_origin.y, outer.width, outer.height, nullptr, nullptr,
+                                      instance_, nullptr);
     if (hwnd == nullptr) {
       natives_.erase(&window);
       return false;
@@ -111,6 +114,24 @@ class Win32Display final : public Display {
     native.hwnd = hwnd;
     by_handle_[hwnd] = &window;
     window.native = reinterpret_cast<std::uintptr_t>(hwnd);
+    window.surface = {size, native.pixels.data(), static_cast<std::size_t>(size.width)};
+    return true;
+  }
+
+  bool resize_window(Window& window, Point outer_origin) override {
+    const auto found = natives_.find(&window);
+    if (found == natives_.end()) {
+      return false;
+    }
+    Native& native = found->second;
+    const Size size = window.device_size();
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
+    const Size outer = outer_size(window);
+    if (!SetWindowPos(native.hwnd, nullptr, outer_origin.x, outer_origin.y, outer.width, outer.height,
+                      SWP_NOZORDER | SWP_NOACTIVATE)) {
+      return false;
+    }
+    native.pixels = std::move(pixels);
     window.surface = {size, native.pixels.data(), static_cast<std::size_t>(size.width)};
     return true;
   }
@@ -186,6 +207,12 @@ class Win32Display final : public Display {
     HWND hwnd = nullptr;
     std::vector<std::uint32_t> pixels;  // 0x00RRGGBB is a 32-bit DIB's blue-green-red-reserved
   };
+
+  static Size outer_size(const Window& window) {
+    const Size inner = window.device_size();
+    const FrameExtents& frame = window.frame;
+    return {inner.width + frame.left + frame.right, inner.height + frame.top + frame.bottom};
+  }
 
   HWND handle_of(const Window& window) const {
     const auto found = natives_.find(&window);
