@@ -73,9 +73,12 @@ void resolution_changed() {
       top.scale = scale;
       if (display.resize_window(top, origin)) {
         top.bounds = Rect::at({origin.x + top.frame.left, origin.y + top.frame.top}, top.bounds.size());
-      } else {
-        top.scale = old_scale;
+        // The new surface is blank: it is painted before the server can show any of it.
+        invalidate(top);
+        update_window(top);
+        continue;
       }
+      top.scale = old_scale;
     }
     invalidate(top);
   }

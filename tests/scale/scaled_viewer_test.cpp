@@ -237,6 +237,8 @@ TEST_F(ScaledViewerTest, TheWindowFollowsAChangeOfResolution) {
   EXPECT_EQ(outer_origin(), (Point{(3840 - 1052) / 2, (2160 - 384) / 2}));
 
   display->change_resolution(192);
+  // Painted at once, before the display can show the new surface.
+  EXPECT_TRUE(picture_shows_canvas_in_blocks());
   drain();
   EXPECT_EQ(window().scale, 2);
   EXPECT_EQ(window().device_size(), (Size{2088, 700}));
@@ -263,6 +265,8 @@ TEST_F(ScaledViewerTest, AGrowingWindowNearTheEdgeStaysOnTheMonitor) {
   display->move_window(window(), {3000, 1900});
   drain();
   display->change_resolution(192);
+  // Painted at once, before the display can show the new surface.
+  EXPECT_TRUE(picture_shows_canvas_in_blocks());
   drain();
   EXPECT_EQ(window().scale, 2);
   EXPECT_EQ(outer_origin(), (Point{3840 - 2096, 2160 - 734}));
