@@ -40,8 +40,8 @@ Rect whole(const Window& window) { return Rect::at({0, 0}, window.bounds.size())
 
 // The desktop's own look where the display offers one, else a flat conventional one.
 void paint_button_face(PaintContext& paint, const Rect& area, const ButtonLook& look) {
-  if (const auto face = display()->button_face(area.size(), look)) {
-    paint.draw_bitmap(*face, area.origin());
+  if (const auto face = display()->button_face(scaled(area, paint.scale()).size(), look)) {
+    paint.draw_device_bitmap(*face, area.origin());
     return;
   }
   paint.fill(area, look.pressed ? pressed_face_colour : face_colour);

@@ -52,7 +52,7 @@ class Display {
   virtual void present(Window& window, const Rect& area) = 0;
 
   // A push button's face, frame and focus ring in the desktop's own look, without the caption:
-  // a 24-bit bitmap of the button's size. Nothing when the desktop has no look of its own to
+  // a 24-bit bitmap of the button's size in device pixels. Nothing when the desktop has no look of its own to
   // offer; the window system then draws its conventional one.
   virtual std::unique_ptr<Bitmap> button_face(Size /*size*/, const ButtonLook& /*look*/) { return nullptr; }
 

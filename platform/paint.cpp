@@ -113,6 +113,15 @@ void PaintContext::draw_bitmap(const Bitmap& bitmap, Point at) {
   }
 }
 
+void PaintContext::draw_device_bitmap(const Bitmap& bitmap, Point at) {
+  const Point origin{at.x * scale_, at.y * scale_};
+  const Rect cut = Rect::at(origin, {bitmap.width(), bitmap.height()}).intersected(device_clip_);
+  for (int y = cut.top; y < cut.bottom; ++y) {
+    const std::uint8_t* source = bitmap.row(y - origin.y) + static_cast<std::ptrdiff_t>(cut.left - origin.x) * 3;
+    convert_row_24(source, device_pixel(cut.left, y), cut.width());
+  }
+}
+
 // Each bitmap row is converted once into a row of device pixels, each of its pixels repeated
 // across its block, and that row copied to the block's other rows. With an alpha channel every
 // device pixel is blended with what lies under it.

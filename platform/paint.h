@@ -29,6 +29,9 @@ class PaintContext {
   // The bitmap with its top-left corner at `at`, each of its pixels a solid block of scale x scale
   // device pixels; 32-bit pixels are laid over what is there by their alpha.
   void draw_bitmap(const Bitmap& bitmap, Point at);
+  // A 24-bit picture made at the device's resolution, its pixels 1:1 onto device pixels with its
+  // top-left corner at `at`: sharp at any scale.
+  void draw_device_bitmap(const Bitmap& bitmap, Point at);
   // The text in one line, centred in `box`, its glyph edges blended over what is there. The font
   // is drawn at the device's resolution, not magnified: its sizes are device pixels.
   void draw_text(FontHandle font, std::string_view text, const Rect& box, std::uint32_t colour);

@@ -25,7 +25,7 @@ finish() {
 }
 trap finish EXIT
 
-exec 3< <(exec Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp 2>/dev/null)
+exec 3< <(exec Xvfb -displayfd 1 -screen 0 "${TABLESCOPE_WINE_SCREEN:-1280x800}x24" -nolisten tcp 2>/dev/null)
 server=$!
 read -r number <&3
 export DISPLAY=":$number"
