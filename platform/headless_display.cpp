@@ -171,7 +171,7 @@ Size HeadlessDisplay::outer_size(const Window& window) const {
   return {inner.width + window.frame.left + window.frame.right, inner.height + window.frame.top + window.frame.bottom};
 }
 
-std::uint32_t HeadlessDisplay::pixel(const Window& window, Point at) const {
+Pixel HeadlessDisplay::pixel(const Window& window, Point at) const {
   const Window* top = &window;
   while (!top->top_level()) {
     at = {at.x + top->bounds.left, at.y + top->bounds.top};
@@ -180,7 +180,7 @@ std::uint32_t HeadlessDisplay::pixel(const Window& window, Point at) const {
   return device_pixel(*top, {at.x * top->scale, at.y * top->scale});
 }
 
-std::uint32_t HeadlessDisplay::device_pixel(const Window& top, Point at) const {
+Pixel HeadlessDisplay::device_pixel(const Window& top, Point at) const {
   return top.surface.pixels[static_cast<std::size_t>(at.y) * top.surface.stride + static_cast<std::size_t>(at.x)];
 }
 

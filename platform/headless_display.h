@@ -63,16 +63,16 @@ class HeadlessDisplay : public Display {
   Window* topmost_window() const { return windows_.empty() ? nullptr : windows_.back(); }
   Point outer_origin(const Window& window) const;
   Size outer_size(const Window& window) const;
-  // A pixel of a window's inner area, 0x00RRGGBB, in layout pixels: the top-left device pixel of
+  // A pixel of a window's inner area, in layout pixels: the top-left device pixel of
   // its block.
-  std::uint32_t pixel(const Window& window, Point at) const;
+  Pixel pixel(const Window& window, Point at) const;
   // A pixel of a top-level window's surface, in device pixels.
-  std::uint32_t device_pixel(const Window& top, Point at) const;
+  Pixel device_pixel(const Window& top, Point at) const;
   std::size_t presents() const { return presents_; }
 
  private:
   struct NativeWindow {
-    std::vector<std::uint32_t> pixels;
+    std::vector<Pixel> pixels;
   };
   Window* top_level_at(Point screen, Point& inner) const;
   void make_surface(Window& window);

@@ -16,19 +16,19 @@ PaintContext::PaintContext(Surface& surface, Point origin, const Rect& clip, int
           Rect::at({0, 0}, {surface.size.width / scale, surface.size.height / scale}).moved(-origin.x, -origin.y))),
       device_clip_(scaled(clip_, scale)) {}
 
-std::uint32_t* PaintContext::device_pixel(int x, int y) const {
+Pixel* PaintContext::device_pixel(int x, int y) const {
   return surface_.pixels + static_cast<std::size_t>(y + origin_.y) * surface_.stride +
          static_cast<std::size_t>(x + origin_.x);
 }
 
-void PaintContext::fill(const Rect& area, std::uint32_t colour) {
+void PaintContext::fill(const Rect& area, Pixel colour) {
   const Rect cut = scaled(area, scale_).intersected(device_clip_);
   for (int y = cut.top; y < cut.bottom; ++y) {
     std::fill_n(device_pixel(cut.left, y), cut.width(), colour);
   }
 }
 
-void PaintContext::frame(const Rect& area, std::uint32_t colour) {
+void PaintContext::frame(const Rect& area, Pixel colour) {
   const Rect outline = scaled(area, scale_);
   const auto line = [&](const Rect& part) {
     const Rect cut = part.intersected(device_clip_);
@@ -42,7 +42,7 @@ void PaintContext::frame(const Rect& area, std::uint32_t colour) {
   line({outline.right - 1, outline.top + 1, outline.right, outline.bottom - 1});
 }
 
-void PaintContext::dotted_frame(const Rect& area, std::uint32_t colour) {
+void PaintContext::dotted_frame(const Rect& area, Pixel colour) {
   const Rect outline = scaled(area, scale_);
   const auto dot = [&](int x, int y) {
     if (device_clip_.contains({x, y}) && ((x + y) & 1) == 0) {
@@ -61,35 +61,24 @@ void PaintContext::dotted_frame(const Rect& area, std::uint32_t colour) {
 
 namespace {
 
-// One row of blue-green-red pixels as 0x00RRGGBB. Each pixel is read as four bytes
+// One row of blue-green-red pixels. Each pixel is read as four bytes
 // and masked, which the compiler turns into wide loads; the row's last pixel is read bytewise,
 // as its fourth byte may lie past the end of the store.
-void convert_row_24(const std::uint8_t* source, std::uint32_t* target, int count) {
+void convert_row_24(const std::uint8_t* source, Pixel* target, int count) {
   for (int x = 0; x + 1 < count; ++x, source += 3) {
-    std::uint32_t value = 0;
+    Pixel value = 0;
     std::memcpy(&value, source, 4);
     target[x] = value & 0xFFFFFF;
   }
   if (count > 0) {
-    target[count - 1] = std::uint32_t{source[0]} | std::uint32_t{source[1]} << 8 | std::uint32_t{source[2]} << 16;
+    target[count - 1] = rgb(source[2], source[1], source[0]);
   }
-}
-
-// A colour laid over another by an alpha byte.
-std::uint32_t blend(std::uint32_t over, std::uint32_t under, std::uint32_t alpha) {
-  std::uint32_t mixed = 0;
-  for (int shift = 0; shift <= 16; shift += 8) {
-    const std::uint32_t above = (over >> shift) & 0xFF;
-    const std::uint32_t below = (under >> shift) & 0xFF;
-    mixed |= ((above * alpha + below * (255 - alpha)) / 255) << shift;
-  }
-  return mixed;
 }
 
 // A row of 32-bit pixels laid over what is there by their alpha bytes.
-void blend_row_32(const std::uint8_t* source, std::uint32_t* target, int count) {
+void blend_row_32(const std::uint8_t* source, Pixel* target, int count) {
   for (int x = 0; x < count; ++x, source += 4) {
-    const std::uint32_t colour = std::uint32_t{source[0]} | std::uint32_t{source[1]} << 8 | std::uint32_t{source[2]} << 16;
+    const Pixel colour = rgb(source[2], source[1], source[0]);
     target[x] = blend(colour, target[x], source[3]);
   }
 }
@@ -134,7 +123,7 @@ void PaintContext::draw_magnified(const Bitmap& bitmap, Point at) {
   const int pixel_size = bitmap.pixel_size();
   const int first_column = (cut.left - image.left) / scale_;
   const int columns = (cut.right - 1 - image.left) / scale_ - first_column + 1;
-  std::vector<std::uint32_t> source_row(static_cast<std::size_t>(columns));
+  std::vector<Pixel> source_row(static_cast<std::size_t>(columns));
   std::vector<std::uint8_t> alpha(static_cast<std::size_t>(columns));
   for (int y = cut.top; y < cut.bottom;) {
     const int source_y = (y - image.top) / scale_;
@@ -144,20 +133,20 @@ void PaintContext::draw_magnified(const Bitmap& bitmap, Point at) {
       convert_row_24(source, source_row.data(), columns);
     } else {
       for (int column = 0; column < columns; ++column, source += 4) {
-        source_row[column] = std::uint32_t{source[0]} | std::uint32_t{source[1]} << 8 | std::uint32_t{source[2]} << 16;
+        source_row[column] = rgb(source[2], source[1], source[0]);
         alpha[column] = source[3];
       }
     }
     for (int row = y; row < block_end; ++row) {
-      std::uint32_t* target = device_pixel(cut.left, row);
+      Pixel* target = device_pixel(cut.left, row);
       if (pixel_size == 3 && row > y) {
-        std::memcpy(target, device_pixel(cut.left, y), static_cast<std::size_t>(cut.width()) * sizeof(std::uint32_t));
+        std::memcpy(target, device_pixel(cut.left, y), static_cast<std::size_t>(cut.width()) * sizeof(Pixel));
         continue;
       }
       for (int x = cut.left; x < cut.right;) {
         const int column = (x - image.left) / scale_;
         const int run_end = std::min(cut.right, image.left + (column + 1) * scale_);
-        const std::uint32_t colour = source_row[column - first_column];
+        const Pixel colour = source_row[column - first_column];
         if (pixel_size == 3) {
           std::fill(target + (x - cut.left), target + (run_end - cut.left), colour);
         } else {
@@ -172,7 +161,7 @@ void PaintContext::draw_magnified(const Bitmap& bitmap, Point at) {
   }
 }
 
-void PaintContext::draw_text(FontHandle font, std::string_view text, const Rect& box, std::uint32_t colour) {
+void PaintContext::draw_text(FontHandle font, std::string_view text, const Rect& box, Pixel colour) {
   const auto extent = measure_text(font, text);
   if (!extent) {
     return;
@@ -185,15 +174,8 @@ void PaintContext::draw_text(FontHandle font, std::string_view text, const Rect&
     if (!cut.contains({px, py})) {
       return;
     }
-    std::uint32_t* target = device_pixel(px, py);
-    const std::uint32_t under = *target;
-    std::uint32_t mixed = 0;
-    for (int shift = 0; shift <= 16; shift += 8) {
-      const std::uint32_t a = (colour >> shift) & 0xFF;
-      const std::uint32_t b = (under >> shift) & 0xFF;
-      mixed |= ((a * coverage + b * (255u - coverage)) / 255u) << shift;
-    }
-    *target = mixed;
+    Pixel* target = device_pixel(px, py);
+    *target = blend(colour, *target, coverage);
   });
 }
 

@@ -7,13 +7,14 @@
 #include "platform/geometry.h"
 #include "platform/glyphs.h"
 #include "platform/messages.h"
+#include "platform/pixel.h"
 #include "platform/window.h"
 
 namespace platform {
 
 // Drawing into a window's part of its top-level window's surface, cut to the area being painted.
 // Coordinates are the window's own inner coordinates in layout pixels; the surface has `scale`
-// device pixels per layout pixel on each axis. Colours are 0x00RRGGBB.
+// device pixels per layout pixel on each axis.
 class PaintContext {
  public:
   PaintContext(Surface& surface, Point origin, const Rect& clip, int scale = 1);
@@ -21,11 +22,11 @@ class PaintContext {
   const Rect& clip() const { return clip_; }
   int scale() const { return scale_; }
 
-  void fill(const Rect& area, std::uint32_t colour);
+  void fill(const Rect& area, Pixel colour);
   // The rectangle's outline, one device pixel wide: sharp at any scale.
-  void frame(const Rect& area, std::uint32_t colour);
+  void frame(const Rect& area, Pixel colour);
   // Every other device pixel of the rectangle's outline: the keyboard focus ring.
-  void dotted_frame(const Rect& area, std::uint32_t colour);
+  void dotted_frame(const Rect& area, Pixel colour);
   // The bitmap with its top-left corner at `at`, each of its pixels a solid block of scale x scale
   // device pixels; 32-bit pixels are laid over what is there by their alpha.
   void draw_bitmap(const Bitmap& bitmap, Point at);
@@ -34,11 +35,11 @@ class PaintContext {
   void draw_device_bitmap(const Bitmap& bitmap, Point at);
   // The text in one line, centred in `box`, its glyph edges blended over what is there. The font
   // is drawn at the device's resolution, not magnified: its sizes are device pixels.
-  void draw_text(FontHandle font, std::string_view text, const Rect& box, std::uint32_t colour);
+  void draw_text(FontHandle font, std::string_view text, const Rect& box, Pixel colour);
 
  private:
   // A pixel of the surface, in device pixels of this window's inner area.
-  std::uint32_t* device_pixel(int x, int y) const;
+  Pixel* device_pixel(int x, int y) const;
   void draw_magnified(const Bitmap& bitmap, Point at);
 
   Surface& surface_;

@@ -8,6 +8,7 @@
 
 #include "platform/geometry.h"
 #include "platform/messages.h"
+#include "platform/pixel.h"
 
 namespace platform {
 
@@ -23,11 +24,10 @@ inline constexpr std::uint32_t style_notify = 0x00000100;  // a picture reports 
 class Display;
 struct WindowClass;
 
-// The pixels of a top-level window's inner area at the device's resolution, 0x00RRGGBB each,
-// rows top-down.
+// The pixels of a top-level window's inner area at the device's resolution, rows top-down.
 struct Surface {
   Size size;
-  std::uint32_t* pixels = nullptr;  // owned by the display, which may share it with the server
+  Pixel* pixels = nullptr;  // owned by the display, which may share it with the server
   std::size_t stride = 0;           // in pixels
 };
 

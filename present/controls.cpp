@@ -22,12 +22,8 @@ std::intptr_t show_image(ControlRecord& record, std::intptr_t value) {
   return value;
 }
 
-std::intptr_t set_checked(ControlRecord& record, std::intptr_t value) {
-  record.checked = value != 0;
-  return 0;
-}
-
-constexpr ControlKind push_button_kind{push_button_kind_code, set_checked};
+// A push button keeps no state of its own that anything reads.
+constexpr ControlKind push_button_kind{push_button_kind_code, nullptr};
 constexpr ControlKind picture_kind{picture_kind_code, show_image};
 
 // Creates the native control in the control list's window, then puts it under its number.
@@ -48,7 +44,7 @@ ControlRecord* place_control(ObjectNumber number, platform::Window* control, con
 }
 
 std::intptr_t result_for(ObjectNumber number, ObjectNumber assigned, platform::Window* control) {
-  return number == assign_number ? assigned : reinterpret_cast<std::intptr_t>(control);
+  return number == assign_number ? assigned : number_at(control);
 }
 
 }  // namespace

@@ -26,7 +26,6 @@ struct ControlRecord {
   platform::Window* handle = nullptr;
   const ControlKind* kind = nullptr;
   platform::Handler previous_handler;  // what the control did before the layer's handler
-  bool checked = false;                // push buttons
   // Pictures: the image shown (never owned), and the state of a left press on it.
   platform::BitmapHandle image = 0;
   bool left_held = false;

@@ -57,18 +57,32 @@ bool start_drawing(DrawingSession* output) {
     return false;
   }
   output->text_device.emplace();
-  output->drawing = true;
   set_drawing_font(stock_system_font);
   return true;
 }
 
 void stop_drawing() {
   DrawingSession* session = current_session();
-  if (session != nullptr && session->text_device) {
+  if (session == nullptr) {
+    return;
+  }
+  if (session->text_device) {
     keep_text_buffer(session->text_device->buffer);
+  }
+  if (session->owns_image) {
+    platform::delete_bitmap(session->image);
   }
   session_slot().reset();
   session_now = nullptr;
+}
+
+void release_image_bitmap(platform::BitmapHandle image) {
+  DrawingSession* session = current_session();
+  if (session != nullptr && session->image == image) {
+    session->owns_image = true;
+  } else {
+    platform::delete_bitmap(image);
+  }
 }
 
 void use_front_colour(DrawingSession& session, Colour colour) {

@@ -38,7 +38,9 @@ struct DrawingSession {
   std::size_t stride = 0;
   int pixel_size = 0;
 
+  // For calls that give no colour; every drawing call here gives its own.
   Colour front_colour = 0xFFFFFFFF;
+  // What texts are drawn on.
   Colour back_colour = 0xFF000000;
   // The colours last unpacked, so that a colour is unpacked only when it changes.
   Colour front_cache = 0;
@@ -47,15 +49,18 @@ struct DrawingSession {
   ColourComponents back{};
 
   platform::BitmapHandle image = 0;
+  // The image was released while this session drew into it: its pixels stay until the session
+  // ends, so that drawing never reaches freed memory.
+  bool owns_image = false;
   std::optional<TextDevice> text_device;  // made when drawing begins
-  bool drawing = false;
   const DrawingOperations* operations = nullptr;
 
   std::uint8_t* row(int y) const { return pixel_store + static_cast<std::size_t>(height - 1 - y) * stride; }
 };
 
 // Makes a session for the image under `number` current and returns it, or nullptr when the number
-// holds no image that can be drawn on. A session that was current is ended first.
+// holds no image that can be drawn on. A session that was current is ended first. The drawing
+// operations act on the session from here on; start_drawing adds what texts need.
 DrawingSession* image_output(ObjectNumber number);
 
 // Begins drawing on the session that image_output gave, with the stock font selected for text.
@@ -64,6 +69,9 @@ bool start_drawing(DrawingSession* output);
 
 // Ends the current session, if any; the image keeps its pixels.
 void stop_drawing();
+
+// Frees an image's bitmap; while the current session draws into it, when that session ends.
+void release_image_bitmap(platform::BitmapHandle image);
 
 // The current session, or nullptr. Read on every drawing call, so kept where it costs nothing
 // to read; only image_output and stop_drawing change it.

@@ -10,7 +10,7 @@
 
 namespace present {
 
-// Codes that wait_event returns for the window's events.
+// Codes that wait_event returns for the window's events, under the names callers know them by.
 inline constexpr std::int32_t ControlEvent = 13100;
 inline constexpr std::int32_t CloseEvent = 16;
 inline constexpr std::int32_t MoveEvent = 3;

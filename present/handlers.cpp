@@ -100,7 +100,8 @@ std::intptr_t window_handler(ObjectNumber window_number, const platform::Message
       }
       return 0;
     case platform::MessageCode::EraseBackground: {
-      const std::uint32_t background = record->background.value_or(window.window_class->background);
+      const platform::Pixel background =
+          record->background ? to_pixel(*record->background) : window.window_class->background;
       platform::erase_context(message).fill(platform::Rect::at({0, 0}, window.bounds.size()), background);
       queue(layer, RepaintEvent, 0, window_number);
       return 1;

@@ -28,16 +28,14 @@ std::intptr_t create_image(ObjectNumber number, int width, int height, int depth
   }
   const bool transparent = (depth & transparent_start) != 0;
   const int bits = std::max(depth & depth_bits, 24);
-  if (height < 0) {
-    // Images are always stored bottom-up; a negative height is no size.
-    return 0;
-  }
   ImageRecord* record = running->images.claim(number);
   if (record == nullptr) {
     return 0;
   }
   const ObjectNumber assigned = running->images.number_of(*record, number);
-  const platform::BitmapHandle handle = platform::create_bitmap(width, height, bits);
+  // Images are always stored bottom-up: a negative height is no size, and fails as any size the
+  // platform refuses does, with the old image gone and the slot empty.
+  const platform::BitmapHandle handle = height >= 0 ? platform::create_bitmap(width, height, bits) : 0;
   platform::Bitmap* bitmap = platform::find_bitmap(handle);
   if (bitmap == nullptr) {
     running->images.remove(assigned);

@@ -15,7 +15,7 @@ std::unique_ptr<Layer>& running_layer() {
   return instance;
 }
 
-void release_image(ImageRecord& record) { platform::delete_bitmap(record.handle); }
+void release_image(ImageRecord& record) { release_image_bitmap(record.handle); }
 void release_font(FontRecord& record) { platform::delete_font(record.handle); }
 
 constexpr std::size_t image_step = 16;

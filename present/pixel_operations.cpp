@@ -15,7 +15,8 @@ struct TextBlend {
   bool valid = false;
   Colour front = 0;
   Colour back = 0;
-  std::array<std::uint32_t, 3 * 255 + 1> by_sum{};  // blue, green and red from the lowest byte up
+  // Platform pixels: blue, green and red from the lowest byte up, the order a stored pixel has.
+  std::array<platform::Pixel, 3 * 255 + 1> by_sum{};
 };
 
 // The blended blue, green and red for every sum of a text buffer pixel's three bytes. Made for a
@@ -24,16 +25,14 @@ struct TextBlend {
 const TextBlend& text_blend(const DrawingSession& session) {
   static TextBlend blend;
   if (!blend.valid || blend.front != session.front_cache || blend.back != session.back_cache) {
-    const ColourComponents& front = session.front;
-    const ColourComponents& back = session.back;
-    for (int sum = 0; sum < static_cast<int>(blend.by_sum.size()); ++sum) {
-      const int lit = sum / 3;
-      const int unlit = 255 - lit;
-      const auto channel = [lit, unlit](int back_value, int front_value) {
-        return static_cast<std::uint32_t>((back_value * unlit + front_value * lit) / 255);
-      };
-      blend.by_sum[static_cast<std::size_t>(sum)] =
-          channel(back.blue, front.blue) | channel(back.green, front.green) << 8 | channel(back.red, front.red) << 16;
+    const auto pixel_of = [](const ColourComponents& colour) {
+      return platform::rgb(static_cast<std::uint32_t>(colour.red), static_cast<std::uint32_t>(colour.green),
+                           static_cast<std::uint32_t>(colour.blue));
+    };
+    const platform::Pixel front = pixel_of(session.front);
+    const platform::Pixel back = pixel_of(session.back);
+    for (std::uint32_t sum = 0; sum < blend.by_sum.size(); ++sum) {
+      blend.by_sum[sum] = platform::blend(front, back, sum / 3);
     }
     blend.front = session.front_cache;
     blend.back = session.back_cache;
@@ -213,7 +212,7 @@ struct PixelOperations {
       const std::uint8_t* cell = buffer->row(static_cast<int>(row)) + 3 * first_column;
       std::uint8_t* pixel = session.row(static_cast<int>(y + row)) + (x + first_column) * PixelSize;
       for (std::int64_t column = first_column; column < width; ++column, cell += 3, pixel += PixelSize) {
-        const std::uint32_t blended = blend.by_sum[cell[0] + cell[1] + cell[2]];
+        const platform::Pixel blended = blend.by_sum[cell[0] + cell[1] + cell[2]];
         // A 3-byte pixel that is not the row's last takes one store of four bytes: the fourth
         // lands on the next pixel, which is written next.
         std::memcpy(pixel, &blended, PixelSize == 3 && column + 1 < width ? 4 : 3);

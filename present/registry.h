@@ -51,7 +51,7 @@ class Registry {
 
   // The number by which the caller knows `record`, a record that `claim` gave for `requested`.
   ObjectNumber number_of(const Record& record, ObjectNumber requested) const {
-    return requested == assign_number ? reinterpret_cast<ObjectNumber>(&record) : requested;
+    return requested == assign_number ? number_at(&record) : requested;
   }
 
   // The live record under `number`, or nullptr.
@@ -80,12 +80,18 @@ class Registry {
     }
   }
 
-  // Calls `visit(number, record)` for every live record in the table, in ascending number.
+  // Calls `visit(number, record)` for every live record: the table's in ascending number, then
+  // those outside it.
   template <typename Visit>
-  void for_each_in_table(Visit visit) {
+  void for_each(Visit visit) {
     for (std::size_t index = 0; index < table_.size(); ++index) {
       if (table_[index].handle != 0) {
         visit(static_cast<ObjectNumber>(index), table_[index]);
+      }
+    }
+    for (Record* record : outside_) {
+      if (record->handle != 0) {
+        visit(number_at(record), *record);
       }
     }
   }
@@ -103,7 +109,7 @@ class Registry {
 
   typename std::pmr::vector<Record*>::iterator find_outside(ObjectNumber number) {
     return std::find_if(outside_.begin(), outside_.end(),
-                        [number](const Record* record) { return reinterpret_cast<ObjectNumber>(record) == number; });
+                        [number](const Record* record) { return number_at(record) == number; });
   }
 
   void empty(Record& record) {

@@ -95,7 +95,7 @@ void drop_kept_text_buffer() { keep_text_buffer(0); }
 
 int draw_text(int x, int y, std::string_view text, Colour colour) {
   DrawingSession* session = current_session();
-  if (session == nullptr || !session->drawing) {
+  if (session == nullptr) {
     return x;
   }
   use_front_colour(*session, colour);

@@ -67,7 +67,7 @@ std::intptr_t open_window(ObjectNumber number, int x, int y, int inner_width, in
   record->shortcuts = platform::ShortcutTable({{platform::Key::Tab, platform::NoModifier, focus_next_command},
                                                {platform::Key::Tab, platform::Shift, focus_previous_command}});
   running->control_list.window = window;
-  return number == assign_number ? assigned : reinterpret_cast<std::intptr_t>(window);
+  return number == assign_number ? assigned : number_at(window);
 }
 
 void close_window(WindowRecord& record) {
@@ -76,9 +76,10 @@ void close_window(WindowRecord& record) {
   if (running == nullptr || window == nullptr) {
     return;
   }
-  // Its controls go with it: each kind's release runs and each slot is freed.
+  // Its controls go with it, those made outside the table too: each kind's release runs and each
+  // record is freed, so that nothing keeps pointing at the destroyed window.
   std::vector<ObjectNumber> controls;
-  running->controls.for_each_in_table([&](ObjectNumber number, ControlRecord& control) {
+  running->controls.for_each([&](ObjectNumber number, ControlRecord& control) {
     if (platform::top_level_of(control.handle) == window) {
       controls.push_back(number);
     }

@@ -6,12 +6,13 @@
 
 #include "platform/shortcuts.h"
 #include "platform/window.h"
+#include "present/colour.h"
 #include "present/object_number.h"
 
 namespace present {
 
-// The flag word of open_window: the layer's own options in the bits below 0x10, the platform's
-// window style above them.
+// The flag word of open_window, under the names callers know its flags by: the layer's own options
+// in the bits below 0x10, the platform's window style above them.
 inline constexpr std::uint32_t CentreOnScreen = 0x00000001;
 inline constexpr std::uint32_t TitleBar = 0x00C00000;
 inline constexpr std::uint32_t WindowMenu = 0x00080000;
@@ -26,7 +27,7 @@ struct WindowRecord {
   platform::Window* handle = nullptr;
   ObjectNumber number = 0;
   platform::ShortcutTable shortcuts;
-  std::optional<std::uint32_t> background;  // replaces the class background when set
+  std::optional<Colour> background;  // replaces the class background when set
   bool minimized_or_maximized = false;
 };
 

@@ -25,9 +25,13 @@ void show_page(const ViewerState& state) { page::render_page(*state.bank, state.
 }  // namespace
 
 bool open_viewer_window() {
-  return present::open_window(main_window, 100, 100, 1044, 350, window_title, window_flags) != 0 &&
+  return present::open_window(main_window,
+                              100, 100,  // discarded: CentreOnScreen places the window
+                              1044, 350, window_title, window_flags) != 0 &&
          present::create_image(page_canvas, 1024, 300) != 0 &&
-         present::create_image_view(image_view, 10, 10, 512, 300, present::image_handle(page_canvas)) != 0 &&
+         present::create_image_view(image_view, 10, 10,
+                                    512, 300,  // replaced by the canvas's own 1024 x 300
+                                    present::image_handle(page_canvas)) != 0 &&
          make_button(previous_button, previous_button_area, "Previous") &&
          make_button(next_button, next_button_area, "Next");
 }

@@ -174,10 +174,10 @@ TEST_F(RenderPageWindowTest, ThePageIsShownInThePictureAtOnce) {
   wavedata::decode_waves(wavedata::eprom_image, *bank);
   const std::intptr_t font = present::load_font(present::assign_number, "Arial", 8);
   render_page(*bank, 0, font);
-  EXPECT_EQ(display->pixel(control(0), {0, 151}), 0xFF0000u);
-  EXPECT_EQ(display->pixel(control(0), {0, 0}), 0x646464u);
-  EXPECT_EQ(display->pixel(control(0), {1, 0}), 0u);
-  EXPECT_EQ(display->pixel(control(0), {3, 160}), 0u);
+  EXPECT_EQ(display->pixel(control(0), {0, 151}), present::to_pixel(red));
+  EXPECT_EQ(display->pixel(control(0), {0, 0}), present::to_pixel(grey));
+  EXPECT_EQ(display->pixel(control(0), {1, 0}), present::to_pixel(black));
+  EXPECT_EQ(display->pixel(control(0), {3, 160}), present::to_pixel(black));
 }
 
 }  // namespace

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "canvas_fixture.h"
 #include "present/primitives.h"
+#include "present/text.h"
 
 namespace present {
 namespace {
@@ -20,6 +22,26 @@ TEST(MakeRgb, PacksRedGreenAndBlueFromTheLowByteUp) {
   EXPECT_EQ(make_rgb(0, 0, 255), 0xFF0000u);
   // Components are added, not masked.
   EXPECT_EQ(make_rgb(256, 0, 0), 0x100u);
+}
+
+TEST(MakeRgb, ReachesThePlatformAsTheSameColourWithoutItsAlpha) {
+  EXPECT_EQ(to_pixel(make_rgb(255, 0, 0)), platform::rgb(255, 0, 0));
+  EXPECT_EQ(to_pixel(make_rgb(10, 20, 30)), platform::rgb(10, 20, 30));
+  EXPECT_EQ(to_pixel(0xFF000000u), platform::rgb(0, 0, 0));
+  EXPECT_EQ(platform::rgb(1, 2, 3), 0x010203u);
+}
+
+TEST(PixelBlend, WeighsEachChannelAndTruncates) {
+  const platform::Pixel label = platform::rgb(200, 200, 200);
+  const platform::Pixel black = platform::rgb(0, 0, 0);
+  EXPECT_EQ(platform::blend(label, black, 0), black);
+  EXPECT_EQ(platform::blend(label, black, 255), label);
+  EXPECT_EQ(platform::blend(label, black, 128), platform::rgb(100, 100, 100));
+  EXPECT_EQ(platform::blend(label, black, 85), platform::rgb(66, 66, 66));
+  // (255 x 128 + 10 x 127) / 255 = 132, 20 x 127 / 255 = 9, 30 x 127 / 255 = 14.
+  EXPECT_EQ(platform::blend(platform::rgb(255, 0, 0), platform::rgb(10, 20, 30), 128), platform::rgb(132, 9, 14));
+  // Only the three channels count.
+  EXPECT_EQ(platform::blend(0xFF000000u | label, black, 255), label);
 }
 
 class ImagesTest : public ::testing::Test {
@@ -79,6 +101,16 @@ TEST_F(ImagesTest, ReusingANumberFreesTheOldImageAndFailuresLeaveTheSlotEmpty) {
   EXPECT_EQ(image_handle(0), 0);
   EXPECT_EQ(platform::find_bitmap(second), nullptr);
   EXPECT_EQ(image_output(0), nullptr);
+
+  // Every failure releases the image held under the number first: a zero width, a negative
+  // height, a size the platform refuses.
+  for (const auto& [width, height] : {std::pair{0, 10}, {10, -10}, {100000, 10}}) {
+    const std::intptr_t held = create_image(3, 4, 4);
+    ASSERT_NE(held, 0);
+    EXPECT_EQ(create_image(3, width, height), 0) << width << " x " << height;
+    EXPECT_EQ(image_handle(3), 0) << width << " x " << height;
+    EXPECT_EQ(platform::find_bitmap(held), nullptr) << width << " x " << height;
+  }
 }
 
 TEST_F(ImagesTest, AnAssignedNumberFindsItsImage) {
@@ -106,25 +138,70 @@ TEST_F(ImagesTest, SessionsBeginOnlyOnImagesAndDrawingWithoutOneDoesNothing) {
   EXPECT_EQ(image_output(0), nullptr);
   EXPECT_FALSE(start_drawing(nullptr));
   create_image(0, 8, 8);
+  const platform::Bitmap& image = *platform::find_bitmap(image_handle(0));
   fill_box(0, 0, 8, 8, make_rgb(255, 255, 255));
   draw_line(0, 0, 7, 7, make_rgb(255, 255, 255));
   plot_pixel(1, 1, make_rgb(255, 255, 255));
-  EXPECT_TRUE(all_bytes_are(*platform::find_bitmap(image_handle(0)), 0));
+  EXPECT_EQ(draw_text(2, 0, "H", make_rgb(255, 255, 255)), 2);
+  EXPECT_TRUE(all_bytes_are(image, 0));
 
   DrawingSession* session = image_output(0);
   ASSERT_NE(session, nullptr);
+  EXPECT_EQ(current_session(), session);
   EXPECT_EQ(session->width, 8);
   EXPECT_EQ(session->stride, 24u);
   EXPECT_EQ(session->pixel_size, 3);
   EXPECT_EQ(session->front_colour, 0xFFFFFFFFu);
   EXPECT_EQ(session->back_colour, 0xFF000000u);
   EXPECT_EQ(session->front.inverse_alpha, 255);
-  // Created but not begun: still nothing is drawn.
+  // Created but not begun: the primitives find the session; text has no device to render in yet.
+  EXPECT_EQ(draw_text(0, 0, "H", make_rgb(255, 255, 255)), 0);
+  EXPECT_TRUE(all_bytes_are(image, 0));
   fill_box(0, 0, 8, 8, make_rgb(255, 255, 255));
-  EXPECT_TRUE(all_bytes_are(*platform::find_bitmap(image_handle(0)), 0));
+  EXPECT_TRUE(all_bytes_are(image, 0xFF));
+  draw_line(0, 0, 7, 0, make_rgb(0, 0, 0));
+  plot_pixel(0, 7, make_rgb(0, 0, 0));
+  EXPECT_EQ(image.row(0)[3 * 7], 0);
+  EXPECT_EQ(image.row(7)[0], 0);
+  EXPECT_EQ(image.row(7)[3], 0xFF);
   stop_drawing();
   EXPECT_EQ(current_session(), nullptr);
   stop_drawing();
+}
+
+TEST_F(ImagesTest, ReplacingOrReleasingTheImageOfTheCurrentSessionNeverFreesItsPixelsUnderIt) {
+  create_image(0, 8, 8);
+  const platform::BitmapHandle drawn_on = image_handle(0);
+  ASSERT_TRUE(start_drawing(image_output(0)));
+
+  const std::intptr_t replacement = create_image(0, 8, 8);
+  ASSERT_NE(replacement, 0);
+  EXPECT_EQ(image_handle(0), replacement);
+  // The session keeps drawing into the image it was opened on, which lives until it ends.
+  fill_box(0, 0, 100, 100, make_rgb(255, 255, 255));
+  draw_line(-5, -5, 20, 20, make_rgb(1, 2, 3));
+  plot_pixel(3, 3, make_rgb(4, 5, 6));
+  EXPECT_GT(draw_text(0, 0, "H", make_rgb(255, 255, 255)), 0);
+  ASSERT_NE(platform::find_bitmap(drawn_on), nullptr);
+  EXPECT_TRUE(all_bytes_are(*platform::find_bitmap(replacement), 0));
+  stop_drawing();
+  EXPECT_EQ(platform::find_bitmap(drawn_on), nullptr);
+
+  // A failed replacement empties the slot the same way, and so does ending the layer.
+  ASSERT_TRUE(start_drawing(image_output(0)));
+  EXPECT_EQ(create_image(0, 8, -8), 0);
+  EXPECT_EQ(image_handle(0), 0);
+  fill_box(0, 0, 8, 8, make_rgb(255, 255, 255));
+  EXPECT_NE(platform::find_bitmap(replacement), nullptr);
+  stop_drawing();
+  EXPECT_EQ(platform::find_bitmap(replacement), nullptr);
+
+  create_image(1, 8, 8);
+  const platform::BitmapHandle last = image_handle(1);
+  ASSERT_TRUE(start_drawing(image_output(1)));
+  end_presentation();
+  EXPECT_EQ(platform::find_bitmap(last), nullptr);
+  fill_box(0, 0, 8, 8, make_rgb(255, 255, 255));
 }
 
 }  // namespace

@@ -69,18 +69,18 @@ TEST_F(WindowTest, OnASmallScreenTheWindowKeepsItsSizeWithItsTitleBarsLeftEndOnT
 TEST_F(WindowTest, ThePictureShowsTheCanvasPixelsAtOnceWhenItsStateIsSet) {
   open_viewer_window();
   drain();
-  EXPECT_EQ(display->pixel(control(0), {0, 0}), 0u);
+  EXPECT_EQ(display->pixel(control(0), {0, 0}), to_pixel(make_rgb(0, 0, 0)));
   start_drawing(image_output(0));
   fill_box(0, 0, 1024, 300, make_rgb(10, 20, 30));
   plot_pixel(1023, 299, make_rgb(255, 0, 0));
   stop_drawing();
-  EXPECT_EQ(display->pixel(control(0), {0, 0}), 0u);
+  EXPECT_EQ(display->pixel(control(0), {0, 0}), to_pixel(make_rgb(0, 0, 0)));
   const std::size_t presents = display->presents();
   EXPECT_EQ(set_control_state(0, image_handle(0)), image_handle(0));
   EXPECT_GT(display->presents(), presents);
-  EXPECT_EQ(display->pixel(control(0), {0, 0}), 0x0A141Eu);
-  EXPECT_EQ(display->pixel(control(0), {1023, 299}), 0xFF0000u);
-  EXPECT_EQ(display->pixel(window(), {1033, 309}), 0xFF0000u);
+  EXPECT_EQ(display->pixel(control(0), {0, 0}), to_pixel(make_rgb(10, 20, 30)));
+  EXPECT_EQ(display->pixel(control(0), {1023, 299}), to_pixel(make_rgb(255, 0, 0)));
+  EXPECT_EQ(display->pixel(window(), {1033, 309}), to_pixel(make_rgb(255, 0, 0)));
   EXPECT_EQ(control(0).bounds, (Rect{10, 10, 1034, 310}));
   // Around the picture: the window's background.
   EXPECT_EQ(display->pixel(window(), {5, 5}), platform::system_colour(platform::SystemColour::ButtonFace));
@@ -99,12 +99,12 @@ TEST_F(WindowTest, APictureOf32BitPixelsIsLaidOverTheBackgroundByItsAlpha) {
   std::copy_n(solid_blue, 4, image.row(0) + 4);
   ASSERT_NE(create_image_view(3, 100, 100, 10, 10, image_handle(1)), 0);
   drain();
-  const std::uint32_t face = platform::system_colour(platform::SystemColour::ButtonFace);
-  const std::uint32_t grey = face & 0xFF;
+  const platform::Pixel face = platform::system_colour(platform::SystemColour::ButtonFace);
+  const int grey = static_cast<int>(face & 0xFF);
   EXPECT_EQ(control(3).bounds, (Rect{100, 100, 104, 102}));
   EXPECT_EQ(display->pixel(control(3), {0, 0}),
-            (255 * 128 + grey * 127) / 255 << 16 | (grey * 127 / 255) << 8 | (grey * 127 / 255));
-  EXPECT_EQ(display->pixel(control(3), {1, 0}), 0x0000FFu);
+            to_pixel(make_rgb((255 * 128 + grey * 127) / 255, grey * 127 / 255, grey * 127 / 255)));
+  EXPECT_EQ(display->pixel(control(3), {1, 0}), to_pixel(make_rgb(0, 0, 255)));
   EXPECT_EQ(display->pixel(control(3), {2, 0}), face);
   EXPECT_EQ(display->pixel(control(3), {3, 1}), face);
 }
@@ -118,12 +118,13 @@ TEST_F(WindowTest, AfterMinimizeAndRestoreThePictureShowsTheCanvasAgain) {
   fill_box(0, 0, 1024, 300, make_rgb(0, 200, 0));
   stop_drawing();
   // Painted over while minimized, as something covering the window would.
-  std::fill_n(window().surface.pixels, window().surface.stride * 350, 0x123456u);
+  const platform::Pixel stale = to_pixel(make_rgb(0x56, 0x34, 0x12));
+  std::fill_n(window().surface.pixels, window().surface.stride * 350, stale);
   display->restore(window());
   drain();
-  EXPECT_EQ(display->pixel(control(0), {500, 150}), 0x00C800u);
+  EXPECT_EQ(display->pixel(control(0), {500, 150}), to_pixel(make_rgb(0, 200, 0)));
   EXPECT_EQ(display->pixel(window(), {2, 2}), platform::system_colour(platform::SystemColour::ButtonFace));
-  EXPECT_NE(display->pixel(control(1), {35, 12}), 0x123456u);
+  EXPECT_NE(display->pixel(control(1), {35, 12}), stale);
 }
 
 TEST_F(WindowTest, ReusingANumberReplacesTheObject) {
@@ -149,6 +150,38 @@ TEST_F(WindowTest, ReusingANumberReplacesTheObject) {
   EXPECT_EQ(set_control_state(0, image_handle(0)), 0);
   EXPECT_TRUE(window().children.empty());
   EXPECT_EQ(window().bounds.size(), (Size{300, 200}));
+}
+
+TEST_F(WindowTest, ControlsWithAssignedNumbersGoWithTheirWindow) {
+  open_viewer_window();
+  const std::intptr_t button = create_push_button(assign_number, 10, 320, 70, 25, "Extra");
+  const std::intptr_t picture = create_image_view(assign_number, 20, 20, 8, 8, image_handle(0));
+  ASSERT_NE(button, 0);
+  ASSERT_NE(picture, 0);
+  platform::Window* native_button = &control(button);
+  platform::Window* native_picture = &control(picture);
+  platform::set_focus(native_button);
+  display->activate(nullptr);
+  drain();
+
+  ASSERT_NE(open_window(0, 0, 0, 300, 200, "Second", viewer_flags), 0);
+  EXPECT_FALSE(platform::is_window(native_button));
+  EXPECT_FALSE(platform::is_window(native_picture));
+  EXPECT_EQ(layer()->controls.find(button), nullptr);
+  EXPECT_EQ(layer()->controls.find(picture), nullptr);
+  // The numbers name nothing now: setting their state does nothing.
+  EXPECT_EQ(set_control_state(picture, image_handle(0)), 0);
+  EXPECT_EQ(set_control_state(button, 1), 0);
+  display->activate(&window());
+  drain();
+  EXPECT_EQ(platform::focus(), nullptr);
+
+  // Those made in the new window go with it when the layer ends.
+  const std::intptr_t late = create_push_button(assign_number, 10, 10, 70, 25, "Late");
+  ASSERT_NE(late, 0);
+  platform::Window* native_late = &control(late);
+  end_presentation();
+  EXPECT_FALSE(platform::is_window(native_late));
 }
 
 TEST_F(WindowTest, EndingThePresentationClosesWindowsBeforeFreeingImages) {
