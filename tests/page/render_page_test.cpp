@@ -2,15 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "page/labels.h"
 #include "platform/display_dpi.h"
 #include "present/colour.h"
+#include "present/drawing_session.h"
 #include "present/fonts.h"
 #include "present/images.h"
 #include "present/presentation.h"
+#include "present/text.h"
 #include "support/headless_viewer_window.h"
 #include "wavedata/decode_waves.h"
 
@@ -41,8 +46,8 @@ class RenderPageTest : public ::testing::Test {
 
   const platform::Bitmap& canvas() const { return *platform::find_bitmap(present::image_handle(0)); }
 
-  Colour pixel(int x, int y) const {
-    const std::uint8_t* bytes = canvas().row(y) + 3 * x;
+  Colour pixel(int x, int y, present::ObjectNumber image = 0) const {
+    const std::uint8_t* bytes = platform::find_bitmap(present::image_handle(image))->row(y) + 3 * x;
     return make_rgb(bytes[2], bytes[1], bytes[0]);
   }
 
@@ -143,6 +148,61 @@ TEST_F(RenderPageTest, LabelsStayInTheirCellsOnTheLineFromBlackToTheirColour) {
         }
         EXPECT_GT(lit, 5) << cell.text;
       }
+    }
+  }
+}
+
+// The three texts of a column, written out from their rules with the C library's formatting.
+struct ExpectedLabel {
+  std::string text;
+  int x;
+  int y;
+};
+
+std::vector<ExpectedLabel> expected_labels(int page) {
+  std::vector<ExpectedLabel> labels;
+  for (int column = 0; column < 8; ++column) {
+    const int offset = 768 + 64 * column + 512 * page;
+    const int left = 128 * column;
+    char hex[16];
+    char decimal[16];
+    char number[16];
+    std::snprintf(hex, sizeof hex, "%Xh", static_cast<unsigned>(offset));
+    std::snprintf(decimal, sizeof decimal, "%dd", offset);
+    std::snprintf(number, sizeof number, "%03d", 8 * page + column);
+    labels.push_back({hex, left + 5, 280});
+    labels.push_back({decimal, left + 80, 280});
+    labels.push_back({number, left + 100, 0});
+  }
+  return labels;
+}
+
+TEST_F(RenderPageTest, EachLabelCellIsItsTextDrawnAtItsPoint) {
+  const platform::TextExtent line = *platform::measure_text(present::font_handle(font), "0");
+  for (const int page : {0, 13, 30}) {
+    render(page);
+    // The same texts drawn alone, each at its point, on a black scratch canvas.
+    ASSERT_NE(present::create_image(1, 1024, 300), 0);
+    ASSERT_TRUE(present::start_drawing(present::image_output(1)));
+    present::set_drawing_font(present::font_handle(font));
+    std::vector<int> rights;
+    for (const ExpectedLabel& label : expected_labels(page)) {
+      rights.push_back(present::draw_text(label.x, label.y, label.text, make_rgb(200, 200, 200)));
+    }
+    present::stop_drawing();
+
+    const std::vector<ExpectedLabel> labels = expected_labels(page);
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+      const ExpectedLabel& label = labels[i];
+      ASSERT_GT(rights[i], label.x + 5) << label.text;
+      int lit = 0;
+      for (int y = label.y; y < std::min(label.y + line.height, 300); ++y) {
+        for (int x = label.x; x < rights[i]; ++x) {
+          ASSERT_EQ(pixel(x, y), pixel(x, y, 1)) << "page " << page << " " << label.text << " at " << x << "," << y;
+          lit += pixel(x, y) != make_rgb(0, 0, 0);
+        }
+      }
+      EXPECT_GT(lit, 3) << label.text;
     }
   }
 }

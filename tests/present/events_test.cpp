@@ -149,6 +149,54 @@ TEST_F(EventsTest, ThePictureReportsClicksDoubleClicksRightClicksAndDrags) {
   EXPECT_EQ(platform::capture(), nullptr);
 }
 
+TEST_F(EventsTest, AMoveOfExactlyTheDragDistanceStartsNoDrag) {
+  const platform::Size distance = platform::system_metrics().drag_distance;
+  ASSERT_GT(distance.width, 0);
+  ASSERT_GT(distance.height, 0);
+  const int x = 400;
+  const int y = 100;
+  display->press(MouseButton::Left, picture_point(x, y));
+  EXPECT_EQ(control_events(), (std::vector<Delivered>{{ControlEvent, 0, 0}}));
+  for (const auto& [dx, dy] : {std::pair{distance.width, 0}, {0, distance.height}, {-distance.width, 0},
+                               {0, -distance.height}, {distance.width, distance.height},
+                               {-distance.width, -distance.height}}) {
+    display->move_pointer(picture_point(x + dx, y + dy));
+    EXPECT_TRUE(control_events().empty()) << dx << "," << dy;
+  }
+  display->move_pointer(picture_point(x, y + distance.height + 1));
+  EXPECT_EQ(control_events(), (std::vector<Delivered>{{ControlEvent, 0, drag_start_type}}));
+  display->release(MouseButton::Left, picture_point(x, y + distance.height + 1));
+  events();
+
+  display->wait_ms(1000);
+  display->press(MouseButton::Left, picture_point(x, y));
+  display->move_pointer(picture_point(x - distance.width - 1, y));
+  EXPECT_EQ(control_events(), (std::vector<Delivered>{{ControlEvent, 0, 0}, {ControlEvent, 0, drag_start_type}}));
+  display->release(MouseButton::Left, picture_point(x - distance.width - 1, y));
+}
+
+TEST_F(EventsTest, CloseAndMoveCarryTheNumberOfTheirWindow) {
+  ASSERT_NE(open_window(5, 0, 0, 300, 200, "Five", viewer_flags), 0);
+  const std::intptr_t assigned = open_window(assign_number, 0, 0, 300, 200, "Assigned", viewer_flags);
+  ASSERT_NE(assigned, 0);
+  platform::Window& five = *layer()->windows.find(5)->handle;
+  platform::Window& other = *layer()->windows.find(assigned)->handle;
+  events();
+
+  const struct {
+    platform::Window& window;
+    ObjectNumber number;
+  } windows[] = {{five, 5}, {other, assigned}, {window(), 0}};
+  for (const auto& [native, number] : windows) {
+    display->request_close(native);
+    EXPECT_EQ(events(), (std::vector<Delivered>{{CloseEvent, number, 0}})) << number;
+    EXPECT_EQ(layer()->snapshot.window, number);
+    display->move_window(native, {30, 40});
+    EXPECT_EQ(events(), (std::vector<Delivered>{{MoveEvent, number, 0}})) << number;
+    EXPECT_EQ(layer()->snapshot.window, number);
+  }
+}
+
 TEST_F(EventsTest, TheCloseBoxIsReportedOnceAndTheWindowStays) {
   display->request_close(window());
   EXPECT_EQ(events(), (std::vector<Delivered>{{CloseEvent, 0, 0}}));

@@ -196,6 +196,44 @@ TEST_F(TextTest, AnItalicFontWidensItsCellByItsOverhang) {
   EXPECT_EQ(draw_text(20, 20, "fH", label), 20 + advance.width + overhang);
 }
 
+TEST_F(TextTest, ASecondSessionStartsFromTheDefaults) {
+  // The first session leaves a tall font, a tall buffer, and a text drawn in red on a red back.
+  const std::intptr_t big = load_font(assign_number, "Arial", 40);
+  set_drawing_font(font_handle(big));
+  ASSERT_GT(current_session()->text_device->buffer_height, 50);
+  current_session()->back_colour = red;
+  draw_text(0, 0, "H", red);
+  stop_drawing();
+
+  DrawingSession* second = image_output(0);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(second->front_cache, 0u);
+  EXPECT_EQ(second->back_cache, 0u);
+  EXPECT_EQ(second->back_colour, 0xFF000000u);
+  for (const ColourComponents& components : {second->front, second->back}) {
+    EXPECT_EQ(components.red + components.green + components.blue + components.alpha, 0);
+    EXPECT_EQ(components.inverse_alpha, 255);
+  }
+  ASSERT_TRUE(start_drawing(second));
+  EXPECT_EQ(second->text_device->font, platform::stock_font(platform::StockFont::System));
+  EXPECT_EQ(second->text_device->buffer_height, 50);
+  EXPECT_EQ(platform::find_bitmap(second->text_device->buffer)->height(), 50);
+
+  // A label drawn now is on black in its own colour, whatever the last session's colours were.
+  fill_box(0, 0, 1024, 300, make_rgb(0, 0, 0));
+  set_drawing_font(font_handle(label_font));
+  const platform::TextExtent cell = extent("300h");
+  EXPECT_EQ(draw_text(5, 100, "300h", label), 5 + cell.width);
+  int lit = 0;
+  for (int y = 100; y < 100 + cell.height; ++y) {
+    for (int x = 5; x < 5 + cell.width; ++x) {
+      ASSERT_TRUE(on_label_line(x, y)) << x << "," << y;
+      lit += pixel(x, y) != 0;
+    }
+  }
+  EXPECT_GT(lit, 5);
+}
+
 TEST(DrawText, WithoutASessionDrawsNothing) {
   EXPECT_EQ(draw_text(3, 4, "300h", label), 3);
   set_drawing_font(stock_system_font);
