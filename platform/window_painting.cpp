@@ -95,11 +95,14 @@ PaintContext& erase_context(const Message& message) { return *message.paint; }
 
 namespace input {
 
+// Painted again rather than shown from the surface: a picture then shows its image's pixels as
+// they are now, not as they were when the surface was last composed. The exposed device pixels
+// are widened to the layout pixels that cover them.
 void exposed(Window& top, const Rect& area) {
-  const Rect shown = area.intersected(Rect::at({0, 0}, top.device_size()));
-  if (!shown.empty() && top.surface.pixels != nullptr) {
-    running()->display->present(top, shown);
-  }
+  const int scale = top.scale;
+  invalidate(top, Rect{area.left / scale, area.top / scale, (area.right + scale - 1) / scale,
+                       (area.bottom + scale - 1) / scale},
+             true);
 }
 
 }  // namespace input

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/controls.h"
+#include "platform/display.h"
 #include "present/drawing_session.h"
 #include "present/primitives.h"
 #include "support/headless_viewer_window.h"
@@ -125,6 +126,23 @@ TEST_F(WindowTest, AfterMinimizeAndRestoreThePictureShowsTheCanvasAgain) {
   EXPECT_EQ(display->pixel(control(0), {500, 150}), to_pixel(make_rgb(0, 200, 0)));
   EXPECT_EQ(display->pixel(window(), {2, 2}), platform::system_colour(platform::SystemColour::ButtonFace));
   EXPECT_NE(display->pixel(control(1), {35, 12}), stale);
+}
+
+TEST_F(WindowTest, UncoveringTheWindowShowsTheCanvasAsItIsNow) {
+  open_viewer_window();
+  drain();
+  start_drawing(image_output(0));
+  fill_box(0, 0, 1024, 300, make_rgb(0, 0, 200));
+  stop_drawing();
+  ASSERT_EQ(display->pixel(control(0), {500, 150}), to_pixel(make_rgb(0, 0, 0)));
+  // Part of the window comes out from under another one.
+  platform::input::exposed(window(), Rect{400, 100, 700, 200});
+  const std::vector<std::int32_t> codes = drain();
+  EXPECT_NE(std::find(codes.begin(), codes.end(), RepaintEvent), codes.end());
+  EXPECT_EQ(display->pixel(control(0), {500, 150}), to_pixel(make_rgb(0, 0, 200)));
+  EXPECT_EQ(display->pixel(control(0), {390, 90}), to_pixel(make_rgb(0, 0, 200)));
+  EXPECT_EQ(display->pixel(control(0), {689, 189}), to_pixel(make_rgb(0, 0, 200)));
+  EXPECT_EQ(display->pixel(window(), {2, 2}), platform::system_colour(platform::SystemColour::ButtonFace));
 }
 
 TEST_F(WindowTest, ReusingANumberReplacesTheObject) {
