@@ -176,17 +176,20 @@ TEST_F(EventsTest, AMoveOfExactlyTheDragDistanceStartsNoDrag) {
 }
 
 TEST_F(EventsTest, CloseAndMoveCarryTheNumberOfTheirWindow) {
-  ASSERT_NE(open_window(5, 0, 0, 300, 200, "Five", viewer_flags), 0);
-  const std::intptr_t assigned = open_window(assign_number, 0, 0, 300, 200, "Assigned", viewer_flags);
+  platform::Window& first = window();
+  ASSERT_NE(open_window(5, 0, 0, 300, 200, "Five", viewer::window_flags), 0);
+  platform::Window& five = window();
+  const std::intptr_t assigned = open_window(assign_number, 0, 0, 300, 200, "Assigned", viewer::window_flags);
   ASSERT_NE(assigned, 0);
-  platform::Window& five = *layer()->windows.find(5)->handle;
-  platform::Window& other = *layer()->windows.find(assigned)->handle;
+  platform::Window& other = window();
+  ASSERT_NE(&five, &first);
+  ASSERT_NE(&other, &five);
   events();
 
   const struct {
     platform::Window& window;
     ObjectNumber number;
-  } windows[] = {{five, 5}, {other, assigned}, {window(), 0}};
+  } windows[] = {{five, 5}, {other, assigned}, {first, 0}};
   for (const auto& [native, number] : windows) {
     display->request_close(native);
     EXPECT_EQ(events(), (std::vector<Delivered>{{CloseEvent, number, 0}})) << number;

@@ -215,9 +215,13 @@ TEST_F(TextTest, ASecondSessionStartsFromTheDefaults) {
     EXPECT_EQ(components.inverse_alpha, 255);
   }
   ASSERT_TRUE(start_drawing(second));
+  // A text drawn before any font is chosen is in the stock font, in a buffer of 50 rows.
+  EXPECT_GT(draw_text(0, 200, "H", label), 0);
   EXPECT_EQ(second->text_device->font, platform::stock_font(platform::StockFont::System));
   EXPECT_EQ(second->text_device->buffer_height, 50);
-  EXPECT_EQ(platform::find_bitmap(second->text_device->buffer)->height(), 50);
+  const platform::Bitmap* buffer = platform::find_bitmap(second->text_device->buffer);
+  ASSERT_NE(buffer, nullptr);
+  EXPECT_EQ(buffer->height(), 50);
 
   // A label drawn now is on black in its own colour, whatever the last session's colours were.
   fill_box(0, 0, 1024, 300, make_rgb(0, 0, 0));
