@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/controls.h"
 #include "platform/display.h"
@@ -176,15 +177,26 @@ TEST_F(WindowTest, ControlsWithAssignedNumbersGoWithTheirWindow) {
   const std::intptr_t picture = create_image_view(assign_number, 20, 20, 8, 8, image_handle(0));
   ASSERT_NE(button, 0);
   ASSERT_NE(picture, 0);
-  platform::Window* native_button = &control(button);
-  platform::Window* native_picture = &control(picture);
-  platform::set_focus(native_button);
+  // A new window may take a destroyed one's address, so destruction is seen as it happens.
+  std::vector<std::intptr_t> destroyed;
+  const auto watch = [&destroyed](platform::Window& native, std::intptr_t number) {
+    const platform::Handler own = platform::set_handler(native, nullptr);
+    platform::set_handler(native, [&destroyed, own, number](const platform::Message& message) {
+      if (message.code == platform::MessageCode::Destroy) {
+        destroyed.push_back(number);
+      }
+      return own(message);
+    });
+  };
+  watch(control(button), button);
+  watch(control(picture), picture);
+  platform::set_focus(&control(button));
   display->activate(nullptr);
   drain();
 
   ASSERT_NE(open_window(0, 0, 0, 300, 200, "Second", viewer::window_flags), 0);
-  EXPECT_FALSE(platform::is_window(native_button));
-  EXPECT_FALSE(platform::is_window(native_picture));
+  std::sort(destroyed.begin(), destroyed.end());
+  EXPECT_EQ(destroyed, (std::vector<std::intptr_t>{std::min(button, picture), std::max(button, picture)}));
   // The numbers name nothing now: setting their state does nothing.
   EXPECT_EQ(set_control_state(picture, image_handle(0)), 0);
   EXPECT_EQ(set_control_state(button, 1), 0);
@@ -195,9 +207,9 @@ TEST_F(WindowTest, ControlsWithAssignedNumbersGoWithTheirWindow) {
   // Those made in the new window go with it when the layer ends.
   const std::intptr_t late = create_push_button(assign_number, 10, 10, 70, 25, "Late");
   ASSERT_NE(late, 0);
-  platform::Window* native_late = &control(late);
+  watch(control(late), late);
   end_presentation();
-  EXPECT_FALSE(platform::is_window(native_late));
+  EXPECT_EQ(destroyed.back(), late);
 }
 
 TEST_F(WindowTest, EndingThePresentationClosesWindowsBeforeFreeingImages) {
