@@ -116,46 +116,36 @@ struct LineModel {
   }
 
   static void step(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2, std::set<Point>& drawn) {
-    const std::int64_t ax = std::llabs(x2 - x1);
-    const std::int64_t ay = std::llabs(y2 - y1);
-    if (ay <= ax) {
-      const bool first = x1 <= x2;
-      std::int64_t x = first ? x1 : x2;
-      std::int64_t y = first ? y1 : y2;
-      const std::int64_t stop_x = first ? x2 : x1;
-      const std::int64_t other_y = first ? y2 : y1;
-      const std::int64_t y_step = other_y > y ? 1 : -1;
-      std::int64_t d = 2 * ay - ax;
-      drawn.emplace(x, y);
-      while (x < stop_x) {
-        ++x;
-        if (d < 0) {
-          d += 2 * ay;
-        } else {
-          y += y_step;
-          d += 2 * (ay - ax);
-        }
-        drawn.emplace(x, y);
-      }
+    // The y-major rules are the x-major ones with x and y exchanged.
+    if (std::llabs(y2 - y1) <= std::llabs(x2 - x1)) {
+      step_major(x1, y1, x2, y2, [&drawn](std::int64_t x, std::int64_t y) { drawn.emplace(x, y); });
     } else {
-      const bool first = y1 <= y2;
-      std::int64_t x = first ? x1 : x2;
-      std::int64_t y = first ? y1 : y2;
-      const std::int64_t stop_y = first ? y2 : y1;
-      const std::int64_t other_x = first ? x2 : x1;
-      const std::int64_t x_step = other_x > x ? 1 : -1;
-      std::int64_t d = 2 * ax - ay;
-      drawn.emplace(x, y);
-      while (y < stop_y) {
-        ++y;
-        if (d < 0) {
-          d += 2 * ax;
-        } else {
-          x += x_step;
-          d += 2 * (ax - ay);
-        }
-        drawn.emplace(x, y);
+      step_major(y1, x1, y2, x2, [&drawn](std::int64_t y, std::int64_t x) { drawn.emplace(x, y); });
+    }
+  }
+
+  // Along the major axis a from the end with the smaller a; b moves towards the other end.
+  template <typename Draw>
+  static void step_major(std::int64_t a1, std::int64_t b1, std::int64_t a2, std::int64_t b2, Draw draw) {
+    const std::int64_t span_a = std::llabs(a2 - a1);
+    const std::int64_t span_b = std::llabs(b2 - b1);
+    const bool first = a1 <= a2;
+    std::int64_t a = first ? a1 : a2;
+    std::int64_t b = first ? b1 : b2;
+    const std::int64_t stop_a = first ? a2 : a1;
+    const std::int64_t other_b = first ? b2 : b1;
+    const std::int64_t b_step = other_b > b ? 1 : -1;
+    std::int64_t d = 2 * span_b - span_a;
+    draw(a, b);
+    while (a < stop_a) {
+      ++a;
+      if (d < 0) {
+        d += 2 * span_b;
+      } else {
+        b += b_step;
+        d += 2 * (span_b - span_a);
       }
+      draw(a, b);
     }
   }
 };
