@@ -28,40 +28,13 @@ struct LineModel {
 
   std::set<Point> points(std::int64_t x1, std::int64_t y1, std::int64_t x2, std::int64_t y2) const {
     std::set<Point> drawn;
+    // The vertical rules are the horizontal ones with x and y exchanged.
     if (y1 == y2) {
-      std::int64_t xa = std::min(x1, x2);
-      std::int64_t n = std::max(x1, x2) - xa + 1;
-      if (y1 < 0 || y1 >= height) {
-        return drawn;
-      }
-      if (xa < 0) {
-        n += xa;
-        xa = 0;
-      }
-      if (xa + n > width) {
-        n = width - xa;
-      }
-      for (std::int64_t i = 0; i < n; ++i) {
-        drawn.emplace(xa + i, y1);
-      }
+      straight(x1, x2, y1, width, height, [&drawn](std::int64_t x, std::int64_t y) { drawn.emplace(x, y); });
       return drawn;
     }
     if (x1 == x2) {
-      std::int64_t ya = std::min(y1, y2);
-      std::int64_t n = std::max(y1, y2) - ya + 1;
-      if (x1 < 0 || x1 >= width) {
-        return drawn;
-      }
-      if (ya < 0) {
-        n += ya;
-        ya = 0;
-      }
-      if (ya + n > height) {
-        n = height - ya;
-      }
-      for (std::int64_t i = 0; i < n; ++i) {
-        drawn.emplace(x1, ya + i);
-      }
+      straight(y1, y2, x1, height, width, [&drawn](std::int64_t y, std::int64_t x) { drawn.emplace(x, y); });
       return drawn;
     }
     if (!cut(x1, y1, x2, y2, 0, width - 1) || !cut(y1, x1, y2, x2, 0, height - 1)) {
@@ -69,6 +42,28 @@ struct LineModel {
     }
     step(x1, y1, x2, y2, drawn);
     return drawn;
+  }
+
+  // From the smaller a to the larger on line b, cut to 0..length - 1; nothing when b lies outside
+  // 0..across - 1.
+  template <typename Draw>
+  static void straight(std::int64_t a1, std::int64_t a2, std::int64_t b, std::int64_t length, std::int64_t across,
+                       Draw draw) {
+    std::int64_t start = std::min(a1, a2);
+    std::int64_t n = std::max(a1, a2) - start + 1;
+    if (b < 0 || b >= across) {
+      return;
+    }
+    if (start < 0) {
+      n += start;
+      start = 0;
+    }
+    if (start + n > length) {
+      n = length - start;
+    }
+    for (std::int64_t i = 0; i < n; ++i) {
+      draw(start + i, b);
+    }
   }
 
   static std::int64_t moved(std::int64_t b, std::int64_t from, std::int64_t to, double slope) {
