@@ -12,11 +12,11 @@ namespace platform {
 namespace {
 
 // A flat, conventional look: a light face with a grey border, blue when focused or pressed.
-constexpr std::uint32_t face_colour = 0xE1E1E1;
-constexpr std::uint32_t border_colour = 0xADADAD;
-constexpr std::uint32_t focused_border_colour = 0x0078D7;
-constexpr std::uint32_t pressed_face_colour = 0xCCE4F7;
-constexpr std::uint32_t pressed_border_colour = 0x005499;
+constexpr Pixel face_colour = rgb(0xE1, 0xE1, 0xE1);
+constexpr Pixel border_colour = rgb(0xAD, 0xAD, 0xAD);
+constexpr Pixel focused_border_colour = rgb(0x00, 0x78, 0xD7);
+constexpr Pixel pressed_face_colour = rgb(0xCC, 0xE4, 0xF7);
+constexpr Pixel pressed_border_colour = rgb(0x00, 0x54, 0x99);
 
 struct ButtonState : Window::ControlState {
   bool tracking = false;    // the primary button went down on the button and is still held
@@ -57,7 +57,7 @@ void paint_button(Window& button) {
   const bool pressed = button_pressed(button);
   paint_button_face(paint, area, {pressed, focus() == &button, button.enabled});
   const Rect caption = pressed ? area.moved(1, 1) : area;
-  const std::uint32_t text_colour = system_colour(button.enabled ? SystemColour::ButtonText : SystemColour::GrayText);
+  const Pixel text_colour = system_colour(button.enabled ? SystemColour::ButtonText : SystemColour::GrayText);
   const FontHandle font = stock_font(StockFont::DefaultGui, device_text_dpi(display()->dpi(), paint.scale()));
   paint.draw_text(font, button.text, caption, text_colour);
   end_paint(button, paint);
@@ -145,7 +145,7 @@ std::intptr_t picture_handler(const Message& message) {
       // channel is laid over it.
       const bool opaque = bitmap != nullptr && bitmap->depth() == 24;
       const Size image = opaque ? Size{bitmap->width(), bitmap->height()} : Size{};
-      const std::uint32_t background = picture.window_class->background;
+      const Pixel background = picture.window_class->background;
       paint.fill({image.width, 0, picture.bounds.width(), picture.bounds.height()}, background);
       paint.fill({0, image.height, image.width, picture.bounds.height()}, background);
       if (bitmap != nullptr) {
@@ -174,7 +174,7 @@ std::intptr_t picture_handler(const Message& message) {
 }  // namespace
 
 void register_built_in_controls() {
-  const std::uint32_t face = system_colour(SystemColour::ButtonFace);
+  const Pixel face = system_colour(SystemColour::ButtonFace);
   register_class({std::string(push_button_class), face, true, push_button_handler});
   register_class({std::string(picture_class), face, true, picture_handler});
 }

@@ -40,14 +40,14 @@ Size outer_size(Size inner, std::uint32_t style) {
   return {inner.width + frame.left + frame.right, inner.height + frame.top + frame.bottom};
 }
 
-std::uint32_t system_colour(SystemColour which) {
+Pixel system_colour(SystemColour which) {
   switch (which) {
     case SystemColour::ButtonFace:
-      return 0xF0F0F0;
+      return rgb(0xF0, 0xF0, 0xF0);
     case SystemColour::ButtonText:
-      return 0x000000;
+      return rgb(0, 0, 0);
     case SystemColour::GrayText:
-      return 0x6D6D6D;
+      return rgb(0x6D, 0x6D, 0x6D);
   }
   return 0;
 }

@@ -10,6 +10,7 @@
 #include "platform/display.h"
 #include "platform/geometry.h"
 #include "platform/messages.h"
+#include "platform/pixel.h"
 #include "platform/window.h"
 
 namespace platform {
@@ -24,7 +25,7 @@ Display* display();
 
 struct WindowClass {
   std::string name;
-  std::uint32_t background = 0;  // 0x00RRGGBB, painted on erasing
+  Pixel background = 0;  // painted on erasing
   bool double_clicks = false;
   Handler handler;
 };
@@ -109,7 +110,7 @@ void update_window(Window& window);
 // --- Desktop values ------------------------------------------------------------------------
 
 enum class SystemColour { ButtonFace, ButtonText, GrayText };
-std::uint32_t system_colour(SystemColour which);
+Pixel system_colour(SystemColour which);
 
 struct SystemMetrics {
   Size drag_distance{4, 4};

@@ -8,7 +8,7 @@
 namespace platform {
 namespace {
 
-constexpr std::uint32_t tile_colour = 0xCC0000;
+constexpr Pixel tile_colour = rgb(0xCC, 0, 0);
 
 // Windows of a class that paint all of themselves in one colour and count how often they did.
 class PaintingTest : public WindowSystemTest {

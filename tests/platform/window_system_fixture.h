@@ -29,7 +29,7 @@ struct Handled {
 class WindowSystemTest : public ::testing::Test {
  protected:
   static constexpr std::string_view logged_class = "Logged";
-  static constexpr std::uint32_t logged_background = 0x336699;
+  static constexpr Pixel logged_background = rgb(0x33, 0x66, 0x99);
   // Where the inner area of a window made by make_top's default lies on the screen.
   static constexpr Point top_inner_origin{100 + HeadlessDisplay::default_frame.left,
                                           100 + HeadlessDisplay::default_frame.top};

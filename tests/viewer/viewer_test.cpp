@@ -10,6 +10,7 @@
 #include "platform/display_dpi.h"
 #include "platform/headless_display.h"
 #include "platform/window_system.h"
+#include "present/colour.h"
 #include "present/events.h"
 #include "present/images.h"
 #include "support/heap_in_use.h"
@@ -55,7 +56,10 @@ class ViewerTest : public ::testing::Test {
     display->on_idle(nullptr);
   }
 
-  std::uint32_t shown(int x, int y) { return display->pixel(control(image_view), {x, y}); }
+  // The point colour as the screen shows it.
+  static constexpr platform::Pixel red = present::to_pixel(present::make_rgb(255, 0, 0));
+
+  platform::Pixel shown(int x, int y) { return display->pixel(control(image_view), {x, y}); }
   std::vector<std::uint32_t> shown_picture() {
     std::vector<std::uint32_t> pixels;
     for (int y = 0; y < reference::ReferencePage::height; ++y) {
@@ -77,8 +81,8 @@ class ViewerTest : public ::testing::Test {
 TEST_F(ViewerTest, StartsOnTheFirstPageShown) {
   EXPECT_EQ(state.current_page, 0);
   EXPECT_EQ(window().text, window_title);
-  EXPECT_EQ(shown(0, 151), 0xFF0000u);
-  EXPECT_EQ(shown(1, 182), 0xFF0000u);
+  EXPECT_EQ(shown(0, 151), red);
+  EXPECT_EQ(shown(1, 182), red);
   EXPECT_EQ(difference_from_page(0), "");
   EXPECT_NE(state.font, 0);
 }
@@ -106,8 +110,8 @@ TEST_F(ViewerTest, NextAndPreviousStepThroughThePagesClampedAtBothEnds) {
   EXPECT_EQ(pages[32], 30);
   EXPECT_EQ(state.current_page, 30);
   // The last page, waves 240 to 247: its four empty slots lie flat on row 20.
-  EXPECT_EQ(shown(1023, 20), 0xFF0000u);
-  EXPECT_EQ(shown(0, shown_wave_zero_row()), 0xFF0000u);
+  EXPECT_EQ(shown(1023, 20), red);
+  EXPECT_EQ(shown(0, shown_wave_zero_row()), red);
   EXPECT_EQ(difference_from_page(30), "");
   EXPECT_EQ(state.last_event, present::CloseEvent);
 }
@@ -115,7 +119,7 @@ TEST_F(ViewerTest, NextAndPreviousStepThroughThePagesClampedAtBothEnds) {
 TEST_F(ViewerTest, ThePageIsRedrawnAfterEveryPressEvenWhenItStays) {
   platform::Bitmap& canvas = *platform::find_bitmap(present::image_handle(0));
   const auto spoil = [&] { std::fill_n(canvas.pixels(), canvas.byte_size(), std::uint8_t{0x55}); };
-  std::vector<std::pair<int, std::uint32_t>> seen;  // the page and the point of its first wave
+  std::vector<std::pair<int, platform::Pixel>> seen;  // the page and the point of its first wave
   run([&](int call) {
     if (call > 0) {
       seen.emplace_back(state.current_page, shown(0, shown_wave_zero_row()));
@@ -134,8 +138,8 @@ TEST_F(ViewerTest, ThePageIsRedrawnAfterEveryPressEvenWhenItStays) {
     return true;
   });
   ASSERT_EQ(seen.size(), 2u);
-  EXPECT_EQ(seen[0], std::make_pair(0, 0xFF0000u));
-  EXPECT_EQ(seen[1], std::make_pair(30, 0xFF0000u));
+  EXPECT_EQ(seen[0], std::make_pair(0, red));
+  EXPECT_EQ(seen[1], std::make_pair(30, red));
   // The close event draws nothing.
   EXPECT_EQ(canvas.pixels()[0], 0x55);
 }
