@@ -19,6 +19,7 @@ struct FontRequest {
   bool italic = false;
   bool underline = false;
   bool strike_out = false;
+  int quality = 0;
 };
 
 struct TextExtent {

@@ -40,6 +40,7 @@ std::intptr_t load_font(ObjectNumber number, const std::string& face, int points
   request.italic = (flags & font_italic) != 0;
   request.underline = (flags & font_underline) != 0;
   request.strike_out = (flags & font_strike_out) != 0;
+  request.quality = (flags & font_proof_quality) != 0 ? 2 : 0;
   const platform::FontHandle handle = platform::create_font(request);
   if (handle == 0) {
     running->fonts.remove(assigned);

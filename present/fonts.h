@@ -17,7 +17,6 @@ inline constexpr int font_bold = 0x100;
 inline constexpr int font_italic = 0x200;
 inline constexpr int font_underline = 0x4;
 inline constexpr int font_strike_out = 0x8;
-// Accepted, and changes nothing: the outline fonts here are drawn alike in every quality.
 inline constexpr int font_proof_quality = 0x10;
 
 // Makes a font of `points` on the display's resolution under `number` and returns its handle (its
