@@ -123,11 +123,21 @@ done
 export DISPLAY=":$(cat "$work/display-number")"
 openbox --sm-disable >/dev/null 2>&1 &
 window_manager=$!
-for _ in $(seq 100); do
-  wmctrl -m >/dev/null 2>&1 && break
-  sleep 0.05
+# openbox names itself before it handles requests, and a window mapped while it is still starting
+# can be lost; it is ready once a window mapped now is shown.
+window_manager_ready() {
+  local probe shown=1
+  xmessage -name tablescope-wm-probe ready >/dev/null 2>&1 &
+  probe=$!
+  timeout 2 xdotool search --sync --onlyvisible --classname '^tablescope-wm-probe$' >/dev/null 2>&1 || shown=0
+  kill "$probe" 2>/dev/null
+  wait "$probe" 2>/dev/null
+  [ "$shown" = 1 ]
+}
+for _ in $(seq 5); do
+  window_manager_ready && break
 done
-wmctrl -m >/dev/null 2>&1 || fail "openbox did not start"
+window_manager_ready || fail "openbox did not start"
 
 "$binary" 2>"$work/program.log" &
 program=$!
