@@ -94,7 +94,7 @@ bool X11Display::on_expose(XEvent& event, Window& window) {
   const Size layout = window.device_size();
   const Rect beyond_right{layout.width, area.top, area.right, area.bottom};
   const Rect beyond_bottom{area.left, layout.height, std::min(area.right, layout.width), area.bottom};
-  XSetForeground(x_, native->gc, window.window_class->background);
+  XSetForeground(x_, native->gc, format_->pixel_of(window.window_class->background));
   for (const Rect& part : {beyond_right.intersected(area), beyond_bottom.intersected(area)}) {
     if (!part.empty()) {
       XFillRectangle(x_, native->xid, native->gc, part.left, part.top, static_cast<unsigned>(part.width()),
