@@ -141,7 +141,14 @@ window_manager_ready || fail "openbox did not start"
 
 "$binary" 2>"$work/program.log" &
 program=$!
-window=$(timeout 10 xdotool search --sync --limit 1 --class "^${app_id//./\\.}\$") || fail "no window of class $app_id"
+# A search that meets a window destroyed while it reads it (the program's short-lived frame probe)
+# fails with BadWindow: search again.
+window=
+for _ in $(seq 200); do
+  window=$(xdotool search --limit 1 --class "^${app_id//./\\.}\$" 2>/dev/null) && [ -n "$window" ] && break
+  sleep 0.05
+done
+[ -n "$window" ] || fail "no window of class $app_id"
 expect_equal WM_CLASS "WM_CLASS(STRING) = \"tablescope\", \"$app_id\"" "$(xprop -id "$window" WM_CLASS)"
 
 # The window icon's 16 x 16 picture is the installed one, pixel for pixel (0xAARRGGBB values).
