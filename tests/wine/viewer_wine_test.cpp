@@ -9,7 +9,7 @@
 #include "support/reference_page.h"
 #include "viewer/viewer.h"
 #include "viewer_under_wine.h"
-#include "wavedata/decode_waves.h"
+#include "support/decoded_bank.h"
 #include "x11/x_probe.h"
 #include "x11/x_session.h"
 
@@ -17,15 +17,6 @@ namespace wine_test {
 namespace {
 
 using namespace std::chrono_literals;
-
-const wavedata::SampleBank& bank() {
-  static const auto decoded = [] {
-    auto bank = std::make_unique<wavedata::SampleBank>();
-    wavedata::decode_waves(wavedata::eprom_image, *bank);
-    return bank;
-  }();
-  return *decoded;
-}
 
 std::string wine_loader() {
   const char* loader = std::getenv("WINELOADER");
@@ -62,7 +53,7 @@ class ViewerUnderWineTest : public ::testing::Test {
 
   // How the shown picture differs from the page, once it stops differing or three seconds pass.
   std::string difference_from_page(int page) {
-    const reference::ReferencePage expected(bank(), page);
+    const reference::ReferencePage expected(test_support::decoded_bank(), page);
     const auto deadline = std::chrono::steady_clock::now() + 3s;
     std::string difference;
     do {

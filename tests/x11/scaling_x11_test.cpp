@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "support/reference_page.h"
-#include "wavedata/decode_waves.h"
+#include "support/decoded_bank.h"
 #include "x_probe.h"
 #include "x_session.h"
 
@@ -23,25 +23,6 @@ using platform::Point;
 using platform::Rect;
 using platform::Size;
 
-const wavedata::SampleBank& bank() {
-  static const auto decoded = [] {
-    auto bank = std::make_unique<wavedata::SampleBank>();
-    wavedata::decode_waves(wavedata::eprom_image, *bank);
-    return bank;
-  }();
-  return *decoded;
-}
-
-bool settle(const std::function<bool()>& done) {
-  const auto deadline = std::chrono::steady_clock::now() + 5s;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= deadline) {
-      return false;
-    }
-    std::this_thread::sleep_for(20ms);
-  }
-  return true;
-}
 
 // A server of the test's own with a screen of the given size and depth, openbox on it, and the
 // desktop's resolution set as a desktop's settings daemon sets it.
@@ -135,7 +116,7 @@ class ScreenSession {
   }
 
   bool shows_in_blocks(int page, int scale) {
-    const reference::ReferencePage expected(bank(), page);
+    const reference::ReferencePage expected(test_support::decoded_bank(), page);
     return settle([&] { return expected.difference(picture_in_blocks(scale)).empty(); });
   }
 
@@ -285,7 +266,7 @@ TEST(ViewerOnASmallScreen, KeepsItsSizeAndTheUserCanMoveItToTheButtons) {
   ASSERT_TRUE(settle([&] { return viewer.inner().left < -300; }));
   viewer.click_at({985, 332});
   // The part of the picture on the screen: layout x from 410 on, up to the right end.
-  const reference::ReferencePage page_1(bank(), 1);
+  const reference::ReferencePage page_1(test_support::decoded_bank(), 1);
   EXPECT_TRUE(settle([&] {
     const int left = -viewer.inner().left;  // the first layout column on the screen
     const Rect seen{0, viewer.inner().top + 10, viewer.inner().left + 1034, viewer.inner().top + 310};
@@ -315,7 +296,7 @@ void shows_page_quantised(const std::string& screen, int red_bits, int green_bit
   SCOPED_TRACE(screen);
   ScreenSession viewer(screen, 96);
   ASSERT_TRUE(viewer.start()) << "the window did not appear";
-  const reference::ReferencePage page(bank(), 0);
+  const reference::ReferencePage page(test_support::decoded_bank(), 0);
   EXPECT_TRUE(settle([&] {
     const std::vector<std::uint32_t> shown =
         viewer.capture_values(Rect::at({viewer.inner().left + 10, viewer.inner().top + 10}, {1024, 300}));

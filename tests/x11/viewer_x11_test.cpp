@@ -7,7 +7,7 @@
 
 #include "support/reference_page.h"
 #include "viewer/viewer.h"
-#include "wavedata/decode_waves.h"
+#include "support/decoded_bank.h"
 #include "x_probe.h"
 #include "x_session.h"
 
@@ -44,7 +44,7 @@ class ViewerOnX11Test : public ::testing::Test {
   // How the picture differs from the page worked out from the drawing rules: empty as soon as it
   // shows the page, else what still differs after three seconds.
   std::string difference_from_page(int page) {
-    const reference::ReferencePage expected(bank(), page);
+    const reference::ReferencePage expected(test_support::decoded_bank(), page);
     const auto deadline = std::chrono::steady_clock::now() + 3s;
     std::string difference = expected.difference(probe.capture(picture()));
     while (!difference.empty() && std::chrono::steady_clock::now() < deadline) {
@@ -52,15 +52,6 @@ class ViewerOnX11Test : public ::testing::Test {
       difference = expected.difference(probe.capture(picture()));
     }
     return difference;
-  }
-
-  static const wavedata::SampleBank& bank() {
-    static const auto decoded = [] {
-      auto bank = std::make_unique<wavedata::SampleBank>();
-      wavedata::decode_waves(wavedata::eprom_image, *bank);
-      return bank;
-    }();
-    return *decoded;
   }
 
   void click_button(const platform::Rect& area) {

@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "support/reference_page.h"
-#include "wavedata/decode_waves.h"
+#include "support/decoded_bank.h"
 #include "x_probe.h"
 #include "x_session.h"
 
@@ -50,17 +50,6 @@ class ViewerSession {
            });
   }
 
-  static bool settle(const std::function<bool()>& done) {
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
-    while (!done()) {
-      if (std::chrono::steady_clock::now() >= deadline) {
-        return false;
-      }
-      std::this_thread::sleep_for(20ms);
-    }
-    return true;
-  }
-
   platform::Rect inner() { return probe.inner_area(*window); }
   platform::Rect picture() {
     const platform::Rect area = inner();
@@ -68,16 +57,8 @@ class ViewerSession {
   }
   // True once the picture shows the page worked out from the drawing rules.
   bool shows(int page) {
-    const reference::ReferencePage expected(bank(), page);
+    const reference::ReferencePage expected(test_support::decoded_bank(), page);
     return settle([&] { return expected.difference(probe.capture(picture())).empty(); });
-  }
-  static const wavedata::SampleBank& bank() {
-    static const auto decoded = [] {
-      auto bank = std::make_unique<wavedata::SampleBank>();
-      wavedata::decode_waves(wavedata::eprom_image, *bank);
-      return bank;
-    }();
-    return *decoded;
   }
   void click_at(int x, int y) {
     const platform::Rect area = inner();
@@ -117,10 +98,10 @@ TEST(ViewerUnderFluxbox, IsCentredOnceTheFrameIsKnown) {
   ViewerSession viewer(with_window_manager("fluxbox"));
   ASSERT_TRUE(viewer.start()) << "the window did not appear";
   std::optional<platform::FrameExtents> frame;
-  ASSERT_TRUE(ViewerSession::settle([&] { return (frame = viewer.probe.frame_extents(*viewer.window)).has_value(); }));
+  ASSERT_TRUE(settle([&] { return (frame = viewer.probe.frame_extents(*viewer.window)).has_value(); }));
   ASSERT_GT(frame->top, 0) << "fluxbox gives the window a title bar";
   const platform::Point wanted = centred_inner_origin(*frame);
-  EXPECT_TRUE(ViewerSession::settle([&] { return viewer.inner().origin() == wanted; }))
+  EXPECT_TRUE(settle([&] { return viewer.inner().origin() == wanted; }))
       << "inner area at " << viewer.inner().left << "," << viewer.inner().top << ", wanted " << wanted.x << ","
       << wanted.y;
   EXPECT_EQ(viewer.inner().size(), layout);
@@ -140,7 +121,7 @@ TEST(ViewerUnderIcewm, ShowsTheBackgroundBeyondTheLayoutWhenEnlarged) {
   ASSERT_EQ(run_program({"xdotool", "windowsize", std::to_string(*viewer.window), std::to_string(enlarged.width),
                          std::to_string(enlarged.height)}),
             0);
-  ASSERT_TRUE(ViewerSession::settle([&] { return viewer.inner().size() == enlarged; }))
+  ASSERT_TRUE(settle([&] { return viewer.inner().size() == enlarged; }))
       << "icewm kept the size " << viewer.inner().width() << "x" << viewer.inner().height();
   // icewm may move the window to keep it on the screen; the layout stays at its top-left.
   const platform::Rect grown = viewer.inner();
@@ -151,7 +132,7 @@ TEST(ViewerUnderIcewm, ShowsTheBackgroundBeyondTheLayoutWhenEnlarged) {
     const std::vector<std::uint32_t> pixels = viewer.probe.capture(area);
     return std::all_of(pixels.begin(), pixels.end(), [](std::uint32_t pixel) { return pixel == window_background; });
   };
-  EXPECT_TRUE(ViewerSession::settle([&] { return all_background(right) && all_background(below); }));
+  EXPECT_TRUE(settle([&] { return all_background(right) && all_background(below); }));
   EXPECT_EQ(viewer.probe.capture(layout_area), before) << "the page and the buttons are unchanged";
 
   viewer.click_next();
@@ -164,8 +145,8 @@ TEST(ViewerUnderIcewm, ShowsTheBackgroundBeyondTheLayoutWhenEnlarged) {
   ASSERT_EQ(run_program({"xdotool", "windowsize", std::to_string(*viewer.window), std::to_string(layout.width),
                          std::to_string(layout.height)}),
             0);
-  ASSERT_TRUE(ViewerSession::settle([&] { return viewer.inner().size() == layout; }));
-  EXPECT_TRUE(ViewerSession::settle([&] { return viewer.probe.capture(viewer.inner()) == enlarged_layout; }))
+  ASSERT_TRUE(settle([&] { return viewer.inner().size() == layout; }));
+  EXPECT_TRUE(settle([&] { return viewer.probe.capture(viewer.inner()) == enlarged_layout; }))
       << "nothing is left behind";
   EXPECT_EQ(viewer.errors(), "");
 }

@@ -209,4 +209,15 @@ std::chrono::milliseconds processor_time(pid_t process) {
   return std::chrono::milliseconds((user + system) * 1000 / ticks);
 }
 
+bool settle(const std::function<bool()>& done) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return true;
+}
+
 }  // namespace x11_test

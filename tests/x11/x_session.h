@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,10 @@ int run_program(const std::vector<std::string>& arguments);
 
 // Waits for a process to end; its exit code, or nothing when it has not ended in time.
 std::optional<int> wait_for_exit(pid_t process, std::chrono::milliseconds limit);
+
+// Asks every 20 ms, for at most five seconds, whether what another process or the server does has
+// happened; false when it has not.
+bool settle(const std::function<bool()>& done);
 
 // The processor time a process has used, user and system.
 std::chrono::milliseconds processor_time(pid_t process);
