@@ -140,18 +140,27 @@ struct Written {
   int margin = 0;
 };
 
-std::optional<Written> write_to_scratch(Font& font, std::string_view text) {
-  Scratch& scratch = glyph_system().scratch;
-  HDC device = scratch.device();
+// The advance width and line height of the text in the font, which is left selected in `device`.
+std::optional<TextExtent> measure_in(HDC device, const Font& font, const std::wstring& wide) {
   SelectObject(device, font.handle());
-  const std::wstring wide = widen(text);
   TEXTMETRICW metrics{};
   SIZE size{};
   if (!GetTextMetricsW(device, &metrics) ||
       !GetTextExtentPoint32W(device, wide.c_str(), static_cast<int>(wide.size()), &size)) {
     return std::nullopt;
   }
-  Written written{{static_cast<int>(size.cx), static_cast<int>(metrics.tmHeight)}, static_cast<int>(metrics.tmHeight)};
+  return TextExtent{static_cast<int>(size.cx), static_cast<int>(metrics.tmHeight)};
+}
+
+std::optional<Written> write_to_scratch(Font& font, std::string_view text) {
+  Scratch& scratch = glyph_system().scratch;
+  HDC device = scratch.device();
+  const std::wstring wide = widen(text);
+  const std::optional<TextExtent> extent = measure_in(device, font, wide);
+  if (!extent) {
+    return std::nullopt;
+  }
+  Written written{*extent, extent->height};
   if (!scratch.clear(written.cell.width + 2 * written.margin, written.cell.height)) {
     return std::nullopt;
   }
@@ -260,16 +269,7 @@ std::optional<TextExtent> measure_text(FontHandle font, std::string_view text) {
   if (found == nullptr) {
     return std::nullopt;
   }
-  HDC device = glyph_system().scratch.device();
-  SelectObject(device, found->handle());
-  const std::wstring wide = widen(text);
-  TEXTMETRICW metrics{};
-  SIZE size{};
-  if (!GetTextMetricsW(device, &metrics) ||
-      !GetTextExtentPoint32W(device, wide.c_str(), static_cast<int>(wide.size()), &size)) {
-    return std::nullopt;
-  }
-  return TextExtent{static_cast<int>(size.cx), static_cast<int>(metrics.tmHeight)};
+  return measure_in(glyph_system().scratch.device(), *found, widen(text));
 }
 
 std::optional<TextExtent> write_text(FontHandle font, std::string_view text, Bitmap& target, int x, int y) {
