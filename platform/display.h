@@ -36,8 +36,8 @@ class Display {
   virtual FrameExtents frame_extents(std::uint32_t style) = 0;
 
   // Makes the native window of a top-level window with its frame's top-left at `outer_origin`
-  // and an inner area of `window.device_size()`, and gives it a surface of that size. False on
-  // failure.
+  // and an inner area of `window.device_size()`, and gives it a surface of that width that holds
+  // all its rows or a band of a whole number of layout rows. False on failure.
   virtual bool create_window(Window& window, Point outer_origin) = 0;
   // The window's scale has changed: gives its native window and its surface the new device size,
   // with the frame's top-left at `outer_origin`. False, with the window as it was, on failure or
@@ -47,8 +47,11 @@ class Display {
   virtual void set_title(Window& window) = 0;
   // Shows the window in the normal state, which also activates it.
   virtual void show(Window& window) = 0;
+  // False while a shown window has not yet reached the screen: what was painted then would be
+  // lost, so painting waits for the window's first exposure.
+  virtual bool on_screen(const Window& /*window*/) { return true; }
 
-  // Shows an area of the window's surface, in device pixels of the inner area.
+  // Shows an area of the window, in device pixels of the inner area, from the surface's rows.
   virtual void present(Window& window, const Rect& area) = 0;
 
   // A push button's face, frame and focus ring in the desktop's own look, without the caption:

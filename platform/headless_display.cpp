@@ -16,8 +16,14 @@ FrameExtents HeadlessDisplay::frame_extents(std::uint32_t style) {
 void HeadlessDisplay::make_surface(Window& window) {
   NativeWindow& native = *natives_[&window];
   const Size size = window.device_size();
-  native.pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
-  window.surface = {size, native.pixels.data(), static_cast<std::size_t>(size.width)};
+  const auto width = static_cast<std::size_t>(size.width);
+  Size held = size;
+  if (band_rows_ > 0) {
+    held.height = std::min(size.height, band_rows_ * window.scale);
+    native.shown.assign(width * static_cast<std::size_t>(size.height), 0);
+  }
+  native.pixels.assign(width * static_cast<std::size_t>(held.height), 0);
+  window.surface = {held, native.pixels.data(), width};
 }
 
 bool HeadlessDisplay::create_window(Window& window, Point) {
@@ -53,10 +59,55 @@ void HeadlessDisplay::destroy_window(Window& window) {
 }
 
 // Showing a window activates it, as a window manager would.
-void HeadlessDisplay::show(Window& window) { activate(&window); }
+void HeadlessDisplay::show(Window& window) {
+  if (hold_exposure_) {
+    natives_.at(&window)->on_screen = false;
+  }
+  activate(&window);
+}
 
-void HeadlessDisplay::present(Window&, const Rect&) {
+bool HeadlessDisplay::on_screen(const Window& window) {
+  const auto found = natives_.find(&window);
+  return found != natives_.end() && found->second->on_screen;
+}
+
+void HeadlessDisplay::expose(Window& window) {
+  natives_.at(&window)->on_screen = true;
+  input::exposed(window, Rect::at({0, 0}, window.device_size()));
+}
+
+void HeadlessDisplay::uncover(Window& window, const Rect& area) {
+  constexpr Pixel lost = rgb(0x12, 0x34, 0x56);
+  NativeWindow& native = *natives_.at(&window);
+  const Size size = window.device_size();
+  const bool banded = !native.shown.empty();
+  Pixel* pixels = banded ? native.shown.data() : window.surface.pixels;
+  const auto stride = banded ? static_cast<std::size_t>(size.width) : window.surface.stride;
+  const Rect covered = area.intersected(Rect::at({0, 0}, banded ? size : window.surface.size));
+  for (int y = covered.top; y < covered.bottom; ++y) {
+    std::fill(pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(covered.left),
+              pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(covered.right), lost);
+  }
+  input::exposed(window, area);
+}
+
+// With bands, only the rows the surface holds now reach the screen: an area beyond them is a
+// fault of the window system, which the pixels read back then show.
+void HeadlessDisplay::present(Window& window, const Rect& area) {
   ++presents_;
+  NativeWindow& native = *natives_.at(&window);
+  if (native.shown.empty()) {
+    return;
+  }
+  const Surface& surface = window.surface;
+  const auto width = static_cast<std::size_t>(window.device_size().width);
+  const Rect held = Rect::at({0, surface.top}, surface.size);
+  const Rect copied = area.intersected(held);
+  for (int y = copied.top; y < copied.bottom; ++y) {
+    const Pixel* from = surface.pixels + static_cast<std::size_t>(y - surface.top) * surface.stride;
+    Pixel* to = native.shown.data() + static_cast<std::size_t>(y) * width;
+    std::copy(from + copied.left, from + copied.right, to + copied.left);
+  }
 }
 
 bool HeadlessDisplay::pump(bool wait, std::optional<std::chrono::milliseconds> limit) {
@@ -181,6 +232,11 @@ Pixel HeadlessDisplay::pixel(const Window& window, Point at) const {
 }
 
 Pixel HeadlessDisplay::device_pixel(const Window& top, Point at) const {
+  const std::vector<Pixel>& shown = natives_.at(&top)->shown;
+  if (!shown.empty()) {
+    return shown[static_cast<std::size_t>(at.y) * static_cast<std::size_t>(top.device_size().width) +
+                 static_cast<std::size_t>(at.x)];
+  }
   return top.surface.pixels[static_cast<std::size_t>(at.y) * top.surface.stride + static_cast<std::size_t>(at.x)];
 }
 

@@ -28,6 +28,7 @@ class HeadlessDisplay : public Display {
   void destroy_window(Window& window) override;
   void set_title(Window&) override {}
   void show(Window& window) override;
+  bool on_screen(const Window& window) override;
   void present(Window& window, const Rect& area) override;
   bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override;
 
@@ -51,6 +52,18 @@ class HeadlessDisplay : public Display {
   void set_work_area(const Rect& area) { work_area_ = area; }
   // While set, making a top-level window fails, as on a display that has run out of resources.
   void refuse_windows(bool refuse) { refuse_windows_ = refuse; }
+  // While set above 0, top-level windows made from then on get a surface of that many layout rows,
+  // which the window system paints them through band by band, and the screen keeps what each
+  // band presented.
+  void paint_in_bands(int layout_rows) { band_rows_ = layout_rows; }
+  // While set, a window shown from then on reaches the screen only when expose() says so, as
+  // under a window manager that takes its time to map it.
+  void hold_exposure(bool hold) { hold_exposure_ = hold; }
+  // The window reaches the screen, all of it exposed.
+  void expose(Window& window);
+  // Part of the window, in device pixels of its inner area, comes out from under another one:
+  // what the screen showed there is lost until the window is painted again.
+  void uncover(Window& window, const Rect& area);
   // Lets time pass, so that the next press is no double click.
   void wait_ms(std::uint32_t milliseconds) { clock_ += milliseconds; }
 
@@ -66,13 +79,16 @@ class HeadlessDisplay : public Display {
   // A pixel of a window's inner area, in layout pixels: the top-left device pixel of
   // its block.
   Pixel pixel(const Window& window, Point at) const;
-  // A pixel of a top-level window's surface, in device pixels.
+  // A pixel of a top-level window's inner area, in device pixels: its surface's, or where it is
+  // painted in bands, what was last presented there.
   Pixel device_pixel(const Window& top, Point at) const;
   std::size_t presents() const { return presents_; }
 
  private:
   struct NativeWindow {
     std::vector<Pixel> pixels;
+    std::vector<Pixel> shown;  // with bands: the whole inner area as presented, rows of its width
+    bool on_screen = true;
   };
   Window* top_level_at(Point screen, Point& inner) const;
   void make_surface(Window& window);
@@ -87,6 +103,8 @@ class HeadlessDisplay : public Display {
   std::map<const Window*, std::unique_ptr<NativeWindow>> natives_;
   std::function<bool()> idle_;
   bool refuse_windows_ = false;
+  int band_rows_ = 0;
+  bool hold_exposure_ = false;
   std::size_t presents_ = 0;
 };
 

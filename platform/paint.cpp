@@ -12,12 +12,12 @@ PaintContext::PaintContext(Surface& surface, Point origin, const Rect& clip, int
     : surface_(surface),
       scale_(scale),
       origin_{origin.x * scale, origin.y * scale},
-      clip_(clip.intersected(
-          Rect::at({0, 0}, {surface.size.width / scale, surface.size.height / scale}).moved(-origin.x, -origin.y))),
+      clip_(clip.intersected(Rect::at({0, surface.top / scale}, {surface.size.width / scale, surface.size.height / scale})
+                                 .moved(-origin.x, -origin.y))),
       device_clip_(scaled(clip_, scale)) {}
 
 Pixel* PaintContext::device_pixel(int x, int y) const {
-  return surface_.pixels + static_cast<std::size_t>(y + origin_.y) * surface_.stride +
+  return surface_.pixels + static_cast<std::size_t>(y + origin_.y - surface_.top) * surface_.stride +
          static_cast<std::size_t>(x + origin_.x);
 }
 

@@ -12,7 +12,8 @@
 
 namespace platform {
 
-// Drawing into a window's part of its top-level window's surface, cut to the area being painted.
+// Drawing into a window's part of its top-level window's surface, cut to the area being painted
+// and to the rows the surface holds.
 // Coordinates are the window's own inner coordinates in layout pixels; the surface has `scale`
 // device pixels per layout pixel on each axis.
 class PaintContext {
@@ -44,8 +45,8 @@ class PaintContext {
 
   Surface& surface_;
   int scale_;
-  Point origin_;       // of the window's inner area in the surface, in device pixels
-  Rect clip_;          // in window coordinates, within the surface
+  Point origin_;       // of the window's inner area in the top-level's, in device pixels
+  Rect clip_;          // in window coordinates, within the surface's rows
   Rect device_clip_;   // the same in device pixels
 };
 

@@ -24,11 +24,13 @@ inline constexpr std::uint32_t style_notify = 0x00000100;  // a picture reports 
 class Display;
 struct WindowClass;
 
-// The pixels of a top-level window's inner area at the device's resolution, rows top-down.
+// The pixels of a top-level window's inner area at the device's resolution, rows top-down: all
+// its rows, or a band of them that the window system paints the area through, band by band.
 struct Surface {
   Size size;
   Pixel* pixels = nullptr;  // owned by the display, which may share it with the server
-  std::size_t stride = 0;           // in pixels
+  std::size_t stride = 0;   // in pixels
+  int top = 0;              // the inner area's device row that the first row holds
 };
 
 // A top-level window or a child control. Owned by the window system; callers hold pointers, and

@@ -62,15 +62,14 @@ std::intptr_t dispatch(const Message& message) {
     return 0;
   }
   Window* window = message.window;
+  if (message.code == MessageCode::Paint) {
+    return internal::paint_marked(*window, message);
+  }
   const std::intptr_t result = internal::call_handler(*window, message);
   if (!is_window(window)) {
     return result;
   }
-  if (message.code == MessageCode::Paint) {
-    // A handler that did not paint must not be asked again and again.
-    window->update = {};
-    window->erase = false;
-  } else if (message.code == MessageCode::Activate && message.first == 0 && internal::within(system->focus, *window)) {
+  if (message.code == MessageCode::Activate && message.first == 0 && internal::within(system->focus, *window)) {
     // The handler has seen which control had the focus; an inactive window holds none.
     set_focus(nullptr);
   }

@@ -102,7 +102,9 @@ Window* active_window();
 // --- Painting ------------------------------------------------------------------------------
 
 // Marks an area of the window (all of it without one) to be painted; `erase` asks for its
-// background to be painted first (begin_paint then sends EraseBackground).
+// background to be painted first (begin_paint then sends EraseBackground). Without erasing, the
+// handler paints every pixel of the mark: where the surface holds a band of rows, nothing of an
+// earlier painting is left under it.
 void invalidate(Window& window, std::optional<Rect> area = std::nullopt, bool erase = true);
 // Paints what is marked on the window (and on its children, for a top-level window) now.
 void update_window(Window& window);

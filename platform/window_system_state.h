@@ -88,6 +88,9 @@ Message resolve_input(Window& top, const RawInput& raw);
 
 // The first window, in creation order, with an area to paint that can be seen.
 Window* first_needing_paint();
+// Has the window's handler paint what is marked on it, band by band where the surface holds only
+// some rows of the window, and unmarks it.
+std::intptr_t paint_marked(Window& window, const Message& message);
 
 // The scale a top-level window is shown at on the display as it is now.
 int fitting_scale_of(const Window& top);

@@ -39,6 +39,7 @@ class X11Display final : public Display {
   void destroy_window(Window& window) override;
   void set_title(Window& window) override;
   void show(Window& window) override;
+  bool on_screen(const Window& window) override;
   void present(Window& window, const Rect& area) override;
   bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override;
 
@@ -52,6 +53,7 @@ class X11Display final : public Display {
     bool frame_known = false;    // the window manager has told the frame's extents
     bool managed = false;        // a window manager has taken the window (it set WM_STATE)
     bool destroyed = false;      // by another client
+    bool exposed = false;        // the server has shown the window: what is sent to it is kept
   };
 
   void intern_atoms();
@@ -60,7 +62,7 @@ class X11Display final : public Display {
   Native* native_of(const Window& window);
   void read_screen_size();
   bool read_dpi();
-  std::unique_ptr<X11Image> make_image(Size size);
+  std::unique_ptr<X11Image> make_image(const Window& window);
   void set_size_hints(::Window xid, Point outer_origin, Size size);
   void set_hints(Window& window, ::Window xid, Point outer_origin);
   bool handle(XEvent& event);
@@ -90,7 +92,6 @@ class X11Display final : public Display {
   void write_property(::Window xid, Atom property, Atom type, std::span<const long> values);
   void write_property(::Window xid, Atom property, Atom type, std::string_view text);
   std::optional<FrameExtents> read_frame_extents(::Window xid);
-  bool supported(Atom property);
   long window_state(::Window xid);
 
   ::Display* x_;
@@ -101,6 +102,7 @@ class X11Display final : public Display {
   std::optional<PixelFormat> format_;
   bool usable_ = false;
   bool shm_ = false;
+  bool detectable_auto_repeat_ = false;
   Size screen_;
   int dpi_ = 96;
   std::optional<FrameExtents> frame_;
@@ -111,7 +113,6 @@ class X11Display final : public Display {
   Atom wm_protocols_ = None, wm_delete_window_ = None, wm_state_ = None, net_wm_name_ = None,
        utf8_string_ = None, net_wm_pid_ = None, net_frame_extents_ = None, net_request_frame_extents_ = None,
        motif_wm_hints_ = None, net_wm_window_type_ = None, net_wm_window_type_normal_ = None,
-       net_supporting_wm_check_ = None, net_supported_ = None,
        resource_manager_ = None, net_wm_icon_ = None, net_workarea_ = None;
 };
 

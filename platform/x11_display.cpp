@@ -3,7 +3,6 @@
 
 #include "platform/x11_display.h"
 
-#include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xresource.h>
@@ -52,6 +51,9 @@ int on_x_io_error(::Display*) {
 
 // The Xft.dpi resource, where it is set to a sensible value.
 std::optional<int> dpi_of_resources(const char* resources) {
+  if (resources == nullptr) {
+    return std::nullopt;
+  }
   XrmInitialize();
   XrmDatabase database = XrmGetStringDatabase(resources);
   if (database == nullptr) {
@@ -87,15 +89,12 @@ X11Display::X11Display(::Display* x, std::string& error)
   intern_atoms();
 
   // Asked first, so that Xlib has nothing to complain about on a server without it.
-  int opcode = 0, event_base = 0, error_base = 0;
   int major = 0, minor = 0;
   Bool pixmaps = False;
-  shm_ = XQueryExtension(x_, "MIT-SHM", &opcode, &event_base, &error_base) == True &&
-         XShmQueryVersion(x_, &major, &minor, &pixmaps) == True;
-  // Only key presses repeat while a key is held, never a release.
-  XkbSetDetectableAutoRepeat(x_, True, nullptr);
+  shm_ = XShmQueryExtension(x_) == True && XShmQueryVersion(x_, &major, &minor, &pixmaps) == True;
   read_screen_size();
-  read_dpi();
+  // The resources as Xlib read them when it connected; later changes are read from the root.
+  dpi_ = dpi_of_resources(XResourceManagerString(x_)).value_or(96);
   // The desktop's settings (colours, fonts) live in the root window's resources.
   XSelectInput(x_, root_, PropertyChangeMask);
   request_frame_extents();
@@ -161,9 +160,16 @@ bool X11Display::read_dpi() {
   return dpi_ != before;
 }
 
-std::unique_ptr<X11Image> X11Display::make_image(Size size) {
+// The surface holds a band of the window's rows, which the window system paints and shows one after
+// another: the server keeps what it has been shown. Four bands in turn let a page turn go by with
+// little waiting for the server, in a third of the memory of the whole window.
+std::unique_ptr<X11Image> X11Display::make_image(const Window& window) {
+  constexpr int band_rows = 24;
+  constexpr int bands = 4;
+  const Size size = window.device_size();
   auto image = std::make_unique<X11Image>(x_, visual_, depth_, *format_);
-  return image->make(size, shm_) ? std::move(image) : nullptr;
+  return image->make({size.width, std::min(size.height, band_rows * window.scale)}, bands, shm_) ? std::move(image)
+                                                                                                : nullptr;
 }
 
 bool X11Display::create_window(Window& window, Point outer_origin) {
@@ -179,7 +185,7 @@ bool X11Display::create_window(Window& window, Point outer_origin) {
   if (xid == 0) {
     return false;
   }
-  std::unique_ptr<X11Image> image = make_image(size);
+  std::unique_ptr<X11Image> image = make_image(window);
   if (!image) {
     XDestroyWindow(x_, xid);
     return false;
@@ -203,7 +209,7 @@ bool X11Display::resize_window(Window& window, Point outer_origin) {
     return false;
   }
   const Size size = window.device_size();
-  std::unique_ptr<X11Image> image = make_image(size);
+  std::unique_ptr<X11Image> image = make_image(window);
   if (!image) {
     return false;
   }
@@ -244,10 +250,18 @@ void X11Display::show(Window& window) {
   XFlush(x_);
 }
 
+// The server draws nothing on a window before it is mapped and seen; its first Expose event tells
+// when it is.
+bool X11Display::on_screen(const Window& window) {
+  const Native* native = native_of(window);
+  return native != nullptr && native->exposed;
+}
+
 void X11Display::present(Window& window, const Rect& area) {
   const auto found = natives_.find(&window);
   if (found != natives_.end() && !found->second.destroyed) {
-    found->second.image->put(found->second.xid, found->second.gc, area);
+    found->second.image->put(found->second.xid, found->second.gc, area, window.surface.top);
+    window.surface.pixels = found->second.image->surface().pixels;
   }
 }
 

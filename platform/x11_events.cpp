@@ -1,5 +1,6 @@
 // One small handler per kind of X event, each passing on what it means to the window system.
 
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
@@ -89,8 +90,9 @@ bool X11Display::on_root_property(const XPropertyEvent& event) {
 bool X11Display::on_expose(XEvent& event, Window& window) {
   const XExposeEvent& expose = event.xexpose;
   const Rect area = Rect::at({expose.x, expose.y}, {expose.width, expose.height});
-  input::exposed(window, area);
   Native* native = native_of(window);
+  native->exposed = true;
+  input::exposed(window, area);
   const Size layout = window.device_size();
   const Rect beyond_right{layout.width, area.top, area.right, area.bottom};
   const Rect beyond_bottom{area.left, layout.height, std::min(area.right, layout.width), area.bottom};
@@ -190,6 +192,12 @@ bool X11Display::on_motion(XEvent& event, Window& window) {
 }
 
 bool X11Display::on_key(XEvent& event, Window& window) {
+  if (!detectable_auto_repeat_) {
+    // Asked at the first key rather than at start-up: from then on only presses repeat while a
+    // key is held, never a release.
+    XkbSetDetectableAutoRepeat(x_, True, nullptr);
+    detectable_auto_repeat_ = true;
+  }
   input::key(window, key_of(XLookupKeysym(&event.xkey, 0)), event.type == KeyPress, modifiers_of(event.xkey.state));
   return true;
 }

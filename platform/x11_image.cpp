@@ -7,10 +7,16 @@ namespace platform {
 namespace {
 
 // Attaching shared memory fails on servers that cannot reach the client's memory (a remote
-// display); that is told by an error, which is counted here instead of ending the program.
+// display); that is told by an error, which is counted here instead of ending the program. Errors
+// of other requests go to the handler that was there before.
+unsigned long attach_request = 0;
 bool attach_error = false;
+XErrorHandler other_errors = nullptr;
 
-int count_attach_error(::Display*, XErrorEvent*) {
+int count_attach_error(::Display* x, XErrorEvent* error) {
+  if (error->serial != attach_request) {
+    return other_errors != nullptr ? other_errors(x, error) : 0;
+  }
   attach_error = true;
   return 0;
 }
@@ -85,11 +91,11 @@ bool X11Image::make_shared(Size size) {
     shm_.shmaddr = image_->data = static_cast<char*>(address);
     shm_.readOnly = False;
     attach_error = false;
-    XSync(x_, False);
-    const auto previous = XSetErrorHandler(count_attach_error);
+    other_errors = XSetErrorHandler(count_attach_error);
+    attach_request = NextRequest(x_);
     XShmAttach(x_, &shm_);
     XSync(x_, False);
-    XSetErrorHandler(previous);
+    XSetErrorHandler(other_errors);
     // Marked for removal now; it goes when both sides have detached.
     shmctl(shm_.shmid, IPC_RMID, nullptr);
     if (!attach_error) {
@@ -106,10 +112,12 @@ bool X11Image::make_shared(Size size) {
   return false;
 }
 
-bool X11Image::make(Size size, bool try_shared_memory) {
+bool X11Image::make(Size size, int bands, bool try_shared_memory) {
   size_ = size;
-  if (!try_shared_memory || !make_shared(size)) {
-    // Without shared memory the pixels travel with each request.
+  bands_ = bands;
+  if (!try_shared_memory || !make_shared({size.width, size.height * bands})) {
+    // Without shared memory the pixels travel with each request, and one band will do.
+    bands_ = 1;
     image_ = XCreateImage(x_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr,
                           static_cast<unsigned>(size.width), static_cast<unsigned>(size.height), 32, 0);
     if (image_ == nullptr) {
@@ -119,38 +127,60 @@ bool X11Image::make(Size size, bool try_shared_memory) {
     own_store_.assign((bytes + 3) / 4, 0);
     image_->data = reinterpret_cast<char*>(own_store_.data());
   }
+  sent_.assign(static_cast<std::size_t>(bands_), 0);
   if (!format_.is_surface_format()) {
     surface_pixels_.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
   }
   return true;
 }
 
+std::uint8_t* X11Image::band_data(int band) const {
+  return reinterpret_cast<std::uint8_t*>(image_->data) +
+         static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(size_.height * band);
+}
+
 Surface X11Image::surface() {
   if (format_.is_surface_format()) {
-    return {size_, reinterpret_cast<std::uint32_t*>(image_->data), static_cast<std::size_t>(image_->bytes_per_line / 4)};
+    return {size_, reinterpret_cast<std::uint32_t*>(band_data(band_)), static_cast<std::size_t>(image_->bytes_per_line / 4)};
   }
   return {size_, surface_pixels_.data(), static_cast<std::size_t>(size_.width)};
 }
 
-void X11Image::put(::Window target, GC gc, const Rect& area) {
-  const Rect shown = area.intersected(Rect::at({0, 0}, size_));
+void X11Image::put(::Window target, GC gc, const Rect& area, int top) {
+  const Rect shown = area.moved(0, -top).intersected(Rect::at({0, 0}, size_));
   if (shown.empty()) {
     return;
   }
   if (!format_.is_surface_format()) {
-    format_.convert(surface_pixels_.data(), static_cast<std::size_t>(size_.width), shown,
-                    reinterpret_cast<std::uint8_t*>(image_->data), static_cast<std::size_t>(image_->bytes_per_line));
+    format_.convert(surface_pixels_.data(), static_cast<std::size_t>(size_.width), shown, band_data(band_),
+                    static_cast<std::size_t>(image_->bytes_per_line));
   }
   const auto width = static_cast<unsigned>(shown.width());
   const auto height = static_cast<unsigned>(shown.height());
   if (shared_) {
-    XShmPutImage(x_, target, gc, image_, shown.left, shown.top, shown.left, shown.top, width, height, False);
-    // The server reads the pixels from shared memory: they must not change until it has.
-    XSync(x_, False);
+    // The server reads the pixels from shared memory, and reports when it has.
+    XShmPutImage(x_, target, gc, image_, shown.left, size_.height * band_ + shown.top, shown.left, shown.top + top,
+                 width, height, True);
+    sent_[static_cast<std::size_t>(band_)] = NextRequest(x_) - 1;
+    XFlush(x_);
+    turn_band();
   } else {
-    XPutImage(x_, target, gc, image_, shown.left, shown.top, shown.left, shown.top, width, height);
+    XPutImage(x_, target, gc, image_, shown.left, shown.top, shown.left, shown.top + top, width, height);
     XFlush(x_);
   }
+}
+
+void X11Image::turn_band() {
+  band_ = (band_ + 1) % bands_;
+  const unsigned long sent = sent_[static_cast<std::size_t>(band_)];
+  if (sent != 0 && LastKnownRequestProcessed(x_) < sent) {
+    // The server's report may already be waiting on the connection; read it without blocking.
+    XEventsQueued(x_, QueuedAfterReading);
+    if (LastKnownRequestProcessed(x_) < sent) {
+      XSync(x_, False);
+    }
+  }
+  sent_[static_cast<std::size_t>(band_)] = 0;
 }
 
 }  // namespace platform

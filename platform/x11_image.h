@@ -23,6 +23,10 @@ std::optional<PixelFormat> true_colour_format(::Display* x, const Visual* visual
 // window system paints into and the image the server is sent, shared with the server through
 // MIT-SHM where it allows that. Where the visual stores pixels as the surface does, they are one
 // store; otherwise each area is converted into the visual's format when it is sent.
+//
+// The surface holds a band of the window's rows. With shared memory the image holds several
+// bands in turn: while the server reads one, the next is painted into another, and the program
+// waits for the server only when it comes round to a band the server may not have read yet.
 class X11Image {
  public:
   X11Image(::Display* x, Visual* visual, int depth, const PixelFormat& format) : x_(x), visual_(visual), depth_(depth), format_(format) {}
@@ -30,21 +34,29 @@ class X11Image {
   X11Image(const X11Image&) = delete;
   X11Image& operator=(const X11Image&) = delete;
 
-  // Makes the stores for a surface of this size; false when not even unshared ones can be made.
-  bool make(Size size, bool try_shared_memory);
+  // Makes the stores for a surface of this size, in `bands` turns with shared memory; false
+  // when not even unshared ones can be made.
+  bool make(Size size, int bands, bool try_shared_memory);
   Surface surface();
-  // Sends an area of the surface to a drawable, and with shared memory waits until the server has
-  // read it, so that painting may go on.
-  void put(::Window target, GC gc, const Rect& area);
+  // Sends an area of the window (device pixels of its inner area) to it, from the surface, whose
+  // first row holds the window's row `top`. Painting then goes on in surface().pixels, which may be
+  // another band.
+  void put(::Window target, GC gc, const Rect& area, int top);
 
  private:
   bool make_shared(Size size);
+  std::uint8_t* band_data(int band) const;
+  // Makes the next band the one painted into, once the server has read what was sent from it.
+  void turn_band();
 
   ::Display* x_;
   Visual* visual_;
   int depth_;
   PixelFormat format_;
-  Size size_;
+  Size size_;   // of one band
+  int bands_ = 1;
+  int band_ = 0;  // the one painted into
+  std::vector<unsigned long> sent_;  // by band: the request that sent it, 0 when the server has read it
   XImage* image_ = nullptr;
   XShmSegmentInfo shm_{};
   bool shared_ = false;

@@ -107,8 +107,6 @@ void X11Display::intern_atoms() {
       {"_MOTIF_WM_HINTS", &motif_wm_hints_},
       {"_NET_WM_WINDOW_TYPE", &net_wm_window_type_},
       {"_NET_WM_WINDOW_TYPE_NORMAL", &net_wm_window_type_normal_},
-      {"_NET_SUPPORTING_WM_CHECK", &net_supporting_wm_check_},
-      {"_NET_SUPPORTED", &net_supported_},
       {"RESOURCE_MANAGER", &resource_manager_},
       {"_NET_WM_ICON", &net_wm_icon_},
       {"_NET_WORKAREA", &net_workarea_},
@@ -125,11 +123,6 @@ void X11Display::intern_atoms() {
   }
 }
 
-bool X11Display::supported(Atom property) {
-  const std::vector<long> atoms = property_values(root_, net_supported_, XA_ATOM, 4096);
-  return std::find(atoms.begin(), atoms.end(), static_cast<long>(property)) != atoms.end();
-}
-
 std::optional<FrameExtents> X11Display::read_frame_extents(::Window xid) {
   const std::vector<long> values = property_values(xid, net_frame_extents_, XA_CARDINAL, 4);
   if (values.size() != 4) {
@@ -141,12 +134,9 @@ std::optional<FrameExtents> X11Display::read_frame_extents(::Window xid) {
 
 // What the window manager will put around a window is asked of it with a window that is never
 // shown, as soon as the display opens; the answer usually comes while the program loads its fonts.
-// Nothing ever waits for it: some window managers answer late or never.
+// Nothing ever waits for it: some window managers answer late or never, and without one nobody
+// does.
 void X11Display::request_frame_extents() {
-  const bool managed = !property_values(root_, net_supporting_wm_check_, XA_WINDOW, 1).empty();
-  if (!managed || !supported(net_request_frame_extents_)) {
-    return;
-  }
   frame_probe_ = XCreateSimpleWindow(x_, root_, 0, 0, 100, 100, 0, 0, 0);
   const MotifHints hints{motif_functions | motif_decorations, 0,
                          decoration_border | decoration_title | decoration_menu | decoration_minimize, 0, 0};

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/paint.h"
 #include "window_system_fixture.h"
@@ -9,6 +10,7 @@ namespace platform {
 namespace {
 
 constexpr Pixel tile_colour = rgb(0xCC, 0, 0);
+constexpr Pixel repainted_colour = rgb(0, 0xCC, 0);
 
 // Windows of a class that paint all of themselves in one colour and count how often they did.
 class PaintingTest : public WindowSystemTest {
@@ -22,7 +24,7 @@ class PaintingTest : public WindowSystemTest {
                       }
                       PaintContext paint = begin_paint(*message.window);
                       clips.push_back(paint.clip());
-                      paint.fill(Rect::at({0, 0}, message.window->bounds.size()), tile_colour);
+                      paint.fill(Rect::at({0, 0}, message.window->bounds.size()), colour);
                       end_paint(*message.window, paint);
                       return 0;
                     }});
@@ -43,7 +45,20 @@ class PaintingTest : public WindowSystemTest {
     return count(window, MessageCode::Paint, start);
   }
 
+  // Every pixel of the top-level window's inner area is what `expected` says of its point.
+  ::testing::AssertionResult shows(const Window& top, const std::function<Pixel(Point)>& expected) const {
+    for (int y = 0; y < top.bounds.height(); ++y) {
+      for (int x = 0; x < top.bounds.width(); ++x) {
+        if (display->pixel(top, {x, y}) != expected({x, y})) {
+          return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ")";
+        }
+      }
+    }
+    return ::testing::AssertionSuccess();
+  }
+
   std::vector<Rect> clips;
+  Pixel colour = tile_colour;  // what tiles paint themselves in
 };
 
 TEST_F(PaintingTest, MarkedAreasGatherIntoOnePaintAndErasingOnlyWhereAsked) {
@@ -144,6 +159,82 @@ TEST_F(PaintingTest, ChildrenArePaintedOverTheirParentWhereverTheParentWasPainte
   drain();
   EXPECT_EQ(display->pixel(*top, {20, 20}), logged_background);
   EXPECT_EQ(display->pixel(*top, {59, 49}), logged_background);
+}
+
+TEST_F(PaintingTest, ThroughASurfaceOfSomeRowsEveryMarkedRowIsPaintedOnceBandByBand) {
+  // Seven rows a band: neither the window nor the tile fits a whole number of them.
+  display->paint_in_bands(7);
+  Window* top = make_top();
+  const Rect tile_bounds{20, 20, 120, 100};
+  Window* tile = make_tile(*top, tile_bounds);
+  ASSERT_EQ(top->surface.size, (Size{400, 7}));
+  show_window(*top);
+  drain();
+  EXPECT_TRUE(shows(*top, [&](Point at) { return tile_bounds.contains(at) ? tile_colour : logged_background; }));
+  // Within its parent's painting the tile gets the rows of the parent's band at hand each time,
+  // the bands lying from the window's top row down.
+  std::vector<Rect> expected;
+  for (int band = 14; band < 100; band += 7) {
+    expected.push_back(Rect{0, std::max(band, 20), 100, std::min(band + 7, 100)}.moved(0, -20));
+  }
+  EXPECT_EQ(clips, expected);
+  EXPECT_TRUE(tile->update.empty());
+  EXPECT_TRUE(top->update.empty());
+  Message message;
+  EXPECT_FALSE(get_message(message, std::chrono::milliseconds(0)));
+
+  // Painted alone, the tile's own bands start at its marked rows, and nothing around it changes.
+  clips.clear();
+  colour = repainted_colour;
+  const std::size_t start = log.size();
+  const std::size_t presents = display->presents();
+  invalidate(*tile, Rect{0, 3, 100, 80}, false);
+  drain();
+  expected.clear();
+  for (int band = 3; band < 80; band += 7) {
+    expected.push_back(Rect{0, band, 100, std::min(band + 7, 80)});
+  }
+  EXPECT_EQ(clips, expected);
+  EXPECT_EQ(paints_of(top, start), 0u);
+  EXPECT_EQ(display->presents(), presents + expected.size());
+  EXPECT_TRUE(shows(*top, [&](Point at) {
+    return !tile_bounds.contains(at) ? logged_background : at.y < 23 ? tile_colour : repainted_colour;
+  }));
+
+  // Marked all over while its parent paints a few rows: within the parent's painting the tile
+  // paints the band at hand, and what stays marked is painted after, each row once.
+  clips.clear();
+  colour = tile_colour;
+  invalidate(*tile, std::nullopt, false);
+  invalidate(*top, Rect{0, 0, 400, 25});
+  drain();
+  expected = {{0, 0, 100, 1}, {0, 1, 100, 8}};
+  for (int band = 8; band < 80; band += 7) {
+    expected.push_back(Rect{0, band, 100, std::min(band + 7, 80)});
+  }
+  EXPECT_EQ(clips, expected);
+  EXPECT_TRUE(shows(*top, [&](Point at) { return tile_bounds.contains(at) ? tile_colour : logged_background; }));
+}
+
+TEST_F(PaintingTest, AShownWindowIsPaintedOnceWhenItReachesTheScreen) {
+  display->hold_exposure(true);
+  Window* top = make_top();
+  const Rect tile_bounds{20, 20, 120, 100};
+  Window* tile = make_tile(*top, tile_bounds);
+  show_window(*top);
+  drain();
+  update_window(*tile);
+  // What would be painted now would never be seen.
+  EXPECT_EQ(paints_of(top), 0u);
+  EXPECT_EQ(paints_of(tile), 0u);
+  EXPECT_EQ(display->presents(), 0u);
+
+  display->expose(*top);
+  drain();
+  EXPECT_EQ(paints_of(top), 1u);
+  EXPECT_EQ(paints_of(tile), 1u);
+  EXPECT_EQ(count(top, MessageCode::EraseBackground), 1u);
+  EXPECT_TRUE(shows(*top, [&](Point at) { return tile_bounds.contains(at) ? tile_colour : logged_background; }));
 }
 
 }  // namespace
