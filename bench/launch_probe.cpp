@@ -171,13 +171,17 @@ int main(int argc, char** argv) {
   if (client == 0) {
     return fail("the mapped window has no client window", pid);
   }
-  int root_x = 0;
-  int root_y = 0;
-  Window child = 0;
-  XTranslateCoordinates(display, client, root, area.x, area.y, &root_x, &root_y, &child);
-  // Read from the root window: what is on the screen, whatever window holds it.
-  const Area on_screen{root_x, root_y, area.width, area.height, area.colour};
-  while (!colour_shows(display, root, on_screen)) {
+  // Read from the root window: what is on the screen, whatever window holds it. The place is found
+  // again each time, as a window may still be moved after it is mapped (re-centred once its
+  // frame is known, say).
+  const auto shows_on_screen = [&] {
+    int root_x = 0;
+    int root_y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display, client, root, area.x, area.y, &root_x, &root_y, &child);
+    return colour_shows(display, root, {root_x, root_y, area.width, area.height, area.colour});
+  };
+  while (!shows_on_screen()) {
     if (exited(pid)) {
       return fail("the program ended before the colour showed", pid);
     }
