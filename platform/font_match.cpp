@@ -1,12 +1,9 @@
 #include "platform/font_match.h"
 
 #include <fontconfig/fontconfig.h>
-#include <malloc.h>
 
-#include <future>
 #include <memory>
 #include <optional>
-#include <system_error>
 #include <vector>
 
 namespace platform {
@@ -37,49 +34,34 @@ FcConfig* load_configuration() {
   return FcInitLoadConfigAndFonts();
 }
 
-// Parsing the configuration's XML is most of fontconfig's start-up; it runs beside the work on
-// the window, and the configuration is given back, with fontconfig's caches, when the process ends.
+// Read when the first font is matched, which the program does once its window is on its way to
+// the screen, so that the window manager maps it meanwhile; given back, with fontconfig's caches,
+// when the process ends.
 class Configuration {
  public:
   Configuration() = default;
   Configuration(const Configuration&) = delete;
   Configuration& operator=(const Configuration&) = delete;
   ~Configuration() {
-    if (!started_) {
+    if (!loaded_) {
       return;
     }
-    if (FcConfig* loaded = get()) {
-      FcConfigDestroy(loaded);
+    if (config_ != nullptr) {
+      FcConfigDestroy(config_);
     }
     FcFini();
   }
 
-  void start() {
-    if (started_) {
-      return;
-    }
-    started_ = true;
-    // One heap for both threads: an arena of its own would keep the parser's freed memory apart
-    // from the heap that the rest of the start-up goes on to reuse.
-    mallopt(M_ARENA_MAX, 1);
-    try {
-      loading_ = std::async(std::launch::async, load_configuration);
-    } catch (const std::system_error&) {
-      config_ = load_configuration();  // no thread to spare: read it now
-    }
-  }
-
   FcConfig* get() {
-    start();
-    if (loading_.valid()) {
-      config_ = loading_.get();
+    if (!loaded_) {
+      loaded_ = true;
+      config_ = load_configuration();
     }
     return config_;
   }
 
  private:
-  bool started_ = false;
-  std::future<FcConfig*> loading_;
+  bool loaded_ = false;
   FcConfig* config_ = nullptr;
 };
 
@@ -116,8 +98,6 @@ std::optional<FontFile> font_file(FcPattern* font) {
 }
 
 }  // namespace
-
-void start_loading_font_configuration() { configuration().start(); }
 
 bool match_font(const FontQuery& query, const std::function<bool(const FontFile&)>& accept) {
   FcConfig* config = configuration().get();

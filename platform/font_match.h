@@ -27,11 +27,6 @@ struct FontQuery {
   double pixel_size = 12;
 };
 
-// Starts reading the desktop's font configuration (the system's and the user's rules, and the
-// list of installed fonts) on a thread of its own, so that the program can open its window
-// meanwhile. The first match waits for it, and starts it if nobody did.
-void start_loading_font_configuration();
-
 // Offers the installed faces that answer the query to `accept`, best first, each with the
 // desktop's settings for it, until `accept` takes one; returns whether one was taken. "Arial"
 // resolves to its metric-compatible substitute where Arial itself is absent.

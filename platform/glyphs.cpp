@@ -265,10 +265,7 @@ Font* loaded_font(FontHandle handle) {
 
 }  // namespace
 
-void prepare_fonts() { start_loading_font_configuration(); }
-
 FontHandle create_font(const FontRequest& request) {
-  start_loading_font_configuration();
   return glyph_system().fonts.add(std::make_unique<Font>(request));
 }
 

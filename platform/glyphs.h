@@ -29,10 +29,6 @@ struct TextExtent {
 
 enum class StockFont { System, DefaultGui };
 
-// Starts the font machinery's own set-up, where it can run beside the caller's other work; the
-// first font that is used waits for it. Optional.
-void prepare_fonts();
-
 // Fonts are found by face name through fontconfig and drawn by FreeType (made and drawn by GDI
 // in the Windows build). Texts are 8-bit ISO 8859-1. A font's face is found and loaded when the
 // font is first measured or drawn; a font for which no installed face loads measures and draws

@@ -202,9 +202,6 @@ FontRequest request_of(HFONT font) {
 
 }  // namespace
 
-// GDI reads nothing ahead: a font is made when it is asked for.
-void prepare_fonts() {}
-
 FontHandle create_font(const FontRequest& request) {
   const std::wstring face = widen(request.face);
   if (face.size() >= LF_FACESIZE) {

@@ -12,7 +12,6 @@
 // waves until the window is closed, and exits with 0.
 int main() {
   try {
-    platform::prepare_fonts();
     std::string error;
     auto display = platform::open_native_display(error);
     if (!display) {
