@@ -24,28 +24,11 @@ void present_damage(Window& top) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // Whether what is painted on the window now would be seen.
 bool paintable(Window& window) {
   Window& top = *top_level_of(&window);
   return window.visible && top.visible && !top.minimized && running()->display->on_screen(top);
 }
-
-}  // namespace
-
-Window* internal::first_needing_paint() {
-  for (const auto& window : running()->windows) {
-    if (!window->update.empty() && paintable(*window)) {
-      return window.get();
-    }
-  }
-  return nullptr;
-}
-
-namespace {
 
 // The rows of `area` outside those from `top` to `bottom`, as one rectangle.
 Rect rows_outside(const Rect& area, int top, int bottom) {
@@ -69,6 +52,15 @@ std::intptr_t paint_part(Window& window, const Message& message, const Rect& par
 }
 
 }  // namespace
+
+Window* internal::first_needing_paint() {
+  for (const auto& window : running()->windows) {
+    if (!window->update.empty() && paintable(*window)) {
+      return window.get();
+    }
+  }
+  return nullptr;
+}
 
 // A surface that holds a band of rows is moved down the marked area a band at a time, and each
 // band is shown before the next is painted. A child painted within its parent's painting only

@@ -114,10 +114,9 @@ bool X11Image::make_shared(Size size) {
 
 bool X11Image::make(Size size, int bands, bool try_shared_memory) {
   size_ = size;
-  bands_ = bands;
   if (!try_shared_memory || !make_shared({size.width, size.height * bands})) {
     // Without shared memory the pixels travel with each request, and one band will do.
-    bands_ = 1;
+    bands = 1;
     image_ = XCreateImage(x_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr,
                           static_cast<unsigned>(size.width), static_cast<unsigned>(size.height), 32, 0);
     if (image_ == nullptr) {
@@ -127,7 +126,7 @@ bool X11Image::make(Size size, int bands, bool try_shared_memory) {
     own_store_.assign((bytes + 3) / 4, 0);
     image_->data = reinterpret_cast<char*>(own_store_.data());
   }
-  sent_.assign(static_cast<std::size_t>(bands_), 0);
+  sent_.assign(static_cast<std::size_t>(bands), 0);
   if (!format_.is_surface_format()) {
     surface_pixels_.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
   }
@@ -171,7 +170,7 @@ void X11Image::put(::Window target, GC gc, const Rect& area, int top) {
 }
 
 void X11Image::turn_band() {
-  band_ = (band_ + 1) % bands_;
+  band_ = (band_ + 1) % static_cast<int>(sent_.size());
   const unsigned long sent = sent_[static_cast<std::size_t>(band_)];
   if (sent != 0 && LastKnownRequestProcessed(x_) < sent) {
     // The server's report may already be waiting on the connection; read it without blocking.

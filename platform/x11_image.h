@@ -54,9 +54,8 @@ class X11Image {
   int depth_;
   PixelFormat format_;
   Size size_;   // of one band
-  int bands_ = 1;
   int band_ = 0;  // the one painted into
-  std::vector<unsigned long> sent_;  // by band: the request that sent it, 0 when the server has read it
+  std::vector<unsigned long> sent_;  // one per band: the request that sent it, 0 once the server has read it
   XImage* image_ = nullptr;
   XShmSegmentInfo shm_{};
   bool shared_ = false;
