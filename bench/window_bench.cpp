@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/headless_display.h"
-#include "platform/window_system.h"
-#include "platform/x11_display.h"
+#include "platform/headless/headless_display.h"
+#include "platform/windows/window_system.h"
+#include "platform/x11/display.h"
 #include "present/controls.h"
 #include "present/events.h"
 #include "present/images.h"

@@ -1,9 +1,9 @@
 #include "platform/native_display.h"
 
 #ifdef _WIN32
-#include "platform/win32_display.h"
+#include "platform/win32/display.h"
 #else
-#include "platform/x11_display.h"
+#include "platform/x11/display.h"
 #endif
 
 namespace platform {

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/display.h"
+#include "platform/windows/display.h"
 
 namespace platform {
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/pixel.h"
+#include "platform/graphics/pixel.h"
 
 namespace present {
 

@@ -1,7 +1,7 @@
 #include "present/controls.h"
 
-#include "platform/controls.h"
-#include "platform/window_system.h"
+#include "platform/windows/controls.h"
+#include "platform/windows/window_system.h"
 #include "present/handlers.h"
 #include "present/layer.h"
 

@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/bitmap.h"
-#include "platform/glyphs.h"
-#include "platform/messages.h"
-#include "platform/window.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/glyphs.h"
+#include "platform/windows/messages.h"
+#include "platform/windows/window.h"
 #include "present/object_number.h"
 
 namespace present {

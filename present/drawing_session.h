@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/bitmap.h"
-#include "platform/glyphs.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/glyphs.h"
 #include "present/colour.h"
 #include "present/object_number.h"
 

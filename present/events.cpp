@@ -1,6 +1,6 @@
 #include "present/events.h"
 
-#include "platform/window_system.h"
+#include "platform/windows/window_system.h"
 #include "present/layer.h"
 
 namespace present {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "platform/display_dpi.h"
+#include "platform/graphics/display_dpi.h"
 #include "present/layer.h"
 
 namespace present {

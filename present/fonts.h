@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/glyphs.h"
+#include "platform/graphics/glyphs.h"
 #include "present/object_number.h"
 
 namespace present {

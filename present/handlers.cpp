@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "platform/paint.h"
-#include "platform/window_system.h"
+#include "platform/windows/painting.h"
+#include "platform/windows/window_system.h"
 #include "present/layer.h"
 
 namespace present {

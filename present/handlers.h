@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/messages.h"
+#include "platform/windows/messages.h"
 #include "present/object_number.h"
 
 namespace present {

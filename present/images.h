@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/bitmap.h"
+#include "platform/graphics/bitmap.h"
 #include "present/object_number.h"
 
 namespace present {

@@ -2,7 +2,7 @@
 
 #include <memory_resource>
 
-#include "platform/geometry.h"
+#include "platform/graphics/geometry.h"
 #include "present/controls.h"
 #include "present/events.h"
 #include "present/fonts.h"

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "platform/glyphs.h"
+#include "platform/graphics/glyphs.h"
 #include "present/colour.h"
 
 namespace present {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_system.h"
+#include "platform/windows/window_system.h"
 #include "present/handlers.h"
 #include "present/layer.h"
 

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/shortcuts.h"
-#include "platform/window.h"
+#include "platform/windows/shortcuts.h"
+#include "platform/windows/window.h"
 #include "present/colour.h"
 #include "present/object_number.h"
 

@@ -3,9 +3,9 @@
 #include <new>
 #include <string>
 
-#include "platform/glyphs.h"
+#include "platform/graphics/glyphs.h"
 #include "platform/native_display.h"
-#include "platform/window_system.h"
+#include "platform/windows/window_system.h"
 #include "viewer/viewer.h"
 
 // Tablescope takes no arguments and reads no files: it opens its window on the desktop, shows the

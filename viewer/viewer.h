@@ -5,7 +5,7 @@
 #include <memory_resource>
 #include <string_view>
 
-#include "platform/geometry.h"
+#include "platform/graphics/geometry.h"
 #include "present/object_number.h"
 #include "present/windows.h"
 #include "wavedata/sample_bank.h"

@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/bitmap.h"
-#include "platform/display_dpi.h"
-#include "platform/font_match.h"
-#include "platform/glyphs.h"
-#include "platform/headless_display.h"
-#include "platform/window_system.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/display_dpi.h"
+#include "platform/graphics/glyphs.h"
+#include "platform/headless/headless_display.h"
+#include "platform/text/font_match.h"
+#include "platform/windows/window_system.h"
 #include "present/images.h"
 #include "viewer/viewer.h"
 

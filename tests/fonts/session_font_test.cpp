@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/display_dpi.h"
-#include "platform/glyphs.h"
+#include "platform/graphics/display_dpi.h"
+#include "platform/graphics/glyphs.h"
 #include "present/canvas_fixture.h"
 #include "present/text.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "page/labels.h"
-#include "platform/display_dpi.h"
+#include "platform/graphics/display_dpi.h"
 #include "present/colour.h"
 #include "present/drawing_session.h"
 #include "present/fonts.h"

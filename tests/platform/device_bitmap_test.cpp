@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "platform/bitmap.h"
-#include "platform/paint.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/paint_context.h"
 
 namespace platform {
 namespace {

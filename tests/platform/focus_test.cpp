@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/shortcuts.h"
+#include "platform/windows/shortcuts.h"
 #include "window_system_fixture.h"
 
 namespace platform {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "platform/paint.h"
+#include "platform/windows/painting.h"
 #include "window_system_fixture.h"
 
 namespace platform {

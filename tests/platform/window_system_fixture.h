@@ -6,8 +6,8 @@
 #include <ostream>
 #include <vector>
 
-#include "platform/headless_display.h"
-#include "platform/window_system.h"
+#include "platform/headless/headless_display.h"
+#include "platform/windows/window_system.h"
 
 namespace platform {
 

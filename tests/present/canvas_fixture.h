@@ -5,7 +5,7 @@
 #include <set>
 #include <utility>
 
-#include "platform/bitmap.h"
+#include "platform/graphics/bitmap.h"
 #include "present/colour.h"
 #include "present/drawing_session.h"
 #include "present/images.h"

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/controls.h"
+#include "platform/windows/controls.h"
 #include "present/layer.h"
 #include "support/headless_viewer_window.h"
 

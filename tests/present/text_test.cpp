@@ -5,7 +5,7 @@
 #include <climits>
 
 #include "canvas_fixture.h"
-#include "platform/display_dpi.h"
+#include "platform/graphics/display_dpi.h"
 #include "present/fonts.h"
 #include "present/primitives.h"
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/controls.h"
-#include "platform/display.h"
+#include "platform/windows/controls.h"
+#include "platform/windows/display.h"
 #include "present/drawing_session.h"
 #include "present/primitives.h"
 #include "support/headless_viewer_window.h"

@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "platform/scale.h"
-#include "platform/x11_pixel_format.h"
+#include "platform/graphics/scale.h"
+#include "platform/x11/pixel_format.h"
 
 namespace platform {
 namespace {

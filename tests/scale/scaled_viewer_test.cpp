@@ -4,12 +4,12 @@
 #include <optional>
 #include <vector>
 
-#include "platform/bitmap.h"
-#include "platform/display_dpi.h"
-#include "platform/glyphs.h"
-#include "platform/headless_display.h"
-#include "platform/scale.h"
-#include "platform/window_system.h"
+#include "platform/graphics/bitmap.h"
+#include "platform/graphics/display_dpi.h"
+#include "platform/graphics/glyphs.h"
+#include "platform/graphics/scale.h"
+#include "platform/headless/headless_display.h"
+#include "platform/windows/window_system.h"
 #include "present/events.h"
 #include "present/fonts.h"
 #include "present/images.h"

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/headless_display.h"
-#include "platform/window_system.h"
+#include "platform/headless/headless_display.h"
+#include "platform/windows/window_system.h"
 #include "present/controls.h"
 #include "present/events.h"
 #include "present/images.h"

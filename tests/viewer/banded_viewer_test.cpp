@@ -3,9 +3,9 @@
 #include <memory>
 #include <vector>
 
-#include "platform/headless_display.h"
-#include "platform/scale.h"
-#include "platform/window_system.h"
+#include "platform/graphics/scale.h"
+#include "platform/headless/headless_display.h"
+#include "platform/windows/window_system.h"
 #include "present/events.h"
 #include "present/layer.h"
 #include "viewer/viewer.h"

@@ -7,9 +7,9 @@
 #include <random>
 #include <vector>
 
-#include "platform/display_dpi.h"
-#include "platform/headless_display.h"
-#include "platform/window_system.h"
+#include "platform/graphics/display_dpi.h"
+#include "platform/headless/headless_display.h"
+#include "platform/windows/window_system.h"
 #include "present/colour.h"
 #include "present/events.h"
 #include "present/images.h"

@@ -6,10 +6,10 @@
 #include <memory>
 #include <thread>
 
+#include "support/decoded_bank.h"
 #include "support/reference_page.h"
 #include "viewer/viewer.h"
 #include "viewer_under_wine.h"
-#include "support/decoded_bank.h"
 #include "x11/x_probe.h"
 #include "x11/x_session.h"
 

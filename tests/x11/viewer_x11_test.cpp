@@ -5,9 +5,9 @@
 #include <memory>
 #include <thread>
 
+#include "support/decoded_bank.h"
 #include "support/reference_page.h"
 #include "viewer/viewer.h"
-#include "support/decoded_bank.h"
 #include "x_probe.h"
 #include "x_session.h"
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <thread>
 
-#include "support/reference_page.h"
 #include "support/decoded_bank.h"
+#include "support/reference_page.h"
 #include "x_probe.h"
 #include "x_session.h"
 

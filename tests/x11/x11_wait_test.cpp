@@ -2,7 +2,7 @@
 
 #include <X11/Xatom.h>
 
-#include "platform/x11_wait.h"
+#include "platform/x11/wait.h"
 
 namespace x11_test {
 namespace {

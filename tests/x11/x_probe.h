@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/geometry.h"
+#include "platform/graphics/geometry.h"
 
 namespace x11_test {
 

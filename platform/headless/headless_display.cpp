@@ -1,0 +1,243 @@
+#include "platform/headless/headless_display.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform {
+
+HeadlessDisplay::HeadlessDisplay(Size screen, FrameExtents frame, int dpi)
+    : screen_(screen), work_area_(Rect::at({0, 0}, screen)), frame_(frame), dpi_(dpi) {}
+
+FrameExtents HeadlessDisplay::frame_extents(std::uint32_t style) {
+  return (style & style_title_bar) != 0 ? frame_ : FrameExtents{};
+}
+
+void HeadlessDisplay::make_surface(Window& window) {
+  NativeWindow& native = *natives_[&window];
+  const Size size = window.device_size();
+  const auto width = static_cast<std::size_t>(size.width);
+  Size held = size;
+  if (band_rows_ > 0) {
+    held.height = std::min(size.height, band_rows_ * window.scale);
+    native.shown.assign(width * static_cast<std::size_t>(size.height), 0);
+  }
+  native.pixels.assign(width * static_cast<std::size_t>(held.height), 0);
+  window.surface = {held, native.pixels.data(), width};
+}
+
+bool HeadlessDisplay::create_window(Window& window, Point) {
+  if (refuse_windows_) {
+    return false;
+  }
+  natives_[&window] = std::make_unique<NativeWindow>();
+  make_surface(window);
+  windows_.push_back(&window);
+  return true;
+}
+
+bool HeadlessDisplay::resize_window(Window& window, Point outer_origin) {
+  if (refuse_windows_ || !natives_.contains(&window)) {
+    return false;
+  }
+  make_surface(window);
+  input::moved(window, {outer_origin.x + window.frame.left, outer_origin.y + window.frame.top});
+  return true;
+}
+
+void HeadlessDisplay::change_resolution(int dpi) {
+  dpi_ = dpi;
+  input::resolution_changed();
+}
+
+void HeadlessDisplay::destroy_window(Window& window) {
+  natives_.erase(&window);
+  std::erase(windows_, &window);
+  if (active_ == &window) {
+    active_ = nullptr;
+  }
+}
+
+// Showing a window activates it, as a window manager would.
+void HeadlessDisplay::show(Window& window) {
+  if (hold_exposure_) {
+    natives_.at(&window)->on_screen = false;
+  }
+  activate(&window);
+}
+
+bool HeadlessDisplay::on_screen(const Window& window) {
+  const auto found = natives_.find(&window);
+  return found != natives_.end() && found->second->on_screen;
+}
+
+void HeadlessDisplay::expose(Window& window) {
+  natives_.at(&window)->on_screen = true;
+  input::exposed(window, Rect::at({0, 0}, window.device_size()));
+}
+
+void HeadlessDisplay::uncover(Window& window, const Rect& area) {
+  constexpr Pixel lost = rgb(0x12, 0x34, 0x56);
+  NativeWindow& native = *natives_.at(&window);
+  const Size size = window.device_size();
+  const bool banded = !native.shown.empty();
+  Pixel* pixels = banded ? native.shown.data() : window.surface.pixels;
+  const auto stride = banded ? static_cast<std::size_t>(size.width) : window.surface.stride;
+  const Rect covered = area.intersected(Rect::at({0, 0}, banded ? size : window.surface.size));
+  for (int y = covered.top; y < covered.bottom; ++y) {
+    std::fill(pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(covered.left),
+              pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(covered.right), lost);
+  }
+  input::exposed(window, area);
+}
+
+// With bands, only the rows the surface holds now reach the screen: an area beyond them is a
+// fault of the window system, which the pixels read back then show.
+void HeadlessDisplay::present(Window& window, const Rect& area) {
+  ++presents_;
+  NativeWindow& native = *natives_.at(&window);
+  if (native.shown.empty()) {
+    return;
+  }
+  const Surface& surface = window.surface;
+  const auto width = static_cast<std::size_t>(window.device_size().width);
+  const Rect held = Rect::at({0, surface.top}, surface.size);
+  const Rect copied = area.intersected(held);
+  for (int y = copied.top; y < copied.bottom; ++y) {
+    const Pixel* from = surface.pixels + static_cast<std::size_t>(y - surface.top) * surface.stride;
+    Pixel* to = native.shown.data() + static_cast<std::size_t>(y) * width;
+    std::copy(from + copied.left, from + copied.right, to + copied.left);
+  }
+}
+
+bool HeadlessDisplay::pump(bool wait, std::optional<std::chrono::milliseconds> limit) {
+  if (!wait) {
+    return true;
+  }
+  if (idle_ && idle_()) {
+    return true;
+  }
+  if (limit) {
+    return false;
+  }
+  // Nothing will ever come: end the test run with a clear line instead of hanging it.
+  std::fputs("headless display: waiting for input that no test will give\n", stderr);
+  std::exit(3);
+}
+
+Window* HeadlessDisplay::top_level_at(Point screen, Point& inner) const {
+  for (auto window = windows_.rbegin(); window != windows_.rend(); ++window) {
+    const Rect shown = Rect::at((*window)->bounds.origin(), (*window)->device_size());
+    if ((*window)->visible && !(*window)->minimized && shown.contains(screen)) {
+      inner = {screen.x - (*window)->bounds.left, screen.y - (*window)->bounds.top};
+      return *window;
+    }
+  }
+  return nullptr;
+}
+
+void HeadlessDisplay::move_pointer(Point screen) {
+  Point inner;
+  if (Window* window = top_level_at(screen, inner)) {
+    input::pointer_moved(*window, inner, ++clock_);
+  }
+}
+
+void HeadlessDisplay::press(MouseButton button, Point screen) {
+  Point inner;
+  if (Window* window = top_level_at(screen, inner)) {
+    activate(window);
+    input::button(*window, button, true, inner, ++clock_);
+  }
+}
+
+void HeadlessDisplay::release(MouseButton button, Point screen) {
+  Point inner;
+  Window* window = top_level_at(screen, inner);
+  if (window == nullptr && !windows_.empty()) {
+    // A release off every window still ends a press, as a grabbed pointer would.
+    window = windows_.back();
+    inner = {screen.x - window->bounds.left, screen.y - window->bounds.top};
+  }
+  if (window != nullptr) {
+    input::button(*window, button, false, inner, ++clock_);
+  }
+}
+
+void HeadlessDisplay::click(MouseButton button, Point screen) {
+  press(button, screen);
+  release(button, screen);
+}
+
+void HeadlessDisplay::key(Key key, bool pressed, std::int32_t modifiers) {
+  if (active_ != nullptr) {
+    input::key(*active_, key, pressed, modifiers);
+  }
+}
+
+void HeadlessDisplay::type(Key key, std::int32_t modifiers) {
+  this->key(key, true, modifiers);
+  this->key(key, false, modifiers);
+}
+
+void HeadlessDisplay::request_close(Window& window) { input::close_requested(window); }
+
+void HeadlessDisplay::minimize(Window& window) {
+  if (&window == active_) {
+    activate(nullptr);
+  }
+  input::state_changed(window, true);
+}
+
+void HeadlessDisplay::restore(Window& window) {
+  input::state_changed(window, false);
+  activate(&window);
+}
+
+void HeadlessDisplay::move_window(Window& window, Point outer_origin) {
+  input::moved(window, {outer_origin.x + window.frame.left, outer_origin.y + window.frame.top});
+}
+
+void HeadlessDisplay::activate(Window* window) {
+  if (window == active_) {
+    return;
+  }
+  if (active_ != nullptr) {
+    input::activation(*active_, false);
+  }
+  active_ = window;
+  if (window != nullptr) {
+    std::erase(windows_, window);
+    windows_.push_back(window);
+    input::activation(*window, true);
+  }
+}
+
+Point HeadlessDisplay::outer_origin(const Window& window) const {
+  return {window.bounds.left - window.frame.left, window.bounds.top - window.frame.top};
+}
+
+Size HeadlessDisplay::outer_size(const Window& window) const {
+  const Size inner = window.device_size();
+  return {inner.width + window.frame.left + window.frame.right, inner.height + window.frame.top + window.frame.bottom};
+}
+
+Pixel HeadlessDisplay::pixel(const Window& window, Point at) const {
+  const Window* top = &window;
+  while (!top->top_level()) {
+    at = {at.x + top->bounds.left, at.y + top->bounds.top};
+    top = top->parent;
+  }
+  return device_pixel(*top, {at.x * top->scale, at.y * top->scale});
+}
+
+Pixel HeadlessDisplay::device_pixel(const Window& top, Point at) const {
+  const std::vector<Pixel>& shown = natives_.at(&top)->shown;
+  if (!shown.empty()) {
+    return shown[static_cast<std::size_t>(at.y) * static_cast<std::size_t>(top.device_size().width) +
+                 static_cast<std::size_t>(at.x)];
+  }
+  return top.surface.pixels[static_cast<std::size_t>(at.y) * top.surface.stride + static_cast<std::size_t>(at.x)];
+}
+
+}  // namespace platform

@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/windows/display.h"
+
+namespace platform {
+
+// An in-memory screen for tests: windows get surfaces in memory, input is injected at screen
+// points, and every window's pixels can be read back. Screen points are device pixels; windows
+// are shown at the scale that the chosen resolution asks for.
+class HeadlessDisplay : public Display {
+ public:
+  static constexpr FrameExtents default_frame{4, 4, 30, 4};
+
+  explicit HeadlessDisplay(Size screen, FrameExtents frame = default_frame, int dpi = 96);
+
+  Size screen_size() override { return screen_; }
+  Rect work_area() override { return work_area_; }
+  int dpi() override { return dpi_; }
+  FrameExtents frame_extents(std::uint32_t style) override;
+  bool create_window(Window& window, Point outer_origin) override;
+  bool resize_window(Window& window, Point outer_origin) override;
+  void destroy_window(Window& window) override;
+  void set_title(Window&) override {}
+  void show(Window& window) override;
+  bool on_screen(const Window& window) override;
+  void present(Window& window, const Rect& area) override;
+  bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override;
+
+  // --- What a test does, as the user would ----------------------------------------------
+  // Pointer input at a screen point goes to the top-level window whose inner area holds it.
+  void move_pointer(Point screen);
+  void press(MouseButton button, Point screen);
+  void release(MouseButton button, Point screen);
+  void click(MouseButton button, Point screen);
+  void key(Key key, bool pressed, std::int32_t modifiers = NoModifier);
+  void type(Key key, std::int32_t modifiers = NoModifier);
+  void request_close(Window& window);
+  void minimize(Window& window);
+  void restore(Window& window);
+  void move_window(Window& window, Point outer_origin);
+  void activate(Window* window);
+  void change_colour_scheme() { input::colour_scheme_changed(); }
+  // The desktop's resolution changes, as when the user picks another in its settings.
+  void change_resolution(int dpi);
+  // Panels and docks take the rest of the screen.
+  void set_work_area(const Rect& area) { work_area_ = area; }
+  // While set, making a top-level window fails, as on a display that has run out of resources.
+  void refuse_windows(bool refuse) { refuse_windows_ = refuse; }
+  // While set above 0, top-level windows made from then on get a surface of that many layout rows,
+  // which the window system paints them through band by band, and the screen keeps what each
+  // band presented.
+  void paint_in_bands(int layout_rows) { band_rows_ = layout_rows; }
+  // While set, a window shown from then on reaches the screen only when expose() says so, as
+  // under a window manager that takes its time to map it.
+  void hold_exposure(bool hold) { hold_exposure_ = hold; }
+  // The window reaches the screen, all of it exposed.
+  void expose(Window& window);
+  // Part of the window, in device pixels of its inner area, comes out from under another one:
+  // what the screen showed there is lost until the window is painted again.
+  void uncover(Window& window, const Rect& area);
+  // Lets time pass, so that the next press is no double click.
+  void wait_ms(std::uint32_t milliseconds) { clock_ += milliseconds; }
+
+  // Called when the window system would wait for input with none left; it injects the next
+  // input, or returns false when the test has no more (the wait then fails rather than hangs).
+  void on_idle(std::function<bool()> idle) { idle_ = std::move(idle); }
+
+  // --- What a test reads back ------------------------------------------------------------
+  // The top-level window in front of the others, or nullptr on an empty screen.
+  Window* topmost_window() const { return windows_.empty() ? nullptr : windows_.back(); }
+  Point outer_origin(const Window& window) const;
+  Size outer_size(const Window& window) const;
+  // A pixel of a window's inner area, in layout pixels: the top-left device pixel of
+  // its block.
+  Pixel pixel(const Window& window, Point at) const;
+  // A pixel of a top-level window's inner area, in device pixels: its surface's, or where it is
+  // painted in bands, what was last presented there.
+  Pixel device_pixel(const Window& top, Point at) const;
+  std::size_t presents() const { return presents_; }
+
+ private:
+  struct NativeWindow {
+    std::vector<Pixel> pixels;
+    std::vector<Pixel> shown;  // with bands: the whole inner area as presented, rows of its width
+    bool on_screen = true;
+  };
+  Window* top_level_at(Point screen, Point& inner) const;
+  void make_surface(Window& window);
+
+  Size screen_;
+  Rect work_area_;
+  FrameExtents frame_;
+  int dpi_;
+  std::uint32_t clock_ = 1000;
+  std::vector<Window*> windows_;  // top-level windows, the topmost last
+  Window* active_ = nullptr;
+  std::map<const Window*, std::unique_ptr<NativeWindow>> natives_;
+  std::function<bool()> idle_;
+  bool refuse_windows_ = false;
+  int band_rows_ = 0;
+  bool hold_exposure_ = false;
+  std::size_t presents_ = 0;
+};
+
+}  // namespace platform

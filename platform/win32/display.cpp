@@ -1,0 +1,384 @@
+#include "platform/win32/display.h"
+
+#include <windows.h>
+#include <windowsx.h>
+
+#include <chrono>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "platform/win32/button_look.h"
+
+namespace platform {
+namespace {
+
+constexpr wchar_t window_class_name[] = L"Tablescope";
+// The program's icon, where the executable carries one.
+constexpr int icon_resource = 1;
+
+// The window system's caption and frame bits are Win32's own: they pass through unchanged.
+constexpr std::uint32_t frame_styles =
+    style_title_bar | style_window_menu | style_minimize_box | style_maximize_box | style_sizing_border;
+
+DWORD native_style(std::uint32_t style) {
+  const DWORD frame = style & frame_styles;
+  return (style & style_title_bar) != 0 ? frame : frame | WS_POPUP;
+}
+
+// ISO 8859-1 characters are the first 256 code points of Unicode.
+std::wstring widen(const std::string& text) {
+  std::wstring wide;
+  for (const char character : text) {
+    wide.push_back(static_cast<unsigned char>(character));
+  }
+  return wide;
+}
+
+Key key_of(WPARAM virtual_key) {
+  switch (virtual_key) {
+    case VK_TAB:
+      return Key::Tab;
+    case VK_SPACE:
+      return Key::Space;
+    default:
+      return Key::Other;
+  }
+}
+
+std::int32_t held_modifiers() {
+  std::int32_t modifiers = NoModifier;
+  if (GetKeyState(VK_SHIFT) < 0) modifiers |= Shift;
+  if (GetKeyState(VK_CONTROL) < 0) modifiers |= Control;
+  if (GetKeyState(VK_MENU) < 0) modifiers |= Alt;
+  return modifiers;
+}
+
+Point point_of(LPARAM lparam) { return {GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)}; }
+
+class Win32Display;
+Win32Display* current_display = nullptr;
+
+LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+class Win32Display final : public Display {
+ public:
+  explicit Win32Display(HINSTANCE instance) : instance_(instance) {
+    HDC screen = GetDC(nullptr);
+    if (screen != nullptr) {
+      dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+      ReleaseDC(nullptr, screen);
+    }
+    current_display = this;
+  }
+  ~Win32Display() override {
+    for (const auto& [window, native] : natives_) {
+      DestroyWindow(native.hwnd);
+    }
+    current_display = nullptr;
+  }
+  Win32Display(const Win32Display&) = delete;
+  Win32Display& operator=(const Win32Display&) = delete;
+
+  Size screen_size() override { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+  // The primary monitor less the task bar.
+  Rect work_area() override {
+    RECT work{};
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
+      return Rect::at({0, 0}, screen_size());
+    }
+    return {work.left, work.top, work.right, work.bottom};
+  }
+
+  int dpi() override { return dpi_; }
+
+  FrameExtents frame_extents(std::uint32_t style) override {
+    RECT outer{0, 0, 0, 0};
+    AdjustWindowRectEx(&outer, native_style(style), FALSE, 0);
+    return {-outer.left, outer.right, -outer.top, outer.bottom};
+  }
+
+  bool create_window(Window& window, Point outer_origin) override {
+    const Size size = window.device_size();
+    Native& native = natives_[&window];
+    native.pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
+    const Size outer = outer_size(window);
+    const HWND hwnd = CreateWindowExW(0, window_class_name, widen(window.text).c_str(), native_style(window.style),
+                                      outer_origin.x, outer_origin.y, outer.width, outer.height, nullptr, nullptr,
+                                      instance_, nullptr);
+    if (hwnd == nullptr) {
+      natives_.erase(&window);
+      return false;
+    }
+    native.hwnd = hwnd;
+    by_handle_[hwnd] = &window;
+    window.native = reinterpret_cast<std::uintptr_t>(hwnd);
+    window.surface = {size, native.pixels.data(), static_cast<std::size_t>(size.width)};
+    return true;
+  }
+
+  bool resize_window(Window& window, Point outer_origin) override {
+    const auto found = natives_.find(&window);
+    if (found == natives_.end()) {
+      return false;
+    }
+    Native& native = found->second;
+    const Size size = window.device_size();
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
+    const Size outer = outer_size(window);
+    if (!SetWindowPos(native.hwnd, nullptr, outer_origin.x, outer_origin.y, outer.width, outer.height,
+                      SWP_NOZORDER | SWP_NOACTIVATE)) {
+      return false;
+    }
+    native.pixels = std::move(pixels);
+    window.surface = {size, native.pixels.data(), static_cast<std::size_t>(size.width)};
+    return true;
+  }
+
+  void destroy_window(Window& window) override {
+    const auto found = natives_.find(&window);
+    if (found == natives_.end()) {
+      return;
+    }
+    const HWND hwnd = found->second.hwnd;
+    // Nothing the window says while it goes is input any more.
+    by_handle_.erase(hwnd);
+    DestroyWindow(hwnd);
+    natives_.erase(found);
+    window.surface = {};
+  }
+
+  void set_title(Window& window) override {
+    if (const HWND hwnd = handle_of(window)) {
+      SetWindowTextW(hwnd, widen(window.text).c_str());
+    }
+  }
+
+  void show(Window& window) override {
+    if (const HWND hwnd = handle_of(window)) {
+      ShowWindow(hwnd, SW_SHOWNORMAL);
+      SetForegroundWindow(hwnd);
+    }
+  }
+
+  void present(Window& window, const Rect& area) override {
+    const HWND hwnd = handle_of(window);
+    if (hwnd == nullptr) {
+      return;
+    }
+    HDC device = GetDC(hwnd);
+    show_pixels(device, window, area);
+    ReleaseDC(hwnd, device);
+  }
+
+  std::unique_ptr<Bitmap> button_face(Size size, const ButtonLook& look) override { return buttons_.face(size, look); }
+
+  bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override {
+    reported_ = false;
+    dispatch_waiting();
+    if (!wait) {
+      return true;
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = limit ? Clock::now() + *limit : Clock::time_point::max();
+    while (!reported_) {
+      DWORD timeout = INFINITE;
+      if (limit) {
+        const auto remaining = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (remaining <= 0) {
+          return false;
+        }
+        timeout = static_cast<DWORD>(remaining);
+      }
+      // Sleeps until a message comes: no processor time while the user does nothing.
+      if (MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_TIMEOUT) {
+        return false;
+      }
+      dispatch_waiting();
+    }
+    return true;
+  }
+
+  LRESULT handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+
+ private:
+  struct Native {
+    HWND hwnd = nullptr;
+    std::vector<std::uint32_t> pixels;  // 0x00RRGGBB is a 32-bit DIB's blue-green-red-reserved
+  };
+
+  static Size outer_size(const Window& window) {
+    const Size inner = window.device_size();
+    const FrameExtents& frame = window.frame;
+    return {inner.width + frame.left + frame.right, inner.height + frame.top + frame.bottom};
+  }
+
+  HWND handle_of(const Window& window) const {
+    const auto found = natives_.find(&window);
+    return found != natives_.end() ? found->second.hwnd : nullptr;
+  }
+
+  Window* window_of(HWND hwnd) const {
+    const auto found = by_handle_.find(hwnd);
+    return found != by_handle_.end() ? found->second : nullptr;
+  }
+
+  void dispatch_waiting() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      DispatchMessageW(&message);
+    }
+  }
+
+  // The rows of the area as a top-down bitmap of their own, so that its origin is unambiguous.
+  static void show_pixels(HDC device, const Window& window, const Rect& area) {
+    const Surface& surface = window.surface;
+    const Rect shown = area.intersected(Rect::at({0, 0}, surface.size));
+    if (shown.empty() || surface.pixels == nullptr) {
+      return;
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = static_cast<LONG>(surface.stride);
+    info.bmiHeader.biHeight = -shown.height();
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const std::uint32_t* rows = surface.pixels + static_cast<std::size_t>(shown.top) * surface.stride;
+    SetDIBitsToDevice(device, shown.left, shown.top, static_cast<DWORD>(shown.width()),
+                      static_cast<DWORD>(shown.height()), shown.left, 0, 0, static_cast<UINT>(shown.height()), rows,
+                      &info, DIB_RGB_COLORS);
+  }
+
+  void pointer_button(HWND hwnd, Window& window, MouseButton button, bool pressed, LPARAM lparam) {
+    // Held buttons keep the pointer's input coming here even off the window, so that every press
+    // has its release.
+    if (pressed && GetCapture() != hwnd) {
+      SetCapture(hwnd);
+    }
+    input::button(window, button, pressed, point_of(lparam), static_cast<std::uint32_t>(GetMessageTime()));
+    const bool any_held = (GetKeyState(VK_LBUTTON) < 0) || (GetKeyState(VK_RBUTTON) < 0) || (GetKeyState(VK_MBUTTON) < 0);
+    if (!pressed && !any_held && GetCapture() == hwnd) {
+      ReleaseCapture();
+    }
+  }
+
+  HINSTANCE instance_;
+  int dpi_ = 96;
+  bool reported_ = false;
+  std::map<const Window*, Native> natives_;
+  std::map<HWND, Window*> by_handle_;
+  ButtonLookPainter buttons_;
+};
+
+LRESULT Win32Display::handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  Window* window = window_of(hwnd);
+  if (window == nullptr) {
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+  switch (message) {
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC device = BeginPaint(hwnd, &paint);
+      show_pixels(device, *window, {paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right, paint.rcPaint.bottom});
+      EndPaint(hwnd, &paint);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;  // painting covers every pixel
+    case WM_CLOSE:
+      reported_ = true;
+      input::close_requested(*window);
+      return 0;  // the window system decides when the window goes
+    case WM_ACTIVATE:
+      reported_ = true;
+      input::activation(*window, LOWORD(wparam) != WA_INACTIVE);
+      break;
+    case WM_SIZE:
+      if (wparam == SIZE_MINIMIZED || wparam == SIZE_RESTORED) {
+        reported_ = true;
+        input::state_changed(*window, wparam == SIZE_MINIMIZED);
+      }
+      return 0;
+    case WM_MOVE:
+      // A minimized window is parked far off the screen: that is no move.
+      if (!IsIconic(hwnd)) {
+        reported_ = true;
+        input::moved(*window, point_of(lparam));
+      }
+      return 0;
+    case WM_MOUSEMOVE:
+      reported_ = true;
+      input::pointer_moved(*window, point_of(lparam), static_cast<std::uint32_t>(GetMessageTime()));
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+      reported_ = true;
+      pointer_button(hwnd, *window, MouseButton::Left, message == WM_LBUTTONDOWN, lparam);
+      return 0;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      reported_ = true;
+      pointer_button(hwnd, *window, MouseButton::Right, message == WM_RBUTTONDOWN, lparam);
+      return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      reported_ = true;
+      input::key(*window, key_of(wparam), message == WM_KEYDOWN, held_modifiers());
+      return 0;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+      // Alt with a key: reported, and left to the desktop too (Alt+F4, the window menu).
+      reported_ = true;
+      input::key(*window, key_of(wparam), message == WM_SYSKEYDOWN, held_modifiers());
+      break;
+    case WM_THEMECHANGED:
+      buttons_.reopen_theme();
+      reported_ = true;
+      input::colour_scheme_changed();
+      return 0;
+    case WM_SETTINGCHANGE:
+    case WM_SYSCOLORCHANGE:
+      reported_ = true;
+      input::colour_scheme_changed();
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (current_display != nullptr) {
+    return current_display->handle(hwnd, message, wparam, lparam);
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+}  // namespace
+
+std::unique_ptr<Display> open_win32_display(std::string& error) {
+  if (current_display != nullptr) {
+    error = "the Windows desktop is already open";
+    return nullptr;
+  }
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  WNDCLASSEXW window_class{};
+  window_class.cbSize = sizeof window_class;
+  window_class.lpfnWndProc = window_procedure;
+  window_class.hInstance = instance;
+  window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(icon_resource));
+  if (window_class.hIcon == nullptr) {
+    window_class.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  }
+  window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  window_class.lpszClassName = window_class_name;
+  if (RegisterClassExW(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    error = "could not register a window class";
+    return nullptr;
+  }
+  return std::make_unique<Win32Display>(instance);
+}
+
+}  // namespace platform

@@ -1,0 +1,95 @@
+// Window classes, message handlers and what a window does by default, and named properties.
+
+#include <algorithm>
+
+#include "platform/windows/painting.h"
+#include "platform/windows/system_state.h"
+#include "platform/windows/window_system.h"
+
+namespace platform {
+
+using internal::running;
+
+bool register_class(WindowClass window_class) {
+  internal::System* system = running();
+  if (system == nullptr || window_class.name.empty() || system->classes.count(window_class.name) != 0) {
+    return false;
+  }
+  const std::string name = window_class.name;
+  system->classes.emplace(name, std::move(window_class));
+  return true;
+}
+
+bool unregister_class(std::string_view name) {
+  internal::System* system = running();
+  if (system == nullptr) {
+    return false;
+  }
+  const auto found = system->classes.find(name);
+  if (found == system->classes.end()) {
+    return false;
+  }
+  const bool in_use = std::any_of(system->windows.begin(), system->windows.end(),
+                                  [&](const auto& window) { return window->window_class == &found->second; });
+  if (in_use) {
+    return false;
+  }
+  system->classes.erase(found);
+  return true;
+}
+
+Handler set_handler(Window& window, Handler handler) {
+  std::swap(window.handler, handler);
+  return handler;
+}
+
+std::intptr_t internal::call_handler(Window& window, const Message& message) {
+  // A copy, since a handler may replace itself while it runs.
+  const Handler handler = window.handler;
+  return handler ? handler(message) : default_handling(message);
+}
+
+std::intptr_t default_handling(const Message& message) {
+  Window* window = message.window;
+  switch (message.code) {
+    case MessageCode::Paint: {
+      const PaintContext context = begin_paint(*window);
+      end_paint(*window, context);
+      return 0;
+    }
+    case MessageCode::EraseBackground:
+      erase_context(message).fill(internal::inner_rect(*window), window->window_class->background);
+      return 1;
+    case MessageCode::Close:
+      destroy_window(window);
+      return 0;
+    case MessageCode::Activate:
+      if (message.first != 0) {
+        set_focus(window);
+      }
+      return 0;
+    case MessageCode::ColourSchemeChanged:
+      invalidate(*window);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void set_property(Window& window, std::string_view name, std::intptr_t value) {
+  window.properties.insert_or_assign(std::string(name), value);
+}
+
+std::optional<std::intptr_t> property(const Window& window, std::string_view name) {
+  const auto found = window.properties.find(name);
+  return found != window.properties.end() ? std::optional(found->second) : std::nullopt;
+}
+
+void remove_property(Window& window, std::string_view name) {
+  const auto found = window.properties.find(name);
+  if (found != window.properties.end()) {
+    window.properties.erase(found);
+  }
+}
+
+}  // namespace platform

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/graphics/bitmap.h"
+#include "platform/windows/window.h"
+
+namespace platform {
+
+// Registers the push button and picture classes; the window system does it when it starts.
+void register_built_in_controls();
+
+// The bitmap a picture control shows 1:1 at its top-left corner. The control never owns it.
+void set_picture_image(Window& picture, BitmapHandle image);
+
+// Whether a push button shows its pressed look.
+bool button_pressed(const Window& button);
+
+}  // namespace platform

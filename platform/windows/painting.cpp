@@ -1,0 +1,171 @@
+// Painting: areas marked on windows, painted when the queue is empty or at once on request, each
+// window over its parent, and the painted parts of a top-level window handed to the display.
+
+#include "platform/windows/painting.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/graphics/scale.h"
+#include "platform/windows/system_state.h"
+#include "platform/windows/window_system.h"
+
+namespace platform {
+
+using internal::running;
+
+namespace {
+
+// Shows what was painted, once the outermost painting has ended.
+void present_damage(Window& top) {
+  internal::System& system = *running();
+  if (!top.damage.empty() && system.paint_depth == 0) {
+    system.display->present(top, scaled(top.damage, top.scale));
+    top.damage = {};
+  }
+}
+
+// Whether what is painted on the window now would be seen.
+bool paintable(Window& window) {
+  Window& top = *top_level_of(&window);
+  return window.visible && top.visible && !top.minimized && running()->display->on_screen(top);
+}
+
+// The rows of `area` outside those from `top` to `bottom`, as one rectangle.
+Rect rows_outside(const Rect& area, int top, int bottom) {
+  const Rect above{area.left, area.top, area.right, std::min(area.bottom, top)};
+  const Rect below{area.left, std::max(area.top, bottom), area.right, area.bottom};
+  return above.united(below);
+}
+
+// Calls the handler with the window's mark cut to `part` (in its top-level's coordinates); what
+// the handler leaves marked is unmarked, so that one that does not paint is not asked again and
+// again.
+std::intptr_t paint_part(Window& window, const Message& message, const Rect& part, Point offset, bool erase) {
+  window.update = part.moved(-offset.x, -offset.y);
+  window.erase = erase;
+  const std::intptr_t result = internal::call_handler(window, message);
+  if (is_window(&window)) {
+    window.update = {};
+    window.erase = false;
+  }
+  return result;
+}
+
+}  // namespace
+
+Window* internal::first_needing_paint() {
+  for (const auto& window : running()->windows) {
+    if (!window->update.empty() && paintable(*window)) {
+      return window.get();
+    }
+  }
+  return nullptr;
+}
+
+// A surface that holds a band of rows is moved down the marked area a band at a time, and each
+// band is shown before the next is painted. A child painted within its parent's painting only
+// gets the band at hand; the rest of its mark waits for a painting of its own.
+std::intptr_t internal::paint_marked(Window& window, const Message& message) {
+  Window& top = *top_level_of(&window);
+  Surface& surface = top.surface;
+  const int band_rows = surface.size.height / top.scale;
+  if (band_rows <= 0) {
+    return paint_part(window, message, {}, {0, 0}, false);  // nothing to paint into
+  }
+  if (band_rows >= top.bounds.height()) {
+    return paint_part(window, message, window.update, {0, 0}, window.erase);
+  }
+  const Point offset = offset_in_top_level(window);
+  const Rect marked = window.update.moved(offset.x, offset.y);
+  const bool erase = window.erase;
+  if (running()->paint_depth > 0) {
+    const int band_top = surface.top / top.scale;
+    const Rect left_over = rows_outside(marked, band_top, band_top + band_rows);
+    // Painting is cut to the surface's rows.
+    const std::intptr_t result = paint_part(window, message, marked, offset, erase);
+    if (is_window(&window)) {
+      window.update = left_over.moved(-offset.x, -offset.y);
+      window.erase = erase && !left_over.empty();
+    }
+    return result;
+  }
+  std::intptr_t result = 0;
+  for (int band_top = marked.top; band_top < marked.bottom && is_window(&window); band_top += band_rows) {
+    surface.top = band_top * top.scale;
+    result = paint_part(window, message, {marked.left, band_top, marked.right, std::min(marked.bottom, band_top + band_rows)},
+                        offset, erase);
+  }
+  return result;
+}
+
+void invalidate(Window& window, std::optional<Rect> area, bool erase) {
+  if (!is_window(&window)) {
+    return;
+  }
+  const Rect whole = internal::inner_rect(window);
+  const Rect marked = area ? area->intersected(whole) : whole;
+  if (marked.empty()) {
+    return;
+  }
+  window.update = window.update.united(marked);
+  window.erase = window.erase || erase;
+}
+
+void update_window(Window& window) {
+  if (!is_window(&window) || window.update.empty()) {
+    return;
+  }
+  if (paintable(window)) {
+    dispatch(Message{&window, MessageCode::Paint});
+  }
+}
+
+PaintContext begin_paint(Window& window) {
+  Window* top = top_level_of(&window);
+  const Point offset = internal::offset_in_top_level(window);
+  PaintContext context(top->surface, offset, window.update, top->scale);
+  const bool erase = window.erase;
+  window.update = {};
+  window.erase = false;
+  ++running()->paint_depth;
+  if (erase) {
+    Message message{&window, MessageCode::EraseBackground};
+    message.paint = &context;
+    internal::call_handler(window, message);
+  }
+  return context;
+}
+
+void end_paint(Window& window, const PaintContext& context) {
+  Window* top = top_level_of(&window);
+  const Point offset = internal::offset_in_top_level(window);
+  top->damage = top->damage.united(context.clip().moved(offset.x, offset.y));
+  // Children lie over their parent's background: paint them again where it was painted.
+  for (Window* child : std::vector<Window*>(window.children)) {
+    const Rect under = context.clip().intersected(child->bounds);
+    if (child->visible && is_window(child) && !under.empty()) {
+      child->update = child->update.united(under.moved(-child->bounds.left, -child->bounds.top));
+      dispatch(Message{child, MessageCode::Paint});
+    }
+  }
+  --running()->paint_depth;
+  present_damage(*top);
+}
+
+PaintContext& erase_context(const Message& message) { return *message.paint; }
+
+namespace input {
+
+// Painted again rather than shown from the surface: a picture then shows its image's pixels as
+// they are now, not as they were when the surface was last composed. The exposed device pixels
+// are widened to the layout pixels that cover them.
+void exposed(Window& top, const Rect& area) {
+  const int scale = top.scale;
+  invalidate(top, Rect{area.left / scale, area.top / scale, (area.right + scale - 1) / scale,
+                       (area.bottom + scale - 1) / scale},
+             true);
+}
+
+}  // namespace input
+}  // namespace platform

@@ -1,0 +1,98 @@
+#pragma once
+
+// What the window system's own files share. Nothing outside platform/windows/*.cpp includes this:
+// callers see the window system through platform/windows/window_system.h only.
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/windows/display.h"
+#include "platform/windows/window_system.h"
+
+namespace platform::internal {
+
+// Pointer and key input waits in the queue as it came from the display; which window it goes to
+// is decided when it is taken out, so that it follows the capture and focus of that moment.
+struct RawInput {
+  enum class Kind { PointerMove, Button, Key } kind;
+  Point at;
+  MouseButton button = MouseButton::Left;
+  bool pressed = false;
+  std::uint32_t time = 0;
+  Key key = Key::Other;
+  std::int32_t modifiers = 0;
+};
+
+struct QueueEntry {
+  Message message;  // for raw input: the top-level window it arrived at
+  std::optional<RawInput> raw;
+};
+
+// The press that a next press may make a double click of.
+struct LastPress {
+  Window* window = nullptr;
+  MouseButton button = MouseButton::Left;
+  std::uint32_t time = 0;
+  Point at;
+};
+
+struct System {
+  std::unique_ptr<Display> display;
+  std::vector<std::unique_ptr<Window>> windows;  // in creation order
+  std::map<std::string, WindowClass, std::less<>> classes;
+  std::deque<QueueEntry> queue;  // posted messages and raw input, oldest first
+  Window* focus = nullptr;
+  Window* capture = nullptr;
+  Window* active = nullptr;
+  LastPress last_press;
+  int paint_depth = 0;  // begin_paint calls not yet ended; damage is shown when it drops to 0
+};
+
+// The one running window system; empty while none runs.
+inline std::unique_ptr<System> running_system;
+
+inline System* running() { return running_system.get(); }
+
+inline Rect inner_rect(const Window& window) { return Rect::at({0, 0}, window.bounds.size()); }
+
+// Where a window's inner area lies in its top-level window's inner area.
+inline Point offset_in_top_level(const Window& window) {
+  Point offset;
+  for (const Window* part = &window; !part->top_level(); part = part->parent) {
+    offset.x += part->bounds.left;
+    offset.y += part->bounds.top;
+  }
+  return offset;
+}
+
+// Whether `window` is `ancestor` or lies inside it.
+inline bool within(const Window* window, const Window& ancestor) {
+  for (; window != nullptr; window = window->parent) {
+    if (window == &ancestor) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Calls the window's handler, or the default handling when it has none.
+std::intptr_t call_handler(Window& window, const Message& message);
+
+// The message that raw input becomes at the moment it is taken out of the queue.
+Message resolve_input(Window& top, const RawInput& raw);
+
+// The first window, in creation order, with an area to paint that can be seen.
+Window* first_needing_paint();
+// Has the window's handler paint what is marked on it, band by band where the surface holds only
+// some rows of the window, and unmarks it.
+std::intptr_t paint_marked(Window& window, const Message& message);
+
+// The scale a top-level window is shown at on the display as it is now.
+int fitting_scale_of(const Window& top);
+
+}  // namespace platform::internal

@@ -1,0 +1,186 @@
+// Windows: making and destroying them, finding them in the tree of parents and children, and
+// what the display reports about a top-level window's place and state.
+
+#include <algorithm>
+
+#include "platform/windows/system_state.h"
+#include "platform/windows/window_system.h"
+
+namespace platform {
+
+using internal::running;
+
+namespace {
+
+const WindowClass* find_class(std::string_view name) {
+  internal::System* system = running();
+  if (system == nullptr) {
+    return nullptr;
+  }
+  const auto found = system->classes.find(name);
+  return found != system->classes.end() ? &found->second : nullptr;
+}
+
+}  // namespace
+
+Window* create_top_level(std::string_view class_name, std::string_view title, std::uint32_t style, const Rect& outer) {
+  const WindowClass* window_class = find_class(class_name);
+  if (window_class == nullptr) {
+    return nullptr;
+  }
+  internal::System& system = *running();
+  auto window = std::make_unique<Window>();
+  window->window_class = window_class;
+  window->handler = window_class->handler;
+  window->text = title;
+  window->style = style;
+  window->frame = system.display->frame_extents(style);
+  const FrameExtents& frame = window->frame;
+  window->bounds = {outer.left + frame.left, outer.top + frame.top,
+                    std::max(outer.left + frame.left + 1, outer.right - frame.right),
+                    std::max(outer.top + frame.top + 1, outer.bottom - frame.bottom)};
+  window->scale = internal::fitting_scale_of(*window);
+  if (!system.display->create_window(*window, outer.origin())) {
+    return nullptr;
+  }
+  system.windows.push_back(std::move(window));
+  return system.windows.back().get();
+}
+
+Window* create_child(std::string_view class_name, Window& parent, std::string_view text, std::uint32_t style,
+                     const Rect& bounds, std::intptr_t id, bool tab_stop) {
+  const WindowClass* window_class = find_class(class_name);
+  if (window_class == nullptr || !is_window(&parent)) {
+    return nullptr;
+  }
+  internal::System& system = *running();
+  auto window = std::make_unique<Window>();
+  window->window_class = window_class;
+  window->handler = window_class->handler;
+  window->parent = &parent;
+  window->text = text;
+  window->style = style;
+  window->bounds = {bounds.left, bounds.top, std::max(bounds.left, bounds.right), std::max(bounds.top, bounds.bottom)};
+  window->id = id;
+  window->tab_stop = tab_stop;
+  window->visible = true;
+  parent.children.push_back(window.get());
+  system.windows.push_back(std::move(window));
+  Window* child = system.windows.back().get();
+  invalidate(*child);
+  return child;
+}
+
+void destroy_window(Window* window) {
+  internal::System* system = running();
+  if (system == nullptr || !is_window(window)) {
+    return;
+  }
+  send(window, MessageCode::Destroy);
+  // The handler may have destroyed it already.
+  if (!is_window(window)) {
+    return;
+  }
+  while (!window->children.empty()) {
+    destroy_window(window->children.back());
+  }
+  if (internal::within(system->focus, *window)) {
+    system->focus = nullptr;
+  }
+  if (internal::within(system->capture, *window)) {
+    system->capture = nullptr;
+  }
+  if (system->active == window) {
+    system->active = nullptr;
+  }
+  if (system->last_press.window == window) {
+    system->last_press = {};
+  }
+  std::erase_if(system->queue, [window](const internal::QueueEntry& entry) { return entry.message.window == window; });
+  if (window->top_level()) {
+    system->display->destroy_window(*window);
+  } else {
+    std::erase(window->parent->children, window);
+    if (window->visible) {
+      invalidate(*window->parent, window->bounds);
+    }
+  }
+  std::erase_if(system->windows, [window](const auto& owned) { return owned.get() == window; });
+}
+
+bool is_window(const Window* window) {
+  internal::System* system = running();
+  return system != nullptr && window != nullptr &&
+         std::any_of(system->windows.begin(), system->windows.end(),
+                     [window](const auto& owned) { return owned.get() == window; });
+}
+
+Window* top_level_of(Window* window) {
+  while (window != nullptr && !window->top_level()) {
+    window = window->parent;
+  }
+  return window;
+}
+
+Window* child_with_id(Window& parent, std::intptr_t id) {
+  const auto found = std::find_if(parent.children.begin(), parent.children.end(),
+                                  [id](const Window* child) { return child->id == id; });
+  return found != parent.children.end() ? *found : nullptr;
+}
+
+void show_window(Window& window) {
+  internal::System* system = running();
+  if (system == nullptr || !is_window(&window) || !window.top_level()) {
+    return;
+  }
+  if (!window.visible) {
+    window.visible = true;
+    invalidate(window);
+  }
+  system->display->show(window);
+}
+
+void move_child(Window& window, const Rect& bounds) {
+  if (!is_window(&window) || window.top_level() || window.bounds == bounds) {
+    return;
+  }
+  const Rect old = window.bounds;
+  window.bounds = bounds;
+  invalidate(*window.parent, old);
+  invalidate(window);
+}
+
+void set_enabled(Window& window, bool enabled) {
+  if (window.enabled != enabled) {
+    window.enabled = enabled;
+    if (!enabled && internal::within(running()->focus, window)) {
+      set_focus(nullptr);
+    }
+    invalidate(window);
+  }
+}
+
+namespace input {
+
+void close_requested(Window& top) { post(&top, MessageCode::Close); }
+
+void moved(Window& top, Point inner_origin) {
+  if (top.bounds.origin() != inner_origin) {
+    top.bounds = Rect::at(inner_origin, top.bounds.size());
+    post(&top, MessageCode::Move, inner_origin.x, inner_origin.y);
+  }
+}
+
+void state_changed(Window& top, bool minimized) {
+  if (top.minimized == minimized) {
+    return;
+  }
+  top.minimized = minimized;
+  post(&top, MessageCode::SizeState, static_cast<std::intptr_t>(minimized ? SizeKind::Minimized : SizeKind::Restored));
+  if (!minimized) {
+    invalidate(top);
+  }
+}
+
+}  // namespace input
+}  // namespace platform

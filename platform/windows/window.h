@@ -1,0 +1,76 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/graphics/geometry.h"
+#include "platform/graphics/pixel.h"
+#include "platform/graphics/surface.h"
+#include "platform/windows/messages.h"
+
+namespace platform {
+
+// Style bits of windows. The upper ones are those of a top-level window's caption; the lower ones
+// describe child controls.
+inline constexpr std::uint32_t style_title_bar = 0x00C00000;
+inline constexpr std::uint32_t style_window_menu = 0x00080000;
+inline constexpr std::uint32_t style_minimize_box = 0x00020000;
+inline constexpr std::uint32_t style_maximize_box = 0x00010000;
+inline constexpr std::uint32_t style_sizing_border = 0x00040000;
+inline constexpr std::uint32_t style_notify = 0x00000100;  // a picture reports clicks to its parent
+
+class Display;
+struct WindowClass;
+
+// A top-level window or a child control. Owned by the window system; callers hold pointers, and
+// the window system tells them apart from stale ones with is_window.
+class Window {
+ public:
+  Window() = default;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  const WindowClass* window_class = nullptr;
+  Window* parent = nullptr;
+  std::vector<Window*> children;  // in creation order, which is the order of tab stops
+  std::string text;               // caption or title, ISO 8859-1
+  std::uint32_t style = 0;
+  std::intptr_t id = 0;           // a child's identifier, reported with its commands
+  // A child's in the parent's inner area, in layout pixels. A top-level's inner area: its top-left
+  // on the screen in device pixels, its size in layout pixels.
+  Rect bounds;
+  FrameExtents frame;             // top-level only
+  bool visible = false;
+  bool enabled = true;
+  bool tab_stop = false;
+  bool minimized = false;
+  Handler handler;
+  std::map<std::string, std::intptr_t, std::less<>> properties;
+
+  // Painting: the area still to paint, in this window's own inner coordinates.
+  Rect update;
+  bool erase = false;
+
+  // Top-level only: what the display keeps for the window. The window system chooses the scale
+  // before the display makes the native window, which has the device size: the display reports
+  // input and shows areas in device pixels of the inner area.
+  std::uintptr_t native = 0;
+  int scale = 1;  // device pixels per layout pixel, on each axis
+  Surface surface;
+  Rect damage;  // painted but not yet shown, in inner layout coordinates
+
+  // Per-kind state of the built-in controls.
+  struct ControlState {
+    virtual ~ControlState() = default;
+  };
+  std::unique_ptr<ControlState> control;
+
+  bool top_level() const { return parent == nullptr; }
+  // A top-level window's inner area in device pixels.
+  Size device_size() const { return {bounds.width() * scale, bounds.height() * scale}; }
+};
+
+}  // namespace platform

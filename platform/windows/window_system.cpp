@@ -1,0 +1,72 @@
+// Starting and stopping the window system, and the values it takes from the desktop.
+
+#include "platform/windows/window_system.h"
+
+#include "platform/graphics/display_dpi.h"
+#include "platform/graphics/scale.h"
+#include "platform/windows/controls.h"
+#include "platform/windows/system_state.h"
+
+namespace platform {
+
+using internal::running;
+
+void start_window_system(std::unique_ptr<Display> display) {
+  stop_window_system();
+  internal::running_system = std::make_unique<internal::System>();
+  set_display_dpi(layout_dpi(display->dpi()));
+  running()->display = std::move(display);
+  register_built_in_controls();
+}
+
+void stop_window_system() {
+  internal::System* system = running();
+  if (system == nullptr) {
+    return;
+  }
+  while (!system->windows.empty()) {
+    destroy_window(top_level_of(system->windows.front().get()));
+  }
+  internal::running_system.reset();
+}
+
+bool window_system_running() { return running() != nullptr; }
+
+Display* display() { return running() != nullptr ? running()->display.get() : nullptr; }
+
+Size outer_size(Size inner, std::uint32_t style) {
+  internal::System* system = running();
+  const FrameExtents frame = system != nullptr ? system->display->frame_extents(style) : FrameExtents{};
+  return {inner.width + frame.left + frame.right, inner.height + frame.top + frame.bottom};
+}
+
+Pixel system_colour(SystemColour which) {
+  switch (which) {
+    case SystemColour::ButtonFace:
+      return rgb(0xF0, 0xF0, 0xF0);
+    case SystemColour::ButtonText:
+      return rgb(0, 0, 0);
+    case SystemColour::GrayText:
+      return rgb(0x6D, 0x6D, 0x6D);
+  }
+  return 0;
+}
+
+const SystemMetrics& system_metrics() {
+  static const SystemMetrics metrics;
+  return metrics;
+}
+
+namespace input {
+
+// Every top-level window hears of it; what a window does not handle itself is painted again.
+void colour_scheme_changed() {
+  for (const auto& window : running()->windows) {
+    if (window->top_level()) {
+      post(window.get(), MessageCode::ColourSchemeChanged);
+    }
+  }
+}
+
+}  // namespace input
+}  // namespace platform

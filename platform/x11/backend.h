@@ -1,0 +1,119 @@
+#pragma once
+
+// The X11 display's class, for the files that implement it: x11_display.cpp (the connection, the
+// windows and their surfaces, the wait for events), x11_window_manager.cpp (atoms, properties and
+// hints: what the program tells and asks the window manager) and x11_events.cpp (one small
+// handler per X event type).
+
+#include <X11/Xlib.h>
+
+#include <array>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/windows/display.h"
+#include "platform/x11/image.h"
+#include "platform/x11/pixel_format.h"
+
+namespace platform {
+
+class X11Display final : public Display {
+ public:
+  X11Display(::Display* x, std::string& error);
+  ~X11Display() override;
+
+  bool usable() const { return usable_; }
+
+  Size screen_size() override { return screen_; }
+  int dpi() override { return dpi_; }
+  FrameExtents frame_extents(std::uint32_t style) override;
+  Rect work_area() override;
+  bool create_window(Window& window, Point outer_origin) override;
+  bool resize_window(Window& window, Point outer_origin) override;
+  void destroy_window(Window& window) override;
+  void set_title(Window& window) override;
+  void show(Window& window) override;
+  bool on_screen(const Window& window) override;
+  void present(Window& window, const Rect& area) override;
+  bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override;
+
+ private:
+  struct Native {
+    ::Window xid = 0;
+    GC gc = nullptr;
+    std::unique_ptr<X11Image> image;
+    bool centred = false;        // the program centred its frame on the screen, guessing the frame
+    FrameExtents frame_guess;
+    bool frame_known = false;    // the window manager has told the frame's extents
+    bool managed = false;        // a window manager has taken the window (it set WM_STATE)
+    bool destroyed = false;      // by another client
+    bool exposed = false;        // the server has shown the window: what is sent to it is kept
+  };
+
+  void intern_atoms();
+  void request_frame_extents();
+  void frame_extents_arrived(Window& window, Native& native);
+  Native* native_of(const Window& window);
+  void read_screen_size();
+  bool read_dpi();
+  std::unique_ptr<X11Image> make_image(const Window& window);
+  void set_size_hints(::Window xid, Point outer_origin, Size size);
+  void set_hints(Window& window, ::Window xid, Point outer_origin);
+  bool handle(XEvent& event);
+  using EventHandler = bool (X11Display::*)(XEvent&, Window&);
+  using EventTable = std::array<EventHandler, LASTEvent>;
+  static const EventTable& event_table();
+  bool on_root_property(const XPropertyEvent& event);
+  bool on_expose(XEvent& event, Window& window);
+  bool on_configure(XEvent& event, Window& window);
+  bool on_destroy(XEvent& event, Window& window);
+  bool on_client_message(XEvent& event, Window& window);
+  bool on_focus_in(XEvent& event, Window& window);
+  bool on_focus_out(XEvent& event, Window& window);
+  bool on_property(XEvent& event, Window& window);
+  bool on_button(XEvent& event, Window& window);
+  bool on_motion(XEvent& event, Window& window);
+  bool on_key(XEvent& event, Window& window);
+  Window* window_of(::Window xid);
+  // A property's values, at most `most`: 32-bit values come as longs (as Xlib hands them over), 8-bit
+  // ones as chars; none when the property is absent or of another type or format.
+  template <typename Value>
+  std::vector<Value> read_property(::Window xid, Atom property, Atom type, long most);
+  std::vector<long> property_values(::Window xid, Atom property, Atom type, long most) {
+    return read_property<long>(xid, property, type, most);
+  }
+  // Replaces a property with 32-bit values, given as longs, or with 8-bit text.
+  void write_property(::Window xid, Atom property, Atom type, std::span<const long> values);
+  void write_property(::Window xid, Atom property, Atom type, std::string_view text);
+  std::optional<FrameExtents> read_frame_extents(::Window xid);
+  long window_state(::Window xid);
+
+  ::Display* x_;
+  int screen_number_;
+  ::Window root_;
+  Visual* visual_;
+  int depth_;
+  std::optional<PixelFormat> format_;
+  bool usable_ = false;
+  bool shm_ = false;
+  bool detectable_auto_repeat_ = false;
+  Size screen_;
+  int dpi_ = 96;
+  std::optional<FrameExtents> frame_;
+  ::Window frame_probe_ = 0;
+  std::map<const Window*, Native> natives_;
+  std::map<::Window, Window*> by_xid_;
+
+  Atom wm_protocols_ = None, wm_delete_window_ = None, wm_state_ = None, net_wm_name_ = None,
+       utf8_string_ = None, net_wm_pid_ = None, net_frame_extents_ = None, net_request_frame_extents_ = None,
+       motif_wm_hints_ = None, net_wm_window_type_ = None, net_wm_window_type_normal_ = None,
+       resource_manager_ = None, net_wm_icon_ = None, net_workarea_ = None;
+};
+
+}  // namespace platform

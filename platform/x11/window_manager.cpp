@@ -1,0 +1,276 @@
+// What the program tells and asks the window manager: atoms, typed property reads and writes,
+// hints, the title and the frame's extents.
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <iterator>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/windows/window_system.h"
+#include "platform/x11/backend.h"
+#include "platform/x11/window_icon.h"
+
+namespace platform {
+namespace {
+
+// The Motif hints that window managers read for a window's functions and decorations.
+struct MotifHints {
+  unsigned long flags;
+  unsigned long functions;
+  unsigned long decorations;
+  long input_mode;
+  unsigned long status;
+
+  std::array<long, 5> values() const {
+    return {static_cast<long>(flags), static_cast<long>(functions), static_cast<long>(decorations), input_mode,
+            static_cast<long>(status)};
+  }
+};
+constexpr unsigned long motif_functions = 1, motif_decorations = 2;
+constexpr unsigned long function_resize = 2, function_move = 4, function_minimize = 8, function_maximize = 16,
+                        function_close = 32;
+constexpr unsigned long decoration_border = 2, decoration_resize = 4, decoration_title = 8, decoration_menu = 16,
+                        decoration_minimize = 32, decoration_maximize = 64;
+
+std::string latin1_to_utf8(const std::string& text) {
+  std::string utf8;
+  for (const char character : text) {
+    const auto code = static_cast<unsigned char>(character);
+    if (code < 0x80) {
+      utf8.push_back(static_cast<char>(code));
+    } else {
+      utf8.push_back(static_cast<char>(0xC0 | (code >> 6)));
+      utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+  }
+  return utf8;
+}
+
+}  // namespace
+
+template <typename Value>
+std::vector<Value> X11Display::read_property(::Window xid, Atom property, Atom type, long most) {
+  constexpr int wanted_format = sizeof(Value) == 1 ? 8 : 32;
+  // The length is asked in 32-bit units.
+  const long units = wanted_format == 32 ? most : (most + 3) / 4;
+  Atom actual = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<Value> values;
+  if (XGetWindowProperty(x_, xid, property, 0, units, False, type, &actual, &format, &count, &after, &data) ==
+          Success &&
+      actual == type && format == wanted_format && data != nullptr) {
+    // Xlib hands 32-bit values over as longs.
+    const auto* typed = reinterpret_cast<const Value*>(data);
+    values.assign(typed, typed + count);
+  }
+  if (data != nullptr) {
+    XFree(data);
+  }
+  return values;
+}
+
+template std::vector<char> X11Display::read_property<char>(::Window, Atom, Atom, long);
+template std::vector<long> X11Display::read_property<long>(::Window, Atom, Atom, long);
+
+// Xlib takes the values of a 32-bit property as longs, whatever the width of long.
+void X11Display::write_property(::Window xid, Atom property, Atom type, std::span<const long> values) {
+  XChangeProperty(x_, xid, property, type, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(values.data()),
+                  static_cast<int>(values.size()));
+}
+
+void X11Display::write_property(::Window xid, Atom property, Atom type, std::string_view text) {
+  XChangeProperty(x_, xid, property, type, 8, PropModeReplace, reinterpret_cast<const unsigned char*>(text.data()),
+                  static_cast<int>(text.size()));
+}
+
+// All the atoms in one round trip to the server rather than one each.
+void X11Display::intern_atoms() {
+  const std::pair<const char*, Atom*> wanted[] = {
+      {"WM_PROTOCOLS", &wm_protocols_},
+      {"WM_DELETE_WINDOW", &wm_delete_window_},
+      {"WM_STATE", &wm_state_},
+      {"_NET_WM_NAME", &net_wm_name_},
+      {"UTF8_STRING", &utf8_string_},
+      {"_NET_WM_PID", &net_wm_pid_},
+      {"_NET_FRAME_EXTENTS", &net_frame_extents_},
+      {"_NET_REQUEST_FRAME_EXTENTS", &net_request_frame_extents_},
+      {"_MOTIF_WM_HINTS", &motif_wm_hints_},
+      {"_NET_WM_WINDOW_TYPE", &net_wm_window_type_},
+      {"_NET_WM_WINDOW_TYPE_NORMAL", &net_wm_window_type_normal_},
+      {"RESOURCE_MANAGER", &resource_manager_},
+      {"_NET_WM_ICON", &net_wm_icon_},
+      {"_NET_WORKAREA", &net_workarea_},
+  };
+  constexpr int count = static_cast<int>(std::size(wanted));
+  std::array<char*, count> names{};
+  std::array<Atom, count> atoms{};
+  for (int i = 0; i < count; ++i) {
+    names[i] = const_cast<char*>(wanted[i].first);  // Xlib's signature lacks const; it only reads them
+  }
+  XInternAtoms(x_, names.data(), count, False, atoms.data());
+  for (int i = 0; i < count; ++i) {
+    *wanted[i].second = atoms[i];
+  }
+}
+
+std::optional<FrameExtents> X11Display::read_frame_extents(::Window xid) {
+  const std::vector<long> values = property_values(xid, net_frame_extents_, XA_CARDINAL, 4);
+  if (values.size() != 4) {
+    return std::nullopt;
+  }
+  return FrameExtents{static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[2]),
+                      static_cast<int>(values[3])};
+}
+
+// What the window manager will put around a window is asked of it with a window that is never
+// shown, as soon as the display opens; the answer usually comes while the program loads its fonts.
+// Nothing ever waits for it: some window managers answer late or never, and without one nobody
+// does.
+void X11Display::request_frame_extents() {
+  frame_probe_ = XCreateSimpleWindow(x_, root_, 0, 0, 100, 100, 0, 0, 0);
+  const MotifHints hints{motif_functions | motif_decorations, 0,
+                         decoration_border | decoration_title | decoration_menu | decoration_minimize, 0, 0};
+  write_property(frame_probe_, motif_wm_hints_, motif_wm_hints_, hints.values());
+  XEvent request{};
+  request.xclient.type = ClientMessage;
+  request.xclient.window = frame_probe_;
+  request.xclient.message_type = net_request_frame_extents_;
+  request.xclient.format = 32;
+  XSendEvent(x_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
+  XFlush(x_);
+}
+
+// The frame the window manager has told of, or none yet: a window placed with a guess is moved
+// when the real extents arrive.
+FrameExtents X11Display::frame_extents(std::uint32_t style) {
+  if ((style & style_title_bar) == 0) {
+    return {};
+  }
+  if (!frame_ && frame_probe_ != 0) {
+    frame_ = read_frame_extents(frame_probe_);
+    XDestroyWindow(x_, frame_probe_);
+    frame_probe_ = 0;
+  }
+  return frame_.value_or(FrameExtents{});
+}
+
+// The window manager's part of the desktop, less its panels, on the primary monitor.
+Rect X11Display::work_area() {
+  const Rect monitor = Rect::at({0, 0}, screen_);
+  const std::vector<long> area = property_values(root_, net_workarea_, XA_CARDINAL, 4);
+  if (area.size() != 4) {
+    return monitor;
+  }
+  const Rect work = Rect::at({static_cast<int>(area[0]), static_cast<int>(area[1])},
+                             {static_cast<int>(area[2]), static_cast<int>(area[3])})
+                        .intersected(monitor);
+  return work.empty() ? monitor : work;
+}
+
+// A fixed size: the inner area at its scale, neither smaller nor larger.
+void X11Display::set_size_hints(::Window xid, Point outer_origin, Size size) {
+  XSizeHints* size_hints = XAllocSizeHints();
+  size_hints->flags = PPosition | USPosition | PMinSize | PMaxSize | PWinGravity;
+  size_hints->x = outer_origin.x;
+  size_hints->y = outer_origin.y;
+  size_hints->min_width = size_hints->max_width = size.width;
+  size_hints->min_height = size_hints->max_height = size.height;
+  size_hints->win_gravity = NorthWestGravity;
+  XSetWMNormalHints(x_, xid, size_hints);
+  XFree(size_hints);
+}
+
+void X11Display::set_hints(Window& window, ::Window xid, Point outer_origin) {
+  set_size_hints(xid, outer_origin, window.device_size());
+  XWMHints* wm_hints = XAllocWMHints();
+  wm_hints->flags = InputHint | StateHint;
+  wm_hints->input = True;
+  wm_hints->initial_state = NormalState;
+  XClassHint* class_hint = XAllocClassHint();
+  char instance_name[] = "tablescope";
+  char class_name[] = "io.github.tablescope.Tablescope";  // the application id, as the desktop entry says
+  class_hint->res_name = instance_name;
+  class_hint->res_class = class_name;
+  XSetWMProperties(x_, xid, nullptr, nullptr, nullptr, 0, nullptr, wm_hints, class_hint);
+  XFree(wm_hints);
+  XFree(class_hint);
+
+  Atom protocols[] = {wm_delete_window_};
+  XSetWMProtocols(x_, xid, protocols, 1);
+  const long pid = static_cast<long>(getpid());
+  write_property(xid, net_wm_pid_, XA_CARDINAL, std::span<const long>(&pid, 1));
+  const long window_type = static_cast<long>(net_wm_window_type_normal_);
+  write_property(xid, net_wm_window_type_, XA_ATOM, std::span<const long>(&window_type, 1));
+  const std::span<const std::uint32_t> icon = window_icon();
+  const std::vector<long> icon_values(icon.begin(), icon.end());
+  write_property(xid, net_wm_icon_, XA_CARDINAL, icon_values);
+
+  // A fixed size: no resizing border and no maximize unless the style asks for them.
+  MotifHints motif{motif_functions | motif_decorations, function_move, 0, 0, 0};
+  if ((window.style & style_title_bar) != 0) motif.decorations |= decoration_border | decoration_title;
+  if ((window.style & style_window_menu) != 0) {
+    motif.decorations |= decoration_menu;
+    motif.functions |= function_close;
+  }
+  if ((window.style & style_minimize_box) != 0) {
+    motif.decorations |= decoration_minimize;
+    motif.functions |= function_minimize;
+  }
+  if ((window.style & style_maximize_box) != 0) {
+    motif.decorations |= decoration_maximize;
+    motif.functions |= function_maximize;
+  }
+  if ((window.style & style_sizing_border) != 0) {
+    motif.decorations |= decoration_resize;
+    motif.functions |= function_resize;
+  }
+  write_property(xid, motif_wm_hints_, motif_wm_hints_, motif.values());
+  set_title(window);
+}
+
+void X11Display::set_title(Window& window) {
+  const auto found = natives_.find(&window);
+  if (found == natives_.end()) {
+    return;
+  }
+  const ::Window xid = found->second.xid;
+  // STRING is ISO 8859-1, as the title is; _NET_WM_NAME wants UTF-8.
+  write_property(xid, XA_WM_NAME, XA_STRING, std::string_view(window.text));
+  write_property(xid, net_wm_name_, utf8_string_, std::string_view(latin1_to_utf8(window.text)));
+}
+
+long X11Display::window_state(::Window xid) {
+  const std::vector<long> state = property_values(xid, wm_state_, wm_state_, 2);
+  return state.empty() ? WithdrawnState : state.front();
+}
+
+// The window manager sets the frame's extents when it frames the window, before anyone can drag
+// it by that frame: the first ones re-centre a window centred with a wrong guess; later ones only
+// record the frame.
+void X11Display::frame_extents_arrived(Window& window, Native& native) {
+  const auto extents = read_frame_extents(native.xid);
+  if (!extents) {
+    return;
+  }
+  window.frame = *extents;
+  frame_ = *extents;
+  const bool first = !native.frame_known;
+  native.frame_known = true;
+  if (!first || !native.centred || *extents == native.frame_guess) {
+    return;
+  }
+  const Point origin = centred_origin(window.bounds.size(), window.style);
+  XMoveWindow(x_, native.xid, origin.x, origin.y);
+}
+
+}  // namespace platform

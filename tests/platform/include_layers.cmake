@@ -1,0 +1,37 @@
+# Fails when a folder of platform/ includes a header of a folder above it: the folders stand in
+# this order, each using only those before it, and no backend uses another backend.
+# Run as: cmake -DPLATFORM_DIR=<source>/platform -P include_layers.cmake
+cmake_minimum_required(VERSION 3.25)
+set(layers graphics text windows)
+set(backends headless x11 win32 web)
+
+function(allowed_folders folder result)
+  set(allowed "${folder}")
+  foreach(layer IN LISTS layers)
+    if(layer STREQUAL folder)
+      set(${result} "${allowed}" PARENT_SCOPE)
+      return()
+    endif()
+    list(APPEND allowed "${layer}")
+  endforeach()
+  set(${result} "${allowed}" PARENT_SCOPE)  # a backend: every layer, and itself
+endfunction()
+
+set(faults "")
+foreach(folder IN LISTS layers backends)
+  allowed_folders("${folder}" allowed)
+  file(GLOB sources "${PLATFORM_DIR}/${folder}/*.h" "${PLATFORM_DIR}/${folder}/*.cpp")
+  foreach(source IN LISTS sources)
+    file(STRINGS "${source}" includes REGEX "^#include \"platform/")
+    foreach(line IN LISTS includes)
+      string(REGEX MATCH "\"platform/([a-z0-9_]+)[/.]" _ "${line}")
+      set(target "${CMAKE_MATCH_1}")
+      if(NOT target IN_LIST allowed)
+        string(APPEND faults "\n  ${source}: ${line}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(faults)
+  message(FATAL_ERROR "platform/ includes upwards or across backends:${faults}")
+endif()
