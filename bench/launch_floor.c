@@ -135,7 +135,7 @@ static uint32_t *draw_picture(double dpi) {
     return pixels;
   }
   FT_Int32 load_flags = FT_LOAD_RENDER;
-  FT_Face face = load_label_face(library, lround(8 * dpi / 72), &load_flags);
+  FT_Face face = load_label_face(library, round(8 * dpi / 72), &load_flags);
   if (face == NULL) {
     return pixels;
   }

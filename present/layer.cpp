@@ -25,13 +25,13 @@ constexpr std::size_t window_step = 16;
 
 }  // namespace
 
-Layer::Layer(std::pmr::memory_resource* heap)
-    : heap(heap),
-      images(image_step, release_image, heap),
-      fonts(font_step, release_font, heap),
-      events(heap),
-      controls(control_step, release_control, heap),
-      windows(window_step, close_window, heap) {}
+Layer::Layer(std::pmr::memory_resource* layer_heap)
+    : heap(layer_heap),
+      images(image_step, release_image, layer_heap),
+      fonts(font_step, release_font, layer_heap),
+      events(layer_heap),
+      controls(control_step, release_control, layer_heap),
+      windows(window_step, close_window, layer_heap) {}
 
 Layer* layer() { return running_layer().get(); }
 
