@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth openbox fluxbox icewm xdotool wmctrl x11-utils imagemagick
   time
+  libpng-dev sox python3
   librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian
   g++-mingw-w64-x86-64 wine64
 )

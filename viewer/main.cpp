@@ -2,15 +2,24 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <vector>
 
+#include "export/run_export.h"
 #include "platform/graphics/glyphs.h"
 #include "platform/native_display.h"
 #include "platform/windows/window_system.h"
+#include "viewer/command_arguments.h"
 #include "viewer/viewer.h"
 
-// Tablescope takes no arguments and reads no files: it opens its window on the desktop, shows the
-// waves until the window is closed, and exits with 0.
-int main() {
+// Without arguments Tablescope opens its window on the desktop, shows the waves until the window
+// is closed, and exits with 0. With arguments it converts the waves into files and exits, without
+// opening any display.
+int main(int argc, char** argv) {
+  const std::vector<std::string> arguments = viewer::command_arguments(argc, argv);
+  if (!arguments.empty()) {
+    viewer::attach_to_console();
+    return exporter::run_export(arguments);
+  }
   try {
     std::string error;
     auto display = platform::open_native_display(error);

@@ -1,0 +1,154 @@
+#include "export/export_modes.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "export/failures.h"
+#include "export/output_file.h"
+#include "export/page_picture.h"
+#include "export/png_file.h"
+#include "export/wav_file.h"
+#include "export/wavetable_definitions.h"
+#include "export/wt_file.h"
+#include "page/labels.h"
+#include "wavedata/eprom_image.h"
+
+namespace exporter {
+namespace {
+
+constexpr std::size_t long_frame = 2048;
+constexpr std::size_t module_frame = 256;
+constexpr std::size_t waves_per_module_bank = 64;
+constexpr std::size_t module_banks = 4;
+
+// A file to write and how to make its bytes; the bytes are made only when its turn comes.
+struct PlannedFile {
+  std::filesystem::path path;
+  std::function<std::vector<std::uint8_t>()> bytes;
+};
+
+void write_planned(const std::vector<PlannedFile>& files, bool force) {
+  if (!force) {
+    for (const PlannedFile& file : files) {
+      std::error_code ignored;
+      if (std::filesystem::exists(std::filesystem::symlink_status(file.path, ignored))) {
+        throw ExportFailure(display_name(file.path) + " exists; add --force to replace it");
+      }
+    }
+  }
+  for (const PlannedFile& file : files) {
+    write_file_atomically(file.path, file.bytes(), force);
+  }
+}
+
+std::filesystem::path numbered(const std::filesystem::path& folder, const std::string& stem, std::size_t number,
+                               int digits, const std::string& extension) {
+  return folder / path_from_utf8(stem + page::pad_left(page::decimal_text(static_cast<std::int64_t>(number)), digits, "0") + extension);
+}
+
+std::size_t default_frame(Container container) { return container == Container::Wav ? long_frame : wavedata::wave_points; }
+
+// A wavetable in the container asked for: `.wt`, or a WAV of float frames tagged with their size
+// (and, for 2048-sample frames, with the `clm ` text that says whether frames are interpolated).
+std::vector<std::uint8_t> wavetable_file(const Frames& frames, Container container, bool interpolate_frames) {
+  if (container == Container::Wt) {
+    return wt_file(frames);
+  }
+  WavetableTags tags;
+  if (frames.frame_size == long_frame) {
+    tags.clm_text = clm_text(interpolate_frames);
+  }
+  tags.srge_frame_size = static_cast<std::uint32_t>(frames.frame_size);
+  return wav_file(frames.levels, SampleCoding::Float32, tags);
+}
+
+std::vector<PlannedFile> plan_waves(const ExportRequest& request, const Frames& frames) {
+  std::vector<PlannedFile> files;
+  for (std::size_t wave = 0; wave < wavedata::stored_waves; ++wave) {
+    files.push_back({numbered(request.target, "wave-", wave, 3, ".wav"), [&frames, &request, wave] {
+                       return wav_file(frames.frame(wave), request.coding);
+                     }});
+  }
+  return files;
+}
+
+std::vector<PlannedFile> plan_bank(const ExportRequest& request, const wavedata::SampleBank& bank) {
+  const Container container = request.container.value_or(Container::Wav);
+  const std::size_t frame_size = request.frame_size.value_or(default_frame(container));
+  return {{request.target, [&bank, &request, container, frame_size] {
+             return wavetable_file(bank_frames(bank, frame_size, request.upsampling), container, false);
+           }}};
+}
+
+std::vector<PlannedFile> plan_tables(const ExportRequest& request, const Frames& frames, std::FILE* notes) {
+  const Container container = request.container.value_or(Container::Wav);
+  const std::string extension = container == Container::Wav ? ".wav" : ".wt";
+  const std::vector<TableDefinition> tables = wavetable_definitions(wavedata::eprom_image);
+  std::vector<PlannedFile> files;
+  for (std::size_t index = 0; index < tables.size(); ++index) {
+    if (const auto wave = missing_key_wave(tables[index])) {
+      std::fprintf(notes, "tablescope: skipped table %02zu: it names wave %zu, which the image does not hold\n", index,
+                   *wave);
+      continue;
+    }
+    files.push_back({numbered(request.target, "table-", index, 2, extension), [&frames, container, table = tables[index]] {
+                       return wavetable_file(table_frames(frames, table), container, true);
+                     }});
+  }
+  return files;
+}
+
+std::vector<PlannedFile> plan_banks256(const ExportRequest& request, const Frames& frames) {
+  std::vector<PlannedFile> files;
+  for (std::size_t number = 0; number < module_banks; ++number) {
+    files.push_back({numbered(request.target, "bank-", number + 1, 1, ".wav"), [&frames, number] {
+                       const std::size_t size = waves_per_module_bank * module_frame;
+                       return wav_file(std::span<const double>(frames.levels).subspan(number * size, size),
+                                       SampleCoding::Signed16);
+                     }});
+  }
+  return files;
+}
+
+std::vector<PlannedFile> plan_page(const ExportRequest& request, const wavedata::SampleBank& bank) {
+  return {{request.target, [&bank, &request] {
+             const RgbPicture picture = page_picture(bank, request.page);
+             if (picture.pixels.empty()) {
+               throw ExportFailure(std::string("could not draw page ") + std::to_string(request.page));
+             }
+             return png_file(picture);
+           }}};
+}
+
+}  // namespace
+
+void run_export_request(const ExportRequest& request, const wavedata::SampleBank& bank, std::FILE* notes) {
+  switch (request.mode) {
+    case ExportMode::Waves: {
+      const Frames frames = bank_frames(bank, wavedata::wave_points, Upsampling::Repeat);
+      write_planned(plan_waves(request, frames), request.force);
+      break;
+    }
+    case ExportMode::Bank:
+      write_planned(plan_bank(request, bank), request.force);
+      break;
+    case ExportMode::Tables: {
+      const Container container = request.container.value_or(Container::Wav);
+      const Frames frames = bank_frames(bank, request.frame_size.value_or(default_frame(container)), request.upsampling);
+      write_planned(plan_tables(request, frames, notes), request.force);
+      break;
+    }
+    case ExportMode::Banks256: {
+      const std::size_t silent = module_banks * waves_per_module_bank - wavedata::stored_waves;
+      const Frames frames = bank_frames(bank, module_frame, request.upsampling, silent);
+      write_planned(plan_banks256(request, frames), request.force);
+      break;
+    }
+    case ExportMode::Page:
+      write_planned(plan_page(request, bank), request.force);
+      break;
+  }
+}
+
+}  // namespace exporter

@@ -1,0 +1,84 @@
+#include "export/run_export.h"
+
+#include <cstdio>
+#include <memory>
+#include <new>
+
+#include "export/command_line.h"
+#include "export/export_modes.h"
+#include "export/failures.h"
+#include "wavedata/decode_waves.h"
+
+namespace exporter {
+namespace {
+
+constexpr const char* help_text = R"(Usage: tablescope                          show the waves in a window
+       tablescope export MODE ... [--force]   convert them and exit, without a display
+       tablescope --help | --version
+
+Modes:
+  export waves DIR [--bits 8|16|float]
+      one WAV per stored wave, wave-000.wav to wave-243.wav: mono, 128 samples,
+      44,100 Hz; 8-bit unsigned PCM (the image's own bytes), 16-bit PCM or
+      32-bit float.
+  export bank FILE [--frame 128|2048] [--upsample repeat|linear|spectral]
+      the 244 waves as one wavetable. FILE.wav: 32-bit float with a 'srge'
+      chunk giving the frame size, and at 2048 samples a 'clm ' chunk as well
+      (default frame 2048). FILE.wt: the .wt format (default frame 128).
+  export tables DIR [--frame 128|2048] [--upsample ...] [--container wav|wt]
+      the instrument's wavetables, rebuilt from the definitions in the image:
+      61 frames each (positions 0 to 60), table-00 to table-28 by their place
+      in the list; WAV (default, frame 2048) or .wt (default frame 128).
+  export banks256 DIR [--upsample ...]
+      bank-1.wav to bank-4.wav: 64 waves of 256 samples each, 16-bit PCM,
+      44,100 Hz, 44-byte header; the last bank ends with silent waves.
+  export page N FILE.png
+      page N (0 to 30) as the window shows it, 1024 x 300 pixels, labels too.
+
+Options:
+  --bits 8|16|float     sample format of single-cycle waves (default 8)
+  --frame 128|2048      samples per wavetable frame
+  --upsample MODE       from 128 to 256 or 2048 samples: repeat (each sample
+                        held, the default), linear, or spectral (harmonics 1
+                        to 63 resynthesised, nothing above)
+  --container wav|wt    file format of tables (default wav)
+  --force               replace files that exist (otherwise nothing is written)
+  --help                show this text
+  --version             show the program's version
+
+Folders must exist. Each file is written under a temporary name and renamed
+when complete. Exit status: 0 done, 1 a file could not be written, 2 the
+command line could not be read.
+)";
+
+}  // namespace
+
+int run_export(std::span<const std::string> arguments) {
+  try {
+    const Command command = parse_command_line(arguments);
+    if (command.kind == Command::Kind::Help) {
+      std::fputs(help_text, stdout);
+      return 0;
+    }
+    if (command.kind == Command::Kind::Version) {
+      std::puts("tablescope " TABLESCOPE_VERSION);
+      return 0;
+    }
+    auto bank = std::make_unique<wavedata::SampleBank>();
+    wavedata::decode_waves(wavedata::eprom_image, *bank);
+    run_export_request(command.request, *bank, stderr);
+    return 0;
+  } catch (const UsageError& error) {
+    std::fprintf(stderr, "tablescope: %s (see tablescope --help)\n", error.what());
+    return 2;
+  } catch (const ExportFailure& error) {
+    std::fprintf(stderr, "tablescope: %s\n", error.what());
+  } catch (const std::bad_alloc&) {
+    std::fputs("tablescope: ran out of memory\n", stderr);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "tablescope: stopped: %s\n", error.what());
+  }
+  return 1;
+}
+
+}  // namespace exporter

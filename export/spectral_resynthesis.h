@@ -1,0 +1,33 @@
+#pragma once
+
+#include <complex>
+#include <cstddef>
+#include <span>
+#include <vector>
+
+#include "wavedata/sample_bank.h"
+
+namespace exporter {
+
+// Band-limited resampling of one cycle: the 128-point wave's harmonics 1 to 63 (its Fourier
+// series below the Nyquist frequency, without the constant) played back at another length.
+class SpectralResynthesis {
+ public:
+  // `frame_size` is a power of two, 128 or more.
+  explicit SpectralResynthesis(std::size_t frame_size)
+      : frame_size_(frame_size), forward_(twiddles(wavedata::wave_points, false)), inverse_(twiddles(frame_size, true)) {}
+
+  void resynthesise(std::span<const double, wavedata::wave_points> wave, std::span<double> frame);
+
+ private:
+  static std::vector<std::complex<double>> twiddles(std::size_t size, bool inverse);
+  static void transform(std::vector<std::complex<double>>& data, const std::vector<std::complex<double>>& factors);
+
+  std::size_t frame_size_;
+  std::vector<std::complex<double>> forward_;
+  std::vector<std::complex<double>> inverse_;
+  std::vector<std::complex<double>> spectrum_;
+  std::vector<std::complex<double>> frame_spectrum_;
+};
+
+}  // namespace exporter
