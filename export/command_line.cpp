@@ -15,16 +15,28 @@ struct ModeName {
   std::string_view name;
   ExportMode mode;
   std::size_t operands;             // the folder or file, and for `page` the number before it
-  std::string_view options;         // the options it takes besides --force, as " --name" words
+  std::string_view options;         // the options it takes besides --force, separated by blanks
 };
 
 constexpr std::array<ModeName, 5> modes{{
-    {"waves", ExportMode::Waves, 1, " --bits"},
-    {"bank", ExportMode::Bank, 1, " --frame --upsample"},
-    {"tables", ExportMode::Tables, 1, " --frame --upsample --container"},
-    {"banks256", ExportMode::Banks256, 1, " --upsample"},
+    {"waves", ExportMode::Waves, 1, "--bits"},
+    {"bank", ExportMode::Bank, 1, "--frame --upsample"},
+    {"tables", ExportMode::Tables, 1, "--frame --upsample --container"},
+    {"banks256", ExportMode::Banks256, 1, "--upsample"},
     {"page", ExportMode::Page, 2, ""},
 }};
+
+bool takes_option(const ModeName& mode, std::string_view option) {
+  std::string_view rest = mode.options;
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find(' '), rest.size());
+    if (rest.substr(0, end) == option) {
+      return true;
+    }
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  return false;
+}
 
 [[noreturn]] void refuse(const std::string& reason) { throw UsageError(reason); }
 
@@ -42,7 +54,10 @@ Value choose(const std::string& option, const std::string& value,
     if (value == name) {
       return chosen;
     }
-    allowed += (allowed.empty() ? "" : "|") + std::string(name);
+    if (!allowed.empty()) {
+      allowed += '|';
+    }
+    allowed += name;
   }
   refuse(option + " takes " + allowed + ", not '" + value + "'");
 }
@@ -108,8 +123,8 @@ ExportRequest parse_export(std::span<const std::string> arguments) {
       request.force = true;
       continue;
     }
-    if ((" " + std::string(mode->options) + " ").find(" " + option + " ") == std::string::npos) {
-      refuse("export " + std::string(mode->name) + " takes no option " + option);
+    if (!takes_option(*mode, option)) {
+      refuse(std::string("export ") + std::string(mode->name) + " takes no option " + option);
     }
     std::string value;
     if (equals != std::string::npos) {

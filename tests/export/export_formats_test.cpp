@@ -91,7 +91,7 @@ TEST_F(ExportedFiles, WavetableWavsAreFloatFramesTaggedWithTheirSize) {
     ASSERT_EQ(data.size, 4 * c.frame_size * c.frames);
     const std::size_t hold = c.frame_size / 128;
     for (std::size_t n = 0; n < c.frame_size; ++n) {
-      ASSERT_EQ(f32(bytes, data.body + 4 * n), (point(c.first_wave, n / hold) - 128) / 128.0f) << n;
+      ASSERT_EQ(f32(bytes, data.body + 4 * n), static_cast<float>((point(c.first_wave, n / hold) - 128) / 128.0)) << n;
     }
   }
 }
@@ -119,7 +119,7 @@ TEST_F(ExportedFiles, WtFilesHoldTheirHeaderAndFloatFrames) {
     EXPECT_EQ(u16(bytes, 10), 0u) << "no flags: float samples, a wavetable";
     const std::size_t hold = c.frame_size / 128;
     for (std::size_t n = 0; n < c.frame_size; ++n) {
-      ASSERT_EQ(f32(bytes, 12 + 4 * n), (point(c.first_wave, n / hold) - 128) / 128.0f) << n;
+      ASSERT_EQ(f32(bytes, 12 + 4 * n), static_cast<float>((point(c.first_wave, n / hold) - 128) / 128.0)) << n;
     }
   }
 }
