@@ -56,6 +56,10 @@ bool start_drawing(DrawingSession* output) {
     stop_drawing();
     return false;
   }
+  if (output->text_device) {
+    // Begun again: the text buffer of the first beginning goes where a session's end puts it.
+    keep_text_buffer(output->text_device->buffer);
+  }
   output->text_device.emplace();
   set_drawing_font(stock_system_font);
   return true;

@@ -20,7 +20,10 @@ namespace {
 void present_damage(Window& top) {
   internal::System& system = *running();
   if (!top.damage.empty() && system.paint_depth == 0) {
-    system.display->present(top, scaled(top.damage, top.scale));
+    const Rect shown = scaled(top.damage, top.scale).intersected(Rect::at({0, 0}, top.device_size()));
+    if (!shown.empty()) {
+      system.display->present(top, shown);
+    }
     top.damage = {};
   }
 }
@@ -77,8 +80,13 @@ std::intptr_t internal::paint_marked(Window& window, const Message& message) {
     return paint_part(window, message, window.update, {0, 0}, window.erase);
   }
   const Point offset = offset_in_top_level(window);
-  const Rect marked = window.update.moved(offset.x, offset.y);
+  // A child may reach past its top-level window: rows beyond the window are never seen, and no
+  // band is moved there.
+  const Rect marked = window.update.moved(offset.x, offset.y).intersected(inner_rect(top));
   const bool erase = window.erase;
+  if (marked.empty()) {
+    return paint_part(window, message, {}, offset, false);
+  }
   if (running()->paint_depth > 0) {
     const int band_top = surface.top / top.scale;
     const Rect left_over = rows_outside(marked, band_top, band_top + band_rows);

@@ -127,6 +127,45 @@ TEST_F(MessagesTest, APressSoonAfterAndNearTheLastOnTheSameWindowIsADoubleClick)
                                       MessageCode::LeftUp}));
 }
 
+// The double-click time is the longest time that may pass between the two presses, and the
+// distance the farthest the second may lie from the first on either axis: both count in full.
+TEST_F(MessagesTest, ADoubleClickReachesExactlyToTheDoubleClickTimeAndDistance) {
+  Window* top = make_top();
+  Window* asks = make_child(*top, {10, 10, 60, 40}, 1);
+  show_window(*top);
+  drain();
+  const SystemMetrics& metrics = system_metrics();
+  const int width = metrics.double_click_distance.width;
+  const int height = metrics.double_click_distance.height;
+  const std::uint32_t time = metrics.double_click_time;
+  struct Case {
+    std::uint32_t after;  // milliseconds from the first press to the second
+    Point offset;         // of the second press from the first
+    MessageCode second;
+  };
+  const Case cases[] = {
+      {time, {0, 0}, MessageCode::LeftDoubleClick},     {time + 1, {0, 0}, MessageCode::LeftDown},
+      {2, {width, 0}, MessageCode::LeftDoubleClick},    {2, {width + 1, 0}, MessageCode::LeftDown},
+      {2, {0, -height}, MessageCode::LeftDoubleClick},  {2, {0, -height - 1}, MessageCode::LeftDown},
+  };
+  const Point at = on_screen(*asks, {20, 15});
+  for (const Case& test : cases) {
+    display->wait_ms(time + 1);
+    // The headless clock moves on by one for each press and release.
+    display->click(MouseButton::Left, at);
+    display->wait_ms(test.after - 2);
+    const std::size_t start = log.size();
+    display->press(MouseButton::Left, {at.x + test.offset.x, at.y + test.offset.y});
+    drain();
+    const std::vector<Handled> handled = handled_since(start);
+    ASSERT_FALSE(handled.empty());
+    EXPECT_EQ(handled.back().window, asks);
+    EXPECT_EQ(handled.back().code, test.second) << test.after << " ms, " << test.offset.x << ", " << test.offset.y;
+    display->release(MouseButton::Left, at);
+    drain();
+  }
+}
+
 TEST_F(MessagesTest, AHandlerThatReplacesItselfFinishesTheMessageAndTheNextGoesToItsSuccessor) {
   Window* top = make_top();
   Window* child = make_child(*top, {10, 10, 60, 40}, 1);

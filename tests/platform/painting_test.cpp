@@ -216,6 +216,34 @@ TEST_F(PaintingTest, ThroughASurfaceOfSomeRowsEveryMarkedRowIsPaintedOnceBandByB
   EXPECT_TRUE(shows(*top, [&](Point at) { return tile_bounds.contains(at) ? tile_colour : logged_background; }));
 }
 
+TEST_F(PaintingTest, AChildReachingPastItsWindowIsPaintedAndShownOnlyWithinTheWindow) {
+  display->paint_in_bands(7);
+  Window* top = make_top();
+  // 400 rows in a window of 300, from row 20 on.
+  const Rect tile_bounds{20, 20, 120, 420};
+  Window* tile = make_tile(*top, tile_bounds);
+  show_window(*top);
+  drain();
+  for (const Rect& clip : clips) {
+    EXPECT_LE(clip.bottom, 280);
+  }
+  EXPECT_TRUE(tile->update.empty());
+
+  // Painted alone, its bands stop at the window's last row.
+  clips.clear();
+  colour = repainted_colour;
+  const std::size_t presents = display->presents();
+  invalidate(*tile, std::nullopt, false);
+  drain();
+  std::vector<Rect> expected;
+  for (int band = 20; band < 300; band += 7) {
+    expected.push_back(Rect{0, band, 100, std::min(band + 7, 300)}.moved(0, -20));
+  }
+  EXPECT_EQ(clips, expected);
+  EXPECT_EQ(display->presents(), presents + expected.size());
+  EXPECT_TRUE(shows(*top, [&](Point at) { return tile_bounds.contains(at) ? repainted_colour : logged_background; }));
+}
+
 TEST_F(PaintingTest, AShownWindowIsPaintedOnceWhenItReachesTheScreen) {
   display->hold_exposure(true);
   Window* top = make_top();

@@ -234,6 +234,17 @@ TEST_F(TextTest, ASecondSessionStartsFromTheDefaults) {
   EXPECT_GT(lit, 5);
 }
 
+TEST_F(TextTest, BeginningTheSessionAgainLeavesNoTextBufferBehind) {
+  const platform::BitmapHandle first = current_session()->text_device->buffer;
+  ASSERT_NE(platform::find_bitmap(first), nullptr);
+  ASSERT_TRUE(start_drawing(current_session()));
+  set_drawing_font(font_handle(label_font));
+  const platform::BitmapHandle second = current_session()->text_device->buffer;
+  ASSERT_NE(platform::find_bitmap(second), nullptr);
+  // The first buffer is either used again or gone.
+  EXPECT_TRUE(second == first || platform::find_bitmap(first) == nullptr);
+}
+
 TEST(DrawText, WithoutASessionDrawsNothing) {
   EXPECT_EQ(draw_text(3, 4, "300h", label), 3);
   set_drawing_font(stock_system_font);
