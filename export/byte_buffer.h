@@ -1,7 +1,7 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -13,15 +13,23 @@ class ByteBuffer {
  public:
   explicit ByteBuffer(std::size_t expected_size = 0) { bytes_.reserve(expected_size); }
 
-  void put_tag(std::string_view tag) { bytes_.insert(bytes_.end(), tag.begin(), tag.end()); }
+  void put_tag(std::string_view tag) {
+    for (const char c : tag) {
+      bytes_.push_back(static_cast<std::uint8_t>(c));
+    }
+  }
   void put_u8(std::uint8_t value) { bytes_.push_back(value); }
   void put_u16(std::uint16_t value) { put_little_endian(value, 2); }
   void put_u32(std::uint32_t value) { put_little_endian(value, 4); }
   void put_i16(std::int16_t value) { put_u16(static_cast<std::uint16_t>(value)); }
-  void put_f32(float value) {
-    std::uint32_t pattern = 0;
-    std::memcpy(&pattern, &value, sizeof pattern);
-    put_u32(pattern);
+  void put_f32(float value) { put_u32(std::bit_cast<std::uint32_t>(value)); }
+
+  // Room for `count` more bytes at the end, to be filled through the pointer; for sample data,
+  // where appending byte by byte would cost more than the writing of the file.
+  std::uint8_t* extend(std::size_t count) {
+    const std::size_t start = bytes_.size();
+    bytes_.resize(start + count);
+    return bytes_.data() + start;
   }
 
   std::size_t size() const { return bytes_.size(); }

@@ -7,7 +7,7 @@
 namespace exporter {
 namespace {
 
-using Wave = std::array<double, wavedata::wave_points>;
+using Wave = SpectralResynthesis::Cycle;
 
 Wave wave_levels(const wavedata::SampleBank& bank, std::size_t number) {
   Wave levels{};
@@ -45,14 +45,23 @@ Frames bank_frames(const wavedata::SampleBank& bank, std::size_t frame_size, Ups
   if (frame_size == wavedata::wave_points) {
     upsampling = Upsampling::Repeat;
   }
-  SpectralResynthesis spectral(frame_size);
+  const auto frame = [&](std::size_t wave) {
+    return std::span<double>(frames.levels.data() + wave * frame_size, frame_size);
+  };
+  if (upsampling == Upsampling::Spectral) {
+    SpectralResynthesis spectral(frame_size);
+    for (std::size_t wave = 0; wave < wavedata::stored_waves; wave += 2) {
+      const bool pair = wave + 1 < wavedata::stored_waves;
+      spectral.resynthesise(wave_levels(bank, wave), pair ? wave_levels(bank, wave + 1) : Wave{}, frame(wave),
+                            pair ? frame(wave + 1) : std::span<double>());
+    }
+    return frames;
+  }
   for (std::size_t wave = 0; wave < wavedata::stored_waves; ++wave) {
-    const Wave levels = wave_levels(bank, wave);
-    const std::span<double> frame(frames.levels.data() + wave * frame_size, frame_size);
-    switch (upsampling) {
-      case Upsampling::Repeat: repeat_points(levels, frame); break;
-      case Upsampling::Linear: join_points(levels, frame); break;
-      case Upsampling::Spectral: spectral.resynthesise(levels, frame); break;
+    if (upsampling == Upsampling::Repeat) {
+      repeat_points(wave_levels(bank, wave), frame(wave));
+    } else {
+      join_points(wave_levels(bank, wave), frame(wave));
     }
   }
   return frames;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <span>
 
 namespace exporter {
 
@@ -23,5 +24,10 @@ inline float float32_sample(double level) { return static_cast<float>(level / 12
 inline int bits_per_sample(SampleCoding coding) {
   return coding == SampleCoding::Unsigned8 ? 8 : coding == SampleCoding::Signed16 ? 16 : 32;
 }
+
+class ByteBuffer;
+
+// Appends the levels as samples of the coding, little-endian.
+void put_samples(ByteBuffer& out, std::span<const double> levels, SampleCoding coding);
 
 }  // namespace exporter

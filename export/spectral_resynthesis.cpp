@@ -34,20 +34,35 @@ void SpectralResynthesis::transform(std::vector<std::complex<double>>& data,
       std::swap(data[i], data[j]);
     }
   }
+  // Worked on as pairs of doubles (the layout std::complex guarantees): built as complex values,
+  // the products went through memory on every butterfly.
+  double* values = reinterpret_cast<double*>(data.data());
+  const double* turns = reinterpret_cast<const double*>(factors.data());
   for (std::size_t length = 2; length <= size; length <<= 1) {
+    const std::size_t half = length / 2;
     const std::size_t step = size / length;
     for (std::size_t start = 0; start < size; start += length) {
-      for (std::size_t k = 0; k < length / 2; ++k) {
-        const std::complex<double> odd = data[start + k + length / 2] * factors[k * step];
-        data[start + k + length / 2] = data[start + k] - odd;
-        data[start + k] += odd;
+      for (std::size_t k = 0; k < half; ++k) {
+        double* even = values + 2 * (start + k);
+        double* odd = values + 2 * (start + k + half);
+        const double* turn = turns + 2 * k * step;
+        const double real = odd[0] * turn[0] - odd[1] * turn[1];
+        const double imaginary = odd[0] * turn[1] + odd[1] * turn[0];
+        odd[0] = even[0] - real;
+        odd[1] = even[1] - imaginary;
+        even[0] += real;
+        even[1] += imaginary;
       }
     }
   }
 }
 
-void SpectralResynthesis::resynthesise(std::span<const double, wavedata::wave_points> wave, std::span<double> frame) {
-  spectrum_.assign(wave.begin(), wave.end());
+void SpectralResynthesis::resynthesise(const Cycle& first, const Cycle& second, std::span<double> first_frame,
+                                       std::span<double> second_frame) {
+  spectrum_.resize(wavedata::wave_points);
+  for (std::size_t n = 0; n < wavedata::wave_points; ++n) {
+    spectrum_[n] = {first[n], second[n]};
+  }
   transform(spectrum_, forward_);
   frame_spectrum_.assign(frame_size_, {});
   for (std::size_t k = 1; k <= highest_harmonic; ++k) {
@@ -55,8 +70,12 @@ void SpectralResynthesis::resynthesise(std::span<const double, wavedata::wave_po
     frame_spectrum_[frame_size_ - k] = spectrum_[wavedata::wave_points - k];
   }
   transform(frame_spectrum_, inverse_);
-  for (std::size_t n = 0; n < frame.size(); ++n) {
-    frame[n] = frame_spectrum_[n].real() / static_cast<double>(wavedata::wave_points);
+  const auto scale = static_cast<double>(wavedata::wave_points);
+  for (std::size_t n = 0; n < frame_size_; ++n) {
+    first_frame[n] = frame_spectrum_[n].real() / scale;
+    if (!second_frame.empty()) {
+      second_frame[n] = frame_spectrum_[n].imag() / scale;
+    }
   }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <complex>
 #include <cstddef>
 #include <span>
@@ -17,7 +18,12 @@ class SpectralResynthesis {
   explicit SpectralResynthesis(std::size_t frame_size)
       : frame_size_(frame_size), forward_(twiddles(wavedata::wave_points, false)), inverse_(twiddles(frame_size, true)) {}
 
-  void resynthesise(std::span<const double, wavedata::wave_points> wave, std::span<double> frame);
+  using Cycle = std::array<double, wavedata::wave_points>;
+
+  // Two cycles at once into frames of `frame_size`; the second frame may be empty, and then the
+  // second cycle is not used.
+  void resynthesise(const Cycle& first, const Cycle& second, std::span<double> first_frame,
+                    std::span<double> second_frame);
 
  private:
   static std::vector<std::complex<double>> twiddles(std::size_t size, bool inverse);

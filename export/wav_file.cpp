@@ -22,16 +22,6 @@ void pad_to_even(ByteBuffer& out, std::size_t size) {
   }
 }
 
-void put_samples(ByteBuffer& out, std::span<const double> levels, SampleCoding coding) {
-  for (const double level : levels) {
-    switch (coding) {
-      case SampleCoding::Unsigned8: out.put_u8(unsigned8_sample(level)); break;
-      case SampleCoding::Signed16: out.put_i16(signed16_sample(level)); break;
-      case SampleCoding::Float32: out.put_f32(float32_sample(level)); break;
-    }
-  }
-}
-
 }  // namespace
 
 std::string clm_text(bool interpolate_frames) {

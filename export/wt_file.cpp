@@ -11,9 +11,7 @@ std::vector<std::uint8_t> wt_file(const Frames& frames) {
   out.put_u32(static_cast<std::uint32_t>(frames.frame_size));
   out.put_u16(static_cast<std::uint16_t>(frames.count()));
   out.put_u16(0);
-  for (const double level : frames.levels) {
-    out.put_f32(float32_sample(level));
-  }
+  put_samples(out, frames.levels, SampleCoding::Float32);
   return out.take();
 }
 

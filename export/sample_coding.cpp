@@ -1,0 +1,44 @@
+#include "export/sample_coding.h"
+
+#include <bit>
+
+#include "export/byte_buffer.h"
+
+namespace exporter {
+namespace {
+
+// Stores of single bytes that the compiler merges into one store on little-endian machines.
+void store_u16(std::uint8_t* at, std::uint16_t value) {
+  at[0] = static_cast<std::uint8_t>(value);
+  at[1] = static_cast<std::uint8_t>(value >> 8);
+}
+
+void store_u32(std::uint8_t* at, std::uint32_t value) {
+  store_u16(at, static_cast<std::uint16_t>(value));
+  store_u16(at + 2, static_cast<std::uint16_t>(value >> 16));
+}
+
+}  // namespace
+
+void put_samples(ByteBuffer& out, std::span<const double> levels, SampleCoding coding) {
+  std::uint8_t* at = out.extend(levels.size() * static_cast<std::size_t>(bits_per_sample(coding) / 8));
+  switch (coding) {
+    case SampleCoding::Unsigned8:
+      for (const double level : levels) *at++ = unsigned8_sample(level);
+      break;
+    case SampleCoding::Signed16:
+      for (const double level : levels) {
+        store_u16(at, static_cast<std::uint16_t>(signed16_sample(level)));
+        at += 2;
+      }
+      break;
+    case SampleCoding::Float32:
+      for (const double level : levels) {
+        store_u32(at, std::bit_cast<std::uint32_t>(float32_sample(level)));
+        at += 4;
+      }
+      break;
+  }
+}
+
+}  // namespace exporter
