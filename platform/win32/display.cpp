@@ -172,6 +172,23 @@ class Win32Display final : public Display {
     ReleaseDC(hwnd, device);
   }
 
+  std::optional<Pixel> system_colour(SystemColour which) override {
+    const int index = which == SystemColour::ButtonFace   ? COLOR_BTNFACE
+                      : which == SystemColour::ButtonText ? COLOR_BTNTEXT
+                                                          : COLOR_GRAYTEXT;
+    const COLORREF colour = GetSysColor(index);
+    return rgb(GetRValue(colour), GetGValue(colour), GetBValue(colour));
+  }
+
+  std::optional<SystemMetrics> system_metrics() override {
+    SystemMetrics metrics;
+    metrics.drag_distance = {GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)};
+    metrics.double_click_time = GetDoubleClickTime();
+    // The desktop names the whole rectangle that a second press may land in, centred on the first.
+    metrics.double_click_distance = {GetSystemMetrics(SM_CXDOUBLECLK) / 2, GetSystemMetrics(SM_CYDOUBLECLK) / 2};
+    return metrics;
+  }
+
   std::unique_ptr<Bitmap> button_face(Size size, const ButtonLook& look) override { return buttons_.face(size, look); }
 
   bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override {
@@ -279,14 +296,22 @@ LRESULT Win32Display::handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
   }
   switch (message) {
     case WM_PAINT: {
+      // The surface is shown at once, for a desktop that moves the window in a loop of its own;
+      // the area is then painted again from its windows, as an exposure, so that a picture shows
+      // its image's pixels as they are now.
       PAINTSTRUCT paint;
       HDC device = BeginPaint(hwnd, &paint);
-      show_pixels(device, *window, {paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right, paint.rcPaint.bottom});
+      const Rect area{paint.rcPaint.left, paint.rcPaint.top, paint.rcPaint.right, paint.rcPaint.bottom};
+      show_pixels(device, *window, area);
       EndPaint(hwnd, &paint);
+      if (!area.empty()) {
+        reported_ = true;
+        input::exposed(*window, area);
+      }
       return 0;
     }
     case WM_ERASEBKGND:
-      return 1;  // painting covers every pixel
+      return 1;  // the exposure that WM_PAINT reports erases and paints every pixel of its area
     case WM_CLOSE:
       reported_ = true;
       input::close_requested(*window);

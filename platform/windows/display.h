@@ -7,11 +7,20 @@
 
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/geometry.h"
+#include "platform/graphics/pixel.h"
 #include "platform/windows/window.h"
 
 namespace platform {
 
 enum class MouseButton { Left, Right, Middle };
+
+enum class SystemColour { ButtonFace, ButtonText, GrayText };
+
+struct SystemMetrics {
+  Size drag_distance{4, 4};  // how far a held button may move either way before a drag begins
+  std::uint32_t double_click_time = 500;  // milliseconds from one press to the next, at most
+  Size double_click_distance{4, 4};  // how far the second press may lie from the first either way
+};
 
 // What a push button shows of its state.
 struct ButtonLook {
@@ -53,6 +62,11 @@ class Display {
 
   // Shows an area of the window, in device pixels of the inner area, from the surface's rows.
   virtual void present(Window& window, const Rect& area) = 0;
+
+  // The desktop's own colours and its settings for drags and double clicks, where it has them;
+  // the window system's conventional ones stand in for what it has not.
+  virtual std::optional<Pixel> system_colour(SystemColour /*which*/) { return std::nullopt; }
+  virtual std::optional<SystemMetrics> system_metrics() { return std::nullopt; }
 
   // A push button's face, frame and focus ring in the desktop's own look, without the caption:
   // a 24-bit bitmap of the button's size in device pixels. Nothing when the desktop has no look of its own to

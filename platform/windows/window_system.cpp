@@ -41,6 +41,11 @@ Size outer_size(Size inner, std::uint32_t style) {
 }
 
 Pixel system_colour(SystemColour which) {
+  if (running() != nullptr) {
+    if (const std::optional<Pixel> own = running()->display->system_colour(which)) {
+      return *own;
+    }
+  }
   switch (which) {
     case SystemColour::ButtonFace:
       return rgb(0xF0, 0xF0, 0xF0);
@@ -52,9 +57,13 @@ Pixel system_colour(SystemColour which) {
   return 0;
 }
 
-const SystemMetrics& system_metrics() {
-  static const SystemMetrics metrics;
-  return metrics;
+SystemMetrics system_metrics() {
+  if (running() != nullptr) {
+    if (const std::optional<SystemMetrics> own = running()->display->system_metrics()) {
+      return *own;
+    }
+  }
+  return {};
 }
 
 namespace input {

@@ -111,14 +111,9 @@ void update_window(Window& window);
 
 // --- Desktop values ------------------------------------------------------------------------
 
-enum class SystemColour { ButtonFace, ButtonText, GrayText };
+// The desktop's own where the display offers them (SystemColour and SystemMetrics are in
+// display.h), the conventional ones otherwise.
 Pixel system_colour(SystemColour which);
-
-struct SystemMetrics {
-  Size drag_distance{4, 4};
-  std::uint32_t double_click_time = 500;  // milliseconds
-  Size double_click_distance{4, 4};
-};
-const SystemMetrics& system_metrics();
+SystemMetrics system_metrics();
 
 }  // namespace platform

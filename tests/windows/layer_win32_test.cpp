@@ -158,6 +158,75 @@ TEST_F(LayerOnWin32Test, TheWindowShowsTheCanvasPixelsOnceThePictureIsSet) {
   EXPECT_TRUE(settle([&] { return capture({10, 10, 1034, 310}) == expected; }));
 }
 
+TEST_F(LayerOnWin32Test, AnUncoveredWindowShowsTheCanvasAsItIsNow) {
+  const auto paint_canvas = [](Colour colour) {
+    start_drawing(image_output(viewer::page_canvas));
+    fill_box(0, 0, 1024, 300, colour);
+    stop_drawing();
+  };
+  paint_canvas(make_rgb(0, 0, 255));
+  set_control_state(viewer::image_view, image_handle(viewer::page_canvas));
+  ASSERT_TRUE(settle([&] { return capture({10, 10, 1034, 310}) == std::vector<std::uint32_t>(1024 * 300, 0x0000FF); }));
+  settle([] { return false; });  // the activation that follows showing, which paints everything
+
+  // The canvas changes without the picture being told; then the desktop asks for the inner area
+  // again, as when the window comes out from under another.
+  paint_canvas(make_rgb(0, 255, 0));
+  seen.clear();
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+  // Erased and painted again as an exposure is, which the layer reports.
+  EXPECT_TRUE(settle([&] {
+    return saw(RepaintEvent) && capture({10, 10, 1034, 310}) == std::vector<std::uint32_t>(1024 * 300, 0x00FF00);
+  }));
+}
+
+// The desktop's own colours and settings, made unlike any default before the layer starts.
+class LayerOnWin32DesktopTest : public LayerOnWin32Test {
+ protected:
+  void SetUp() override {
+    const int element = COLOR_BTNFACE;
+    saved_face = GetSysColor(element);
+    const COLORREF face = RGB(10, 20, 30);
+    SetSysColors(1, &element, &face);
+    saved_time = GetDoubleClickTime();
+    SetDoubleClickTime(1234);
+    saved_drag = {GetSystemMetrics(SM_CXDRAG), GetSystemMetrics(SM_CYDRAG)};
+    saved_double_click = {GetSystemMetrics(SM_CXDOUBLECLK), GetSystemMetrics(SM_CYDOUBLECLK)};
+    set_metrics({7, 9}, {10, 12});
+    LayerOnWin32Test::SetUp();
+  }
+  void TearDown() override {
+    LayerOnWin32Test::TearDown();
+    const int element = COLOR_BTNFACE;
+    SetSysColors(1, &element, &saved_face);
+    SetDoubleClickTime(saved_time);
+    set_metrics(saved_drag, saved_double_click);
+  }
+
+  static void set_metrics(platform::Size drag, platform::Size double_click) {
+    SystemParametersInfoW(SPI_SETDRAGWIDTH, static_cast<UINT>(drag.width), nullptr, 0);
+    SystemParametersInfoW(SPI_SETDRAGHEIGHT, static_cast<UINT>(drag.height), nullptr, 0);
+    SystemParametersInfoW(SPI_SETDOUBLECLKWIDTH, static_cast<UINT>(double_click.width), nullptr, 0);
+    SystemParametersInfoW(SPI_SETDOUBLECLKHEIGHT, static_cast<UINT>(double_click.height), nullptr, 0);
+  }
+
+  COLORREF saved_face = 0;
+  UINT saved_time = 0;
+  platform::Size saved_drag;
+  platform::Size saved_double_click;
+};
+
+TEST_F(LayerOnWin32DesktopTest, ColoursDragAndDoubleClickSettingsAreTheDesktops) {
+  EXPECT_EQ(platform::system_colour(platform::SystemColour::ButtonFace), platform::rgb(10, 20, 30));
+  const platform::SystemMetrics metrics = platform::system_metrics();
+  EXPECT_EQ(metrics.drag_distance, (platform::Size{7, 9}));
+  EXPECT_EQ(metrics.double_click_time, 1234u);
+  // Half the rectangle that the desktop centres on the first press, either way.
+  EXPECT_EQ(metrics.double_click_distance, (platform::Size{5, 6}));
+  // The window's background beside the picture is the desktop's button face.
+  EXPECT_TRUE(settle([&] { return capture({2, 2, 3, 3}) == std::vector<std::uint32_t>{0x0A141E}; }));
+}
+
 TEST_F(LayerOnWin32Test, ClicksKeysCloseMinimizeAndRestoreGiveTheirEvents) {
   settle([] { return false; });
   seen.clear();
