@@ -1,6 +1,5 @@
 #pragma once
 
-#include <bit>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -21,8 +20,6 @@ class ByteBuffer {
   void put_u8(std::uint8_t value) { bytes_.push_back(value); }
   void put_u16(std::uint16_t value) { put_little_endian(value, 2); }
   void put_u32(std::uint32_t value) { put_little_endian(value, 4); }
-  void put_i16(std::int16_t value) { put_u16(static_cast<std::uint16_t>(value)); }
-  void put_f32(float value) { put_u32(std::bit_cast<std::uint32_t>(value)); }
 
   // Room for `count` more bytes at the end, to be filled through the pointer; for sample data,
   // where appending byte by byte would cost more than the writing of the file.

@@ -119,7 +119,10 @@ ExportRequest parse_export(std::span<const std::string> arguments) {
     }
     const std::size_t equals = argument.find('=');
     const std::string option = argument.substr(0, equals);
-    if (option == "--force" && equals == std::string::npos) {
+    if (option == "--force") {
+      if (equals != std::string::npos) {
+        refuse("--force takes no value");
+      }
       request.force = true;
       continue;
     }

@@ -136,6 +136,7 @@ export waves|takes one folder
 export page 31 "$work/empty/p.png"|page takes a page number from 0 to 30, not '31'
 export page x "$work/empty/p.png"|not 'x'
 export bank "$work/empty/b.wav" --upsample|--upsample needs a value
+export bank "$work/empty/b.wav" --force=yes|--force takes no value
 CASES
 [ -z "$(files_in "$work/empty")" ] || fail "a refused command line wrote $(files_in "$work/empty")"
 
