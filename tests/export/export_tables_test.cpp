@@ -2,6 +2,7 @@
 #include <complex>
 #include <numbers>
 
+#include "export/wavetable_definitions.h"
 #include "exported_files.h"
 #include "support/decoded_bank.h"
 #include "support/reference_page.h"
@@ -75,6 +76,36 @@ TEST_F(ExportedFiles, TheInstrumentsTablesAreCrossfadesBetweenTheirKeyWaves) {
   // 23 with wave 0x88.
   EXPECT_EQ(wt_sample(read("table-17.wt"), 128, 0, 5), level(point(0x6A, 5)));
   EXPECT_EQ(wt_sample(read("table-23.wt"), 128, 0, 5), level(point(0x88, 5)));
+}
+
+TEST(WavetableDefinitions, ReadingStopsWhereTheHeadStopsReadingAsDefinitions) {
+  struct Case {
+    std::string what;
+    std::vector<std::uint8_t> head;  // the image's first bytes; the rest of the head is 0xFF
+    std::vector<std::size_t> key_counts;  // of each definition read
+  };
+  const std::vector<Case> cases{
+      {"two good ones, then a first position other than 0", {7, 1, 0, 2, 60, 7, 3, 0, 4, 30, 5, 60, 9, 6, 8}, {2, 3}},
+      {"positions that do not rise", {1, 1, 0, 2, 60, 2, 1, 0, 2, 30, 3, 30, 4, 60}, {2}},
+      {"a position past 60", {1, 1, 0, 2, 61}, {}},
+      {"a first pair at 60 without one at 0", {1, 5, 60}, {}},
+  };
+  for (const Case& c : cases) {
+    auto image = std::make_unique<wavedata::EpromImage>();
+    image->fill(0xFF);
+    std::copy(c.head.begin(), c.head.end(), image->begin());
+    std::vector<std::size_t> counts;
+    for (const auto& table : exporter::wavetable_definitions(*image)) counts.push_back(table.keys.size());
+    EXPECT_EQ(counts, c.key_counts) << c.what;
+  }
+  // Definitions of five bytes (lead, wave at 0, wave at 60) fill 765 bytes; the one that starts
+  // in the last three is still open when the head ends, and is not one.
+  auto image = std::make_unique<wavedata::EpromImage>();
+  for (std::size_t at = 0; at + 5 <= 0x300 + 5; at += 5) {
+    const std::uint8_t definition[5] = {0x17, 1, 0, 2, 60};
+    std::copy_n(definition, std::min<std::size_t>(5, 0x300 - at), image->begin() + static_cast<std::ptrdiff_t>(at));
+  }
+  EXPECT_EQ(exporter::wavetable_definitions(*image).size(), 153u);
 }
 
 TEST_F(ExportedFiles, UpsamplingRepeatsJoinsOrResynthesisesTheHarmonics) {
