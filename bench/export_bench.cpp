@@ -16,7 +16,8 @@ using exporter::ExportRequest;
 using exporter::SampleCoding;
 using exporter::Upsampling;
 
-// Everything there is to export, in every format, with the costliest upsampling.
+// Everything there is to export, in every format, with the costliest upsampling, as a user exports
+// it into empty folders.
 std::vector<ExportRequest> every_export(const std::filesystem::path& folder) {
   std::vector<ExportRequest> requests;
   auto add = [&](ExportMode mode, const std::string& target, auto&& adjust) {
@@ -24,13 +25,11 @@ std::vector<ExportRequest> every_export(const std::filesystem::path& folder) {
     request.mode = mode;
     request.target = folder / target;
     request.upsampling = Upsampling::Spectral;
-    request.force = true;
     adjust(request);
     requests.push_back(request);
   };
   for (const SampleCoding coding : {SampleCoding::Unsigned8, SampleCoding::Signed16, SampleCoding::Float32}) {
     const std::string name = "waves-" + std::to_string(exporter::bits_per_sample(coding));
-    std::filesystem::create_directories(folder / name);
     add(ExportMode::Waves, name, [=](ExportRequest& r) { r.coding = coding; });
   }
   for (const std::size_t frame : {128u, 2048u}) {
@@ -38,19 +37,27 @@ std::vector<ExportRequest> every_export(const std::filesystem::path& folder) {
       const std::string name = std::string(container == Container::Wav ? "wav-" : "wt-") + std::to_string(frame);
       add(ExportMode::Bank, "bank-" + name + (container == Container::Wav ? ".wav" : ".wt"),
           [=](ExportRequest& r) { r.container = container; r.frame_size = frame; });
-      std::filesystem::create_directories(folder / ("tables-" + name));
       add(ExportMode::Tables, "tables-" + name, [=](ExportRequest& r) { r.container = container; r.frame_size = frame; });
     }
   }
-  std::filesystem::create_directories(folder / "banks256");
   add(ExportMode::Banks256, "banks256", [](ExportRequest&) {});
   return requests;
 }
 
 struct ExportFolder {
   std::filesystem::path path = std::filesystem::temp_directory_path() / "tablescope-export-bench";
-  ExportFolder() { std::filesystem::create_directories(path); }
   ~ExportFolder() { std::filesystem::remove_all(path); }
+
+  // Empties the folder and makes the folders the exports write into. Both benchmarks create every
+  // file anew: replacing the files of the round before would time the file system's reuse of
+  // just-deleted inodes more than the writing.
+  void empty(const std::vector<ExportRequest>& requests) const {
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+    for (const ExportRequest& request : requests) {
+      if (request.mode != ExportMode::Bank) std::filesystem::create_directories(request.target);
+    }
+  }
 };
 
 void export_everything(const std::vector<ExportRequest>& requests, const wavedata::SampleBank& bank) {
@@ -75,6 +82,9 @@ void BM_ExportEverything(benchmark::State& state) {
   wavedata::decode_waves(wavedata::eprom_image, *bank);
   const std::vector<ExportRequest> requests = every_export(folder.path);
   for (auto _ : state) {
+    state.PauseTiming();
+    folder.empty(requests);
+    state.ResumeTiming();
     export_everything(requests, *bank);
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes_in(folder.path)));
@@ -86,7 +96,9 @@ void BM_FwriteSameBytes(benchmark::State& state) {
   const ExportFolder folder;
   auto bank = std::make_unique<wavedata::SampleBank>();
   wavedata::decode_waves(wavedata::eprom_image, *bank);
-  export_everything(every_export(folder.path), *bank);
+  const std::vector<ExportRequest> requests = every_export(folder.path);
+  folder.empty(requests);
+  export_everything(requests, *bank);
   std::vector<std::pair<std::filesystem::path, std::size_t>> files;
   std::size_t largest = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder.path)) {
@@ -98,6 +110,9 @@ void BM_FwriteSameBytes(benchmark::State& state) {
   const std::vector<char> bytes(largest, 'x');
   std::size_t total = 0;
   for (auto _ : state) {
+    state.PauseTiming();
+    folder.empty(requests);
+    state.ResumeTiming();
     total = 0;
     for (const auto& [path, size] : files) {
       std::FILE* file = std::fopen(path.c_str(), "wb");
