@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <vector>
 
 #include "export/export_modes.h"
@@ -45,7 +46,8 @@ std::vector<ExportRequest> every_export(const std::filesystem::path& folder) {
 }
 
 struct ExportFolder {
-  std::filesystem::path path = std::filesystem::temp_directory_path() / "tablescope-export-bench";
+  std::filesystem::path path =
+      std::filesystem::temp_directory_path() / ("tablescope-export-bench-" + std::to_string(std::random_device{}()));
   ~ExportFolder() { std::filesystem::remove_all(path); }
 
   // Empties the folder and makes the folders the exports write into. Both benchmarks create every

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -89,8 +90,10 @@ inline Format format_of(const std::vector<std::uint8_t>& bytes, const Chunk& fmt
 class ExportedFiles : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Other builds' tests may run at the same time on the machine.
     folder = std::filesystem::temp_directory_path() /
-             ("tablescope-export-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+             ("tablescope-export-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+              "-" + std::to_string(std::random_device{}()));
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
   }
