@@ -1,17 +1,23 @@
 #include "platform/native_display.h"
 
-#ifdef _WIN32
+#if defined(_WIN32)
 #include "platform/win32/display.h"
+#elif defined(__EMSCRIPTEN__)
+#include "platform/web/display.h"
 #else
 #include "platform/x11/display.h"
 #endif
 
 namespace platform {
 
-#ifdef _WIN32
+#if defined(_WIN32)
 const char* const native_display_name = "the Windows desktop";
 
 std::unique_ptr<Display> open_native_display(std::string& error) { return open_win32_display(error); }
+#elif defined(__EMSCRIPTEN__)
+const char* const native_display_name = "a web page with a canvas";
+
+std::unique_ptr<Display> open_native_display(std::string& error) { return open_web_display(error); }
 #else
 const char* const native_display_name = "an X display";
 

@@ -7,7 +7,8 @@
 
 namespace platform {
 
-// The desktop the program shows its window on: Win32 in the Windows build, X11 elsewhere.
+// The desktop the program shows its window on: Win32 in the Windows build, the page's canvas in
+// the web build, X11 elsewhere.
 // Returns nullptr, with the reason in `error`, when it cannot be used.
 std::unique_ptr<Display> open_native_display(std::string& error);
 

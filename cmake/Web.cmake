@@ -1,0 +1,12 @@
+# The browser build: Debian's emscripten with its prebuilt system libraries, FreeType compiled from
+# Debian's own source, and the Liberation Sans face compiled into the program.
+
+# Without an explicit choice, throw compiles but aborts when it runs. The program's failures at
+# start-up are reported through exceptions, as in the desktop builds.
+add_compile_options(-fexceptions)
+add_link_options(-fexceptions -sALLOW_MEMORY_GROWTH=1)
+# The packaged JavaScript optimizer finds its parser only through NODE_PATH; the link step gets it
+# without the user's shell having to.
+set_property(GLOBAL PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")
+
+include(${CMAKE_CURRENT_LIST_DIR}/WebFreetype.cmake)

@@ -1,0 +1,181 @@
+// The web display: the window system's one top-level window shown on the page's canvas.
+
+#include "platform/web/display.h"
+
+#include <emscripten.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/web/page.h"
+
+namespace platform {
+namespace {
+
+// The wait for input: the program stays in its blocking loop, unwound by ASYNCIFY while the
+// browser runs, and the DOM's next event resolves the promise that wakes it.
+EM_ASYNC_JS(void, await_page_input, (int limit), { await tablescopePage.wait(limit); });
+
+MouseButton mouse_button(std::int32_t dom_button) {
+  return dom_button == 2 ? MouseButton::Right : dom_button == 1 ? MouseButton::Middle : MouseButton::Left;
+}
+
+Key key_of(std::int32_t page_key) { return page_key == 1 ? Key::Tab : page_key == 2 ? Key::Space : Key::Other; }
+
+std::int32_t modifiers_of(std::int32_t page_modifiers) {
+  std::int32_t modifiers = NoModifier;
+  if ((page_modifiers & 1) != 0) modifiers |= Shift;
+  if ((page_modifiers & 2) != 0) modifiers |= Control;
+  if ((page_modifiers & 4) != 0) modifiers |= Alt;
+  return modifiers;
+}
+
+class WebDisplay final : public Display {
+ public:
+  Size screen_size() override {
+    std::int32_t size[2] = {};
+    web::web_page_screen(size);
+    return {size[0], size[1]};
+  }
+  int dpi() override { return web::web_page_dpi(); }
+  // The page has no frame around the canvas: the browser's own window and tab are the frame.
+  FrameExtents frame_extents(std::uint32_t) override { return {}; }
+
+  // The page has one canvas, for one top-level window.
+  bool create_window(Window& window, Point) override {
+    if (window_ != nullptr) {
+      return false;
+    }
+    window_ = &window;
+    make_surface(window);
+    return true;
+  }
+  bool resize_window(Window& window, Point) override {
+    if (&window != window_) {
+      return false;
+    }
+    make_surface(window);
+    return true;
+  }
+  void destroy_window(Window& window) override {
+    if (&window == window_) {
+      window_ = nullptr;
+      window.surface = {};
+    }
+  }
+  void set_title(Window& window) override {
+    web::web_page_title(window.text.data(), static_cast<int>(window.text.size()));
+  }
+  void show(Window& window) override {
+    if (&window == window_ && web::web_page_show() != 0) {
+      input::activation(window, true);
+    }
+  }
+
+  // Turns the area's pixels, 0x00RRGGBB words, into the RGBA bytes of an ImageData and puts them
+  // on the canvas.
+  void present(Window& window, const Rect& area) override {
+    if (&window != window_) {
+      return;
+    }
+    const Surface& surface = window.surface;
+    const Rect shown = area.intersected(Rect::at({0, 0}, surface.size));
+    for (int y = shown.top; y < shown.bottom; ++y) {
+      const Pixel* from = surface.pixels + static_cast<std::size_t>(y) * surface.stride;
+      std::uint8_t* to = rgba_.data() + (static_cast<std::size_t>(y) * surface.stride) * 4;
+      for (int x = shown.left; x < shown.right; ++x) {
+        const Pixel pixel = from[x];
+        std::uint8_t* bytes = to + static_cast<std::size_t>(x) * 4;
+        bytes[0] = static_cast<std::uint8_t>(pixel >> 16);
+        bytes[1] = static_cast<std::uint8_t>(pixel >> 8);
+        bytes[2] = static_cast<std::uint8_t>(pixel);
+        bytes[3] = 0xFF;
+      }
+    }
+    if (!shown.empty()) {
+      web::web_page_present(rgba_.data(), shown.left, shown.top, shown.width(), shown.height());
+    }
+  }
+
+  bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override {
+    bool reported = report_queued();
+    if (!wait || reported) {
+      return reported || !wait;
+    }
+    do {
+      await_page_input(limit ? static_cast<int>(limit->count()) : -1);
+      reported = report_queued();
+    } while (!reported && !limit);
+    return reported;
+  }
+
+ private:
+  void make_surface(Window& window) {
+    const Size size = window.device_size();
+    const auto count = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
+    pixels_.assign(count, 0);
+    rgba_.assign(count * 4, 0);
+    window.surface = {size, pixels_.data(), static_cast<std::size_t>(size.width)};
+    web::web_page_resize(size.width, size.height, window.bounds.width(), window.bounds.height());
+  }
+
+  // Reports what the page has queued; true when there was anything.
+  bool report_queued() {
+    bool reported = false;
+    web::InputRecord record{};
+    while (web::web_page_next_input(&record) != 0) {
+      reported = true;
+      report(record);
+    }
+    return reported;
+  }
+
+  void report(const web::InputRecord& record) {
+    if (record.kind == web::InputKind::ResolutionChanged) {
+      input::resolution_changed();
+      return;
+    }
+    if (window_ == nullptr) {
+      return;
+    }
+    Window& window = *window_;
+    const Point at{record.x, record.y};
+    switch (record.kind) {
+      case web::InputKind::PointerMoved:
+        input::pointer_moved(window, at, record.time);
+        break;
+      case web::InputKind::ButtonPressed:
+      case web::InputKind::ButtonReleased:
+        input::button(window, mouse_button(record.button), record.kind == web::InputKind::ButtonPressed, at,
+                      record.time);
+        break;
+      case web::InputKind::KeyPressed:
+      case web::InputKind::KeyReleased:
+        input::key(window, key_of(record.key), record.kind == web::InputKind::KeyPressed,
+                   modifiers_of(record.modifiers));
+        break;
+      case web::InputKind::Activated:
+      case web::InputKind::Deactivated:
+        input::activation(window, record.kind == web::InputKind::Activated);
+        break;
+      case web::InputKind::ResolutionChanged:
+        break;
+    }
+  }
+
+  Window* window_ = nullptr;
+  std::vector<Pixel> pixels_;
+  std::vector<std::uint8_t> rgba_;
+};
+
+}  // namespace
+
+std::unique_ptr<Display> open_web_display(std::string& error) {
+  if (web::web_page_attach() == 0) {
+    error = "the page has no canvas for it";
+    return nullptr;
+  }
+  return std::make_unique<WebDisplay>();
+}
+
+}  // namespace platform

@@ -1,0 +1,166 @@
+// The page's side of the web display: the canvas that shows the window, its DOM events queued as
+// input for the window system, and the promise the program's wait for input awaits. DOM callbacks
+// only queue; the program takes the input out when it asks for it.
+
+mergeInto(LibraryManager.library, {
+  $tablescopePage: {
+    canvas: null,
+    context: null,
+    queue: [],
+    wake: null,
+
+    // Kinds of input records; platform/web/page.h has the same numbers.
+    pointerMoved: 1, buttonPressed: 2, buttonReleased: 3, keyPressed: 4, keyReleased: 5,
+    activated: 6, deactivated: 7, resolutionChanged: 8,
+
+    push(kind, fields) {
+      tablescopePage.queue.push(Object.assign({kind: kind, x: 0, y: 0, button: 0, key: 0, modifiers: 0, time: 0}, fields));
+      const wake = tablescopePage.wake;
+      if (wake) {
+        tablescopePage.wake = null;
+        wake();
+      }
+    },
+
+    // Resolves at the next input, or after `limit` milliseconds where it is not negative.
+    wait(limit) {
+      if (tablescopePage.queue.length > 0) {
+        return Promise.resolve();
+      }
+      return new Promise((resolve) => {
+        const timer = limit >= 0 ? setTimeout(() => { tablescopePage.wake = null; resolve(); }, limit) : 0;
+        tablescopePage.wake = () => { clearTimeout(timer); resolve(); };
+      });
+    },
+
+    // A pointer event's place in canvas pixels, which are the window's device pixels.
+    point(event) {
+      const canvas = tablescopePage.canvas;
+      const box = canvas.getBoundingClientRect();
+      return {
+        x: Math.floor((event.clientX - box.left) * canvas.width / box.width),
+        y: Math.floor((event.clientY - box.top) * canvas.height / box.height),
+        time: Math.floor(event.timeStamp) >>> 0,
+      };
+    },
+
+    modifiers(event) {
+      return (event.shiftKey ? 1 : 0) | (event.ctrlKey ? 2 : 0) | (event.altKey ? 4 : 0);
+    },
+
+    // The window system's keys: 1 Tab, 2 space, 0 any other.
+    key(event) {
+      return event.key === 'Tab' ? 1 : event.key === ' ' ? 2 : 0;
+    },
+
+    // A change of devicePixelRatio (another monitor, the browser's zoom) fires the query of the
+    // ratio it had; the next one watches the new ratio.
+    watchResolution() {
+      const query = matchMedia('(resolution: ' + devicePixelRatio + 'dppx)');
+      query.addEventListener('change', () => {
+        tablescopePage.push(tablescopePage.resolutionChanged, {});
+        tablescopePage.watchResolution();
+      }, {once: true});
+    },
+
+    listen(canvas) {
+      const page = tablescopePage;
+      canvas.addEventListener('pointerdown', (event) => {
+        canvas.focus({preventScroll: true});
+        canvas.setPointerCapture(event.pointerId);
+        page.push(page.buttonPressed, Object.assign(page.point(event), {button: event.button}));
+      });
+      canvas.addEventListener('pointerup', (event) => {
+        page.push(page.buttonReleased, Object.assign(page.point(event), {button: event.button}));
+      });
+      canvas.addEventListener('pointermove', (event) => page.push(page.pointerMoved, page.point(event)));
+      canvas.addEventListener('contextmenu', (event) => event.preventDefault());
+      const key = (kind) => (event) => {
+        const which = page.key(event);
+        if (which !== 0) {
+          event.preventDefault();  // Tab keeps the focus in the canvas, space scrolls nothing
+        }
+        if (!event.repeat || kind === page.keyPressed) {
+          page.push(kind, {key: which, modifiers: page.modifiers(event)});
+        }
+      };
+      canvas.addEventListener('keydown', key(page.keyPressed));
+      canvas.addEventListener('keyup', key(page.keyReleased));
+      canvas.addEventListener('focus', () => page.push(page.activated, {}));
+      canvas.addEventListener('blur', () => page.push(page.deactivated, {}));
+      page.watchResolution();
+    },
+  },
+
+  // Takes the page's canvas and listens to its events; false where the page has none.
+  web_page_attach__deps: ['$tablescopePage'],
+  web_page_attach: function() {
+    const page = tablescopePage;
+    const canvas = typeof Module['canvas'] === 'object' ? Module['canvas'] : null;
+    if (!canvas || page.canvas) {
+      return 0;
+    }
+    page.canvas = canvas;
+    page.context = canvas.getContext('2d');
+    page.listen(canvas);
+    return 1;
+  },
+
+  web_page_resize__deps: ['$tablescopePage'],
+  web_page_resize: function(width, height, layoutWidth, layoutHeight) {
+    const canvas = tablescopePage.canvas;
+    canvas.width = width;
+    canvas.height = height;
+    canvas.style.width = layoutWidth + 'px';
+    canvas.style.height = layoutHeight + 'px';
+  },
+
+  // The title is ISO 8859-1, whose bytes are the first 256 code points.
+  web_page_title: function(text, length) {
+    const title = String.fromCharCode.apply(null, HEAPU8.subarray(text, text + length));
+    document.title = title;
+    const heading = document.getElementById('title');
+    if (heading) {
+      heading.textContent = title;
+    }
+  },
+
+  // Gives the canvas the keyboard; true when it has it.
+  web_page_show__deps: ['$tablescopePage'],
+  web_page_show: function() {
+    const canvas = tablescopePage.canvas;
+    canvas.focus({preventScroll: true});
+    return document.activeElement === canvas && document.hasFocus() ? 1 : 0;
+  },
+
+  // Puts an area of the window's pixels, RGBA rows of the canvas's width in the program's memory,
+  // on the canvas: one copy, straight from a view of that memory.
+  web_page_present__deps: ['$tablescopePage'],
+  web_page_present: function(pixels, x, y, width, height) {
+    const canvas = tablescopePage.canvas;
+    const bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, canvas.width * canvas.height * 4);
+    tablescopePage.context.putImageData(new ImageData(bytes, canvas.width, canvas.height), 0, 0, x, y, width, height);
+  },
+
+  web_page_dpi: function() {
+    return Math.round(96 * devicePixelRatio);
+  },
+
+  // The screen's size in device pixels, written as two 32-bit numbers.
+  web_page_screen: function(size) {
+    HEAP32[size >> 2] = Math.round(screen.width * devicePixelRatio);
+    HEAP32[(size >> 2) + 1] = Math.round(screen.height * devicePixelRatio);
+  },
+
+  // Takes the oldest queued input into a record of seven 32-bit numbers; false when none is queued.
+  web_page_next_input__deps: ['$tablescopePage'],
+  web_page_next_input: function(record) {
+    const input = tablescopePage.queue.shift();
+    if (!input) {
+      return 0;
+    }
+    const fields = [input.kind, input.x, input.y, input.button, input.key, input.modifiers, input.time];
+    HEAP32.set(fields.map((value) => value | 0), record >> 2);
+    return 1;
+  },
+});
