@@ -25,12 +25,20 @@ endif()
 # FreeType's list of modules, found before its own through the include path.
 set(freetype_modules "${freetype_folder}/modules/freetype/config/ftmodule.h")
 file(CONFIGURE OUTPUT "${freetype_modules}" CONTENT [[
+FT_USE_MODULE( FT_Module_Class, autofit_module_class )
 FT_USE_MODULE( FT_Driver_ClassRec, tt_driver_class )
 FT_USE_MODULE( FT_Module_Class, sfnt_module_class )
 FT_USE_MODULE( FT_Renderer_Class, ft_smooth_renderer_class )
 ]])
 
+# Debian's options as they are, less the compressed formats (WOFF fonts), which one plain TrueType
+# face does not need.
+file(READ "${freetype_source}/include/freetype/config/ftoption.h" freetype_options)
+string(REPLACE "#define FT_CONFIG_OPTION_USE_ZLIB" "/* no zlib */" freetype_options "${freetype_options}")
+file(CONFIGURE OUTPUT "${freetype_folder}/modules/freetype/config/ftoption.h" CONTENT "${freetype_options}" @ONLY)
+
 add_library(tablescope_freetype STATIC
+  "${freetype_source}/src/autofit/autofit.c"
   "${freetype_source}/src/base/ftbase.c"
   "${freetype_source}/src/base/ftbitmap.c"
   "${freetype_source}/src/base/ftdebug.c"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that Tablescope needs to build, run, test and benchmark.
-# Idempotent: only packages that are missing are installed, and apt is not touched when none are.
+# Installs the Debian packages that Tablescope needs to build, run, test and benchmark, and the npm
+# packages of the web build's tests. Idempotent: only packages that are missing are installed, and
+# apt and npm are not touched when none are.
 set -euo pipefail
 
 packages=(
@@ -12,7 +13,12 @@ packages=(
   libpng-dev sox python3
   librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian
   g++-mingw-w64-x86-64 wine64
+  emscripten chromium
 )
+# npm comes with some builds of Node.js; Debian's nodejs needs its own package.
+if ! command -v npm >/dev/null; then
+  packages+=(npm)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -21,14 +27,20 @@ for package in "${packages[@]}"; do
   fi
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+  fi
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" apt-get update -q
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-sudo=()
-if [ "$(id -u)" -ne 0 ]; then
-  sudo=(sudo)
+# puppeteer-core for the web build's tests, as package-lock.json pins it; it downloads no browser
+# (the tests use Debian's chromium). Installed again only when the lock file has changed.
+cd "$(dirname "$0")/.."
+if ! cmp -s package-lock.json node_modules/.tablescope-package-lock.json 2>/dev/null; then
+  npm ci --ignore-scripts --no-audit --no-fund
+  cp package-lock.json node_modules/.tablescope-package-lock.json
 fi
-echo "Installing: ${missing[*]}"
-"${sudo[@]}" apt-get update -q
-DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -48,6 +48,7 @@ class WebDisplay final : public Display {
     }
     window_ = &window;
     make_surface(window);
+    set_title(window);
     return true;
   }
   bool resize_window(Window& window, Point) override {

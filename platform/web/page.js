@@ -13,7 +13,7 @@ mergeInto(LibraryManager.library, {
     pointerMoved: 1, buttonPressed: 2, buttonReleased: 3, keyPressed: 4, keyReleased: 5,
     activated: 6, deactivated: 7, resolutionChanged: 8,
 
-    push(kind, fields) {
+    push: function(kind, fields) {
       tablescopePage.queue.push(Object.assign({kind: kind, x: 0, y: 0, button: 0, key: 0, modifiers: 0, time: 0}, fields));
       const wake = tablescopePage.wake;
       if (wake) {
@@ -23,7 +23,7 @@ mergeInto(LibraryManager.library, {
     },
 
     // Resolves at the next input, or after `limit` milliseconds where it is not negative.
-    wait(limit) {
+    wait: function(limit) {
       if (tablescopePage.queue.length > 0) {
         return Promise.resolve();
       }
@@ -34,7 +34,7 @@ mergeInto(LibraryManager.library, {
     },
 
     // A pointer event's place in canvas pixels, which are the window's device pixels.
-    point(event) {
+    point: function(event) {
       const canvas = tablescopePage.canvas;
       const box = canvas.getBoundingClientRect();
       return {
@@ -44,18 +44,18 @@ mergeInto(LibraryManager.library, {
       };
     },
 
-    modifiers(event) {
+    modifiers: function(event) {
       return (event.shiftKey ? 1 : 0) | (event.ctrlKey ? 2 : 0) | (event.altKey ? 4 : 0);
     },
 
     // The window system's keys: 1 Tab, 2 space, 0 any other.
-    key(event) {
+    key: function(event) {
       return event.key === 'Tab' ? 1 : event.key === ' ' ? 2 : 0;
     },
 
     // A change of devicePixelRatio (another monitor, the browser's zoom) fires the query of the
     // ratio it had; the next one watches the new ratio.
-    watchResolution() {
+    watchResolution: function() {
       const query = matchMedia('(resolution: ' + devicePixelRatio + 'dppx)');
       query.addEventListener('change', () => {
         tablescopePage.push(tablescopePage.resolutionChanged, {});
@@ -63,7 +63,7 @@ mergeInto(LibraryManager.library, {
       }, {once: true});
     },
 
-    listen(canvas) {
+    listen: function(canvas) {
       const page = tablescopePage;
       canvas.addEventListener('pointerdown', (event) => {
         canvas.focus({preventScroll: true});
@@ -146,10 +146,11 @@ mergeInto(LibraryManager.library, {
     return Math.round(96 * devicePixelRatio);
   },
 
-  // The screen's size in device pixels, written as two 32-bit numbers.
+  // The size of the browser's view of the page in device pixels, written as two 32-bit numbers:
+  // the monitor that the window has to fit, since the page does not scroll.
   web_page_screen: function(size) {
-    HEAP32[size >> 2] = Math.round(screen.width * devicePixelRatio);
-    HEAP32[(size >> 2) + 1] = Math.round(screen.height * devicePixelRatio);
+    HEAP32[size >> 2] = Math.round(innerWidth * devicePixelRatio);
+    HEAP32[(size >> 2) + 1] = Math.round(innerHeight * devicePixelRatio);
   },
 
   // Takes the oldest queued input into a record of seven 32-bit numbers; false when none is queued.

@@ -17,6 +17,9 @@ inline std::size_t heap_in_use() {
     }
   }
   return used;
+#elif defined(__EMSCRIPTEN__)
+  // The web build's dlmalloc keeps the older interface only.
+  return static_cast<std::size_t>(mallinfo().uordblks);
 #else
   return mallinfo2().uordblks;
 #endif
