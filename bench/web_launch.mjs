@@ -25,14 +25,14 @@ const rounds = Number(process.argv[2] || 15);
 const sizeTarget = 300 * 1024;
 
 // Run in each page before its own scripts: notes the time of the first putImageData after which
-// the canvas shows a grey divider pixel of the picture.
+// the canvas shows a pixel of the picture's first divider above the trace.
 function watchForPicture() {
   const put = CanvasRenderingContext2D.prototype.putImageData;
   CanvasRenderingContext2D.prototype.putImageData = function (...args) {
     put.apply(this, args);
     if (window.firstPicture === undefined) {
       const scale = this.canvas.width / 1044;
-      const pixel = this.getImageData(138 * scale, 160 * scale, 1, 1).data;
+      const pixel = this.getImageData(10 * scale, 15 * scale, 1, 1).data;
       if (pixel[0] === 100 && pixel[1] === 100 && pixel[2] === 100) {
         window.firstPicture = performance.now();
       }
