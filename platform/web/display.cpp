@@ -32,11 +32,12 @@ std::int32_t modifiers_of(std::int32_t page_modifiers) {
 
 class WebDisplay final : public Display {
  public:
-  Size screen_size() override {
-    std::int32_t size[2] = {};
-    web::web_page_screen(size);
-    return {size[0], size[1]};
-  }
+  static constexpr int largest_canvas = 16384;
+
+  // The page lays the canvas out at its CSS size whatever its pixels, so a larger scale never
+  // makes the window take more of the screen: what bounds the scale is the largest canvas that
+  // browsers make, 16384 pixels a side.
+  Size screen_size() override { return {largest_canvas, largest_canvas}; }
   int dpi() override { return web::web_page_dpi(); }
   // The page has no frame around the canvas: the browser's own window and tab are the frame.
   FrameExtents frame_extents(std::uint32_t) override { return {}; }

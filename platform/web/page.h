@@ -40,8 +40,6 @@ int web_page_show();
 // `pixels`: RGBA rows of the canvas's whole width and height.
 void web_page_present(const std::uint8_t* pixels, int x, int y, int width, int height);
 int web_page_dpi();
-// The page's view in the browser, in device pixels: the monitor the window must fit.
-void web_page_screen(std::int32_t* size);
 int web_page_next_input(InputRecord* record);
 }
 

@@ -146,13 +146,6 @@ mergeInto(LibraryManager.library, {
     return Math.round(96 * devicePixelRatio);
   },
 
-  // The size of the browser's view of the page in device pixels, written as two 32-bit numbers:
-  // the monitor that the window has to fit, since the page does not scroll.
-  web_page_screen: function(size) {
-    HEAP32[size >> 2] = Math.round(innerWidth * devicePixelRatio);
-    HEAP32[(size >> 2) + 1] = Math.round(innerHeight * devicePixelRatio);
-  },
-
   // Takes the oldest queued input into a record of seven 32-bit numbers; false when none is queued.
   web_page_next_input__deps: ['$tablescopePage'],
   web_page_next_input: function(record) {
