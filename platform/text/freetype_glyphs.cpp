@@ -201,7 +201,7 @@ class Font {
     for (int row = 0; row < result.rows; ++row) {
       const unsigned char* source = bitmap.buffer + static_cast<std::ptrdiff_t>(row) * bitmap.pitch;
       for (int column = 0; column < result.width; ++column) {
-        *target++ = mono ? ((source[column >> 3] >> (7 - (column & 7))) & 1) * 255 : source[column];
+        *target++ = mono ? static_cast<std::uint8_t>(((source[column >> 3] >> (7 - (column & 7))) & 1) * 255) : source[column];
       }
     }
     return result;
