@@ -5,7 +5,7 @@
 #include <emscripten.h>
 
 #include <cstdint>
-#include <vector>
+#include <memory>
 
 #include "platform/web/page.h"
 
@@ -84,7 +84,7 @@ class WebDisplay final : public Display {
     const Rect shown = area.intersected(Rect::at({0, 0}, surface.size));
     for (int y = shown.top; y < shown.bottom; ++y) {
       const Pixel* from = surface.pixels + static_cast<std::size_t>(y) * surface.stride;
-      std::uint8_t* to = rgba_.data() + (static_cast<std::size_t>(y) * surface.stride) * 4;
+      std::uint8_t* to = rgba_.get() + (static_cast<std::size_t>(y) * surface.stride) * 4;
       for (int x = shown.left; x < shown.right; ++x) {
         const Pixel pixel = from[x];
         std::uint8_t* bytes = to + static_cast<std::size_t>(x) * 4;
@@ -95,7 +95,7 @@ class WebDisplay final : public Display {
       }
     }
     if (!shown.empty()) {
-      web::web_page_present(rgba_.data(), shown.left, shown.top, shown.width(), shown.height());
+      web::web_page_present(rgba_.get(), shown.left, shown.top, shown.width(), shown.height());
     }
   }
 
@@ -112,12 +112,15 @@ class WebDisplay final : public Display {
   }
 
  private:
+  // Both are left unset: the window system paints the whole surface before it presents any of it,
+  // and each presented area is converted before it is put. Clearing them would cost the start-up
+  // tens of milliseconds while the browser still runs the program's first, unoptimized code.
   void make_surface(Window& window) {
     const Size size = window.device_size();
     const auto count = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
-    pixels_.assign(count, 0);
-    rgba_.assign(count * 4, 0);
-    window.surface = {size, pixels_.data(), static_cast<std::size_t>(size.width)};
+    pixels_.reset(new Pixel[count]);
+    rgba_.reset(new std::uint8_t[count * 4]);
+    window.surface = {size, pixels_.get(), static_cast<std::size_t>(size.width)};
     web::web_page_resize(size.width, size.height, window.bounds.width(), window.bounds.height());
   }
 
@@ -166,8 +169,8 @@ class WebDisplay final : public Display {
   }
 
   Window* window_ = nullptr;
-  std::vector<Pixel> pixels_;
-  std::vector<std::uint8_t> rgba_;
+  std::unique_ptr<Pixel[]> pixels_;
+  std::unique_ptr<std::uint8_t[]> rgba_;
 };
 
 }  // namespace
