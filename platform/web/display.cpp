@@ -62,6 +62,7 @@ class WebDisplay final : public Display {
   void destroy_window(Window& window) override {
     if (&window == window_) {
       window_ = nullptr;
+      exposure_due_ = exposed_ = false;
       window.surface = {};
     }
   }
@@ -69,10 +70,17 @@ class WebDisplay final : public Display {
     web::web_page_title(window.text.data(), static_cast<int>(window.text.size()));
   }
   void show(Window& window) override {
-    if (&window == window_ && web::web_page_show() != 0) {
+    if (&window != window_) {
+      return;
+    }
+    exposure_due_ = true;
+    if (web::web_page_show() != 0) {
       input::activation(window, true);
     }
   }
+  // The browser shows the canvas when the program next gives it the thread, which is when it asks
+  // for input: the window is exposed then, so that what start-up draws meanwhile is painted once.
+  bool on_screen(const Window& window) override { return &window == window_ && exposed_; }
 
   // Turns the area's pixels, 0x00RRGGBB words, into the RGBA bytes of an ImageData and puts them
   // on the canvas.
@@ -100,7 +108,8 @@ class WebDisplay final : public Display {
   }
 
   bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override {
-    bool reported = report_queued();
+    bool reported = report_exposure();
+    reported = report_queued() || reported;
     if (!wait || reported) {
       return reported || !wait;
     }
@@ -122,6 +131,16 @@ class WebDisplay final : public Display {
     rgba_.reset(new std::uint8_t[count * 4]);
     window.surface = {size, pixels_.get(), static_cast<std::size_t>(size.width)};
     web::web_page_resize(size.width, size.height, window.bounds.width(), window.bounds.height());
+  }
+
+  bool report_exposure() {
+    if (!exposure_due_ || window_ == nullptr) {
+      return false;
+    }
+    exposure_due_ = false;
+    exposed_ = true;
+    input::exposed(*window_, Rect::at({0, 0}, window_->device_size()));
+    return true;
   }
 
   // Reports what the page has queued; true when there was anything.
@@ -169,6 +188,8 @@ class WebDisplay final : public Display {
   }
 
   Window* window_ = nullptr;
+  bool exposure_due_ = false;
+  bool exposed_ = false;
   std::unique_ptr<Pixel[]> pixels_;
   std::unique_ptr<std::uint8_t[]> rgba_;
 };
