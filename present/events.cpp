@@ -78,8 +78,9 @@ std::int32_t wait_event(std::optional<std::chrono::milliseconds> limit) {
       current.pending = 0;
     } else {
       result = static_cast<std::int32_t>(message.code);
-      current.first = static_cast<std::int32_t>(message.first);
-      current.second = static_cast<std::int32_t>(message.second);
+      const platform::RawParameters raw = platform::raw_parameters(message.payload);
+      current.first = static_cast<std::int32_t>(raw.first);
+      current.second = static_cast<std::int32_t>(raw.second);
     }
   }
   layer.snapshot = current;

@@ -1,6 +1,8 @@
 #include "present/handlers.h"
 
 #include <cstdlib>
+#include <tuple>
+#include <utility>
 
 #include "platform/windows/painting.h"
 #include "platform/windows/window_system.h"
@@ -58,14 +60,15 @@ void size_changed(Layer& layer, WindowRecord& record, platform::SizeKind kind) {
 }
 
 void control_command(Layer& layer, const platform::Message& message) {
-  platform::Window* source = platform::child_with_id(*message.window, message.second);
+  const platform::ControlNotice& notice = message.as<platform::ControlNotice>();
+  platform::Window* source = platform::child_with_id(*message.window, notice.id);
   const auto number = source != nullptr ? control_number_of(*source) : std::nullopt;
   if (!number || layer.controls.find(*number) == nullptr) {
     return;
   }
   layer.current.pending = ControlEvent;
   layer.current.control = *number;
-  layer.current.type = static_cast<std::int32_t>(message.first);
+  layer.current.type = notice.notification;
 }
 
 }  // namespace
@@ -89,10 +92,10 @@ std::intptr_t window_handler(ObjectNumber window_number, const platform::Message
       queue(layer, MoveEvent, window_number, window_number);
       return platform::default_handling(message);
     case platform::MessageCode::SizeState:
-      size_changed(layer, *record, static_cast<platform::SizeKind>(message.first));
+      size_changed(layer, *record, message.as<platform::SizeKind>());
       return platform::default_handling(message);
     case platform::MessageCode::Activate:
-      if (message.first != 0) {
+      if (message.as<platform::Activation>().active) {
         restore_focus(layer, window);
         queue(layer, ActivateEvent, 0, window_number);
       } else {
@@ -110,8 +113,9 @@ std::intptr_t window_handler(ObjectNumber window_number, const platform::Message
       control_command(layer, message);
       return 0;
     case platform::MessageCode::ShortcutCommand:
-      if (message.first == focus_next_command || message.first == focus_previous_command) {
-        move_focus(window, message.first == focus_next_command);
+      if (const std::int32_t command = message.as<platform::ShortcutCommand>().command;
+          command == focus_next_command || command == focus_previous_command) {
+        move_focus(window, command == focus_next_command);
       }
       return 0;
     case platform::MessageCode::ColourSchemeChanged:
@@ -135,17 +139,20 @@ std::intptr_t picture_handler(ObjectNumber control_number, const platform::Messa
   const platform::Handler pass_on = record->previous_handler;
   platform::Window* top = platform::top_level_of(message.window);
   const ObjectNumber window_number = window_number_of(*top).value_or(0);
-  const auto x = static_cast<std::int16_t>(message.first);
-  const auto y = static_cast<std::int16_t>(message.second);
+  // The picture keeps the press where it was as 16-bit numbers, as a desktop's messages carry it.
+  const auto pointer = [&message] {
+    const platform::Point at = message.as<platform::Point>();
+    return std::pair{static_cast<std::int16_t>(at.x), static_cast<std::int16_t>(at.y)};
+  };
   switch (message.code) {
     case platform::MessageCode::LeftDown:
       record->left_held = true;
-      record->down_x = x;
-      record->down_y = y;
+      std::tie(record->down_x, record->down_y) = pointer();
       platform::set_capture(message.window);
       return pass_on(message);
     case platform::MessageCode::MouseMove:
-      if (record->left_held && (std::abs(x - record->down_x) > layer.drag_distance.width ||
+      if (const auto [x, y] = pointer();
+          record->left_held && (std::abs(x - record->down_x) > layer.drag_distance.width ||
                                 std::abs(y - record->down_y) > layer.drag_distance.height)) {
         record->left_held = false;
         platform::release_capture();

@@ -1,20 +1,27 @@
 #include "platform/headless/headless_display.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdio>
 #include <cstdlib>
 
 namespace platform {
 
 HeadlessDisplay::HeadlessDisplay(Size screen, FrameExtents frame, int dpi)
-    : screen_(screen), work_area_(Rect::at({0, 0}, screen)), frame_(frame), dpi_(dpi) {}
+    : monitor_(Rect::at({0, 0}, screen)), frame_(frame), dpi_(dpi) {}
 
 FrameExtents HeadlessDisplay::frame_extents(std::uint32_t style) {
   return (style & style_title_bar) != 0 ? frame_ : FrameExtents{};
 }
 
-void HeadlessDisplay::make_surface(Window& window) {
-  NativeWindow& native = *natives_[&window];
+Window& HeadlessDisplay::own(const Window& window) const {
+  const auto found = std::find(windows_.begin(), windows_.end(), &window);
+  assert(found != windows_.end() && "a window this display made");
+  return **found;
+}
+
+Surface HeadlessDisplay::make_surface(const Window& window) {
+  WindowPixels& native = *natives_[&window];
   const Size size = window.device_size();
   const auto width = static_cast<std::size_t>(size.width);
   Size held = size;
@@ -23,34 +30,36 @@ void HeadlessDisplay::make_surface(Window& window) {
     native.shown.assign(width * static_cast<std::size_t>(size.height), 0);
   }
   native.pixels.assign(width * static_cast<std::size_t>(held.height), 0);
-  window.surface = {held, native.pixels.data(), width};
+  return {held, native.pixels.data(), width};
 }
 
-bool HeadlessDisplay::create_window(Window& window, Point) {
+std::optional<NativeWindow> HeadlessDisplay::create_window(Window& window) {
   if (refuse_windows_) {
-    return false;
+    return std::nullopt;
   }
-  natives_[&window] = std::make_unique<NativeWindow>();
-  make_surface(window);
+  natives_[&window] = std::make_unique<WindowPixels>();
   windows_.push_back(&window);
-  return true;
+  return NativeWindow{0, make_surface(window)};
 }
 
-bool HeadlessDisplay::resize_window(Window& window, Point outer_origin) {
+// The window goes where it is asked at once, as under a window manager that never interferes.
+std::optional<Surface> HeadlessDisplay::resize_window(const Window& window, Point inner_origin) {
   if (refuse_windows_ || !natives_.contains(&window)) {
-    return false;
+    return std::nullopt;
   }
-  make_surface(window);
-  input::moved(window, {outer_origin.x + window.frame.left, outer_origin.y + window.frame.top});
-  return true;
+  const Surface surface = make_surface(window);
+  input::moved(own(window), inner_origin);
+  return surface;
 }
+
+void HeadlessDisplay::place_window(const Window& window, Point inner_origin) { input::moved(own(window), inner_origin); }
 
 void HeadlessDisplay::change_resolution(int dpi) {
   dpi_ = dpi;
   input::resolution_changed();
 }
 
-void HeadlessDisplay::destroy_window(Window& window) {
+void HeadlessDisplay::destroy_window(const Window& window) {
   natives_.erase(&window);
   std::erase(windows_, &window);
   if (active_ == &window) {
@@ -58,12 +67,13 @@ void HeadlessDisplay::destroy_window(Window& window) {
   }
 }
 
-// Showing a window activates it, as a window manager would.
-void HeadlessDisplay::show(Window& window) {
+// Showing a window activates it and tells where it is, as a window manager would.
+void HeadlessDisplay::show(const Window& window) {
   if (hold_exposure_) {
     natives_.at(&window)->on_screen = false;
   }
-  activate(&window);
+  input::moved(own(window), window.bounds.origin());
+  activate(&own(window));
 }
 
 bool HeadlessDisplay::on_screen(const Window& window) {
@@ -78,7 +88,7 @@ void HeadlessDisplay::expose(Window& window) {
 
 void HeadlessDisplay::uncover(Window& window, const Rect& area) {
   constexpr Pixel lost = rgb(0x12, 0x34, 0x56);
-  NativeWindow& native = *natives_.at(&window);
+  WindowPixels& native = *natives_.at(&window);
   const Size size = window.device_size();
   const bool banded = !native.shown.empty();
   Pixel* pixels = banded ? native.shown.data() : window.surface.pixels;
@@ -93,11 +103,11 @@ void HeadlessDisplay::uncover(Window& window, const Rect& area) {
 
 // With bands, only the rows the surface holds now reach the screen: an area beyond them is a
 // fault of the window system, which the pixels read back then show.
-void HeadlessDisplay::present(Window& window, const Rect& area) {
+Pixel* HeadlessDisplay::present(const Window& window, const Rect& area) {
   ++presents_;
-  NativeWindow& native = *natives_.at(&window);
+  WindowPixels& native = *natives_.at(&window);
   if (native.shown.empty()) {
-    return;
+    return window.surface.pixels;
   }
   const Surface& surface = window.surface;
   const auto width = static_cast<std::size_t>(window.device_size().width);
@@ -108,6 +118,7 @@ void HeadlessDisplay::present(Window& window, const Rect& area) {
     Pixel* to = native.shown.data() + static_cast<std::size_t>(y) * width;
     std::copy(from + copied.left, from + copied.right, to + copied.left);
   }
+  return window.surface.pixels;
 }
 
 bool HeadlessDisplay::pump(bool wait, std::optional<std::chrono::milliseconds> limit) {

@@ -19,17 +19,18 @@ class HeadlessDisplay : public Display {
 
   explicit HeadlessDisplay(Size screen, FrameExtents frame = default_frame, int dpi = 96);
 
-  Size screen_size() override { return screen_; }
-  Rect work_area() override { return work_area_; }
+  Rect monitor() override { return monitor_; }
+  std::optional<Rect> work_area() override { return work_area_; }
   int dpi() override { return dpi_; }
   FrameExtents frame_extents(std::uint32_t style) override;
-  bool create_window(Window& window, Point outer_origin) override;
-  bool resize_window(Window& window, Point outer_origin) override;
-  void destroy_window(Window& window) override;
-  void set_title(Window&) override {}
-  void show(Window& window) override;
+  std::optional<NativeWindow> create_window(Window& window) override;
+  std::optional<Surface> resize_window(const Window& window, Point inner_origin) override;
+  void place_window(const Window& window, Point inner_origin) override;
+  void destroy_window(const Window& window) override;
+  void set_title(const Window&) override {}
+  void show(const Window& window) override;
   bool on_screen(const Window& window) override;
-  void present(Window& window, const Rect& area) override;
+  Pixel* present(const Window& window, const Rect& area) override;
   bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override;
 
   // --- What a test does, as the user would ----------------------------------------------
@@ -50,6 +51,10 @@ class HeadlessDisplay : public Display {
   void change_resolution(int dpi);
   // Panels and docks take the rest of the screen.
   void set_work_area(const Rect& area) { work_area_ = area; }
+  // The primary monitor lies elsewhere on a larger desktop, as beside another monitor.
+  void set_monitor(const Rect& monitor) { monitor_ = monitor; }
+  // The window manager frames the window, or frames it again, with this frame.
+  void change_frame(Window& window, const FrameExtents& frame) { input::frame_changed(window, frame); }
   // While set, making a top-level window fails, as on a display that has run out of resources.
   void refuse_windows(bool refuse) { refuse_windows_ = refuse; }
   // While set above 0, top-level windows made from then on get a surface of that many layout rows,
@@ -85,22 +90,24 @@ class HeadlessDisplay : public Display {
   std::size_t presents() const { return presents_; }
 
  private:
-  struct NativeWindow {
+  struct WindowPixels {
     std::vector<Pixel> pixels;
     std::vector<Pixel> shown;  // with bands: the whole inner area as presented, rows of its width
     bool on_screen = true;
   };
   Window* top_level_at(Point screen, Point& inner) const;
-  void make_surface(Window& window);
+  Surface make_surface(const Window& window);
+  // The window system's window that a call names, to report input about it.
+  Window& own(const Window& window) const;
 
-  Size screen_;
-  Rect work_area_;
+  Rect monitor_;
+  std::optional<Rect> work_area_;
   FrameExtents frame_;
   int dpi_;
   std::uint32_t clock_ = 1000;
   std::vector<Window*> windows_;  // top-level windows, the topmost last
   Window* active_ = nullptr;
-  std::map<const Window*, std::unique_ptr<NativeWindow>> natives_;
+  std::map<const Window*, std::unique_ptr<WindowPixels>> natives_;
   std::function<bool()> idle_;
   bool refuse_windows_ = false;
   int band_rows_ = 0;

@@ -80,15 +80,24 @@ class Win32Display final : public Display {
   Win32Display(const Win32Display&) = delete;
   Win32Display& operator=(const Win32Display&) = delete;
 
-  Size screen_size() override { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+  // The primary monitor is the one that holds the desktop's origin.
+  Rect monitor() override {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) {
+      return Rect::at({0, 0}, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    }
+    return rect_of(info.rcMonitor);
+  }
 
   // The primary monitor less the task bar.
-  Rect work_area() override {
-    RECT work{};
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0)) {
-      return Rect::at({0, 0}, screen_size());
+  std::optional<Rect> work_area() override {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) {
+      return std::nullopt;
     }
-    return {work.left, work.top, work.right, work.bottom};
+    return rect_of(info.rcWork);
   }
 
   int dpi() override { return dpi_; }
@@ -99,44 +108,51 @@ class Win32Display final : public Display {
     return {-outer.left, outer.right, -outer.top, outer.bottom};
   }
 
-  bool create_window(Window& window, Point outer_origin) override {
+  std::optional<NativeWindow> create_window(Window& window) override {
     const Size size = window.device_size();
     Native& native = natives_[&window];
     native.pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
+    const Point outer_origin = outer_origin_of(window, window.bounds.origin());
     const Size outer = outer_size(window);
     const HWND hwnd = CreateWindowExW(0, window_class_name, widen(window.text).c_str(), native_style(window.style),
                                       outer_origin.x, outer_origin.y, outer.width, outer.height, nullptr, nullptr,
                                       instance_, nullptr);
     if (hwnd == nullptr) {
       natives_.erase(&window);
-      return false;
+      return std::nullopt;
     }
     native.hwnd = hwnd;
     by_handle_[hwnd] = &window;
-    window.native = reinterpret_cast<std::uintptr_t>(hwnd);
-    window.surface = {size, native.pixels.data(), static_cast<std::size_t>(size.width)};
-    return true;
+    return NativeWindow{reinterpret_cast<std::uintptr_t>(hwnd),
+                        {size, native.pixels.data(), static_cast<std::size_t>(size.width)}};
   }
 
-  bool resize_window(Window& window, Point outer_origin) override {
+  std::optional<Surface> resize_window(const Window& window, Point inner_origin) override {
     const auto found = natives_.find(&window);
     if (found == natives_.end()) {
-      return false;
+      return std::nullopt;
     }
     Native& native = found->second;
     const Size size = window.device_size();
     std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
+    const Point outer_origin = outer_origin_of(window, inner_origin);
     const Size outer = outer_size(window);
     if (!SetWindowPos(native.hwnd, nullptr, outer_origin.x, outer_origin.y, outer.width, outer.height,
                       SWP_NOZORDER | SWP_NOACTIVATE)) {
-      return false;
+      return std::nullopt;
     }
     native.pixels = std::move(pixels);
-    window.surface = {size, native.pixels.data(), static_cast<std::size_t>(size.width)};
-    return true;
+    return Surface{size, native.pixels.data(), static_cast<std::size_t>(size.width)};
   }
 
-  void destroy_window(Window& window) override {
+  void place_window(const Window& window, Point inner_origin) override {
+    if (const HWND hwnd = handle_of(window)) {
+      const Point outer_origin = outer_origin_of(window, inner_origin);
+      SetWindowPos(hwnd, nullptr, outer_origin.x, outer_origin.y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+    }
+  }
+
+  void destroy_window(const Window& window) override {
     const auto found = natives_.find(&window);
     if (found == natives_.end()) {
       return;
@@ -146,30 +162,28 @@ class Win32Display final : public Display {
     by_handle_.erase(hwnd);
     DestroyWindow(hwnd);
     natives_.erase(found);
-    window.surface = {};
   }
 
-  void set_title(Window& window) override {
+  void set_title(const Window& window) override {
     if (const HWND hwnd = handle_of(window)) {
       SetWindowTextW(hwnd, widen(window.text).c_str());
     }
   }
 
-  void show(Window& window) override {
+  void show(const Window& window) override {
     if (const HWND hwnd = handle_of(window)) {
       ShowWindow(hwnd, SW_SHOWNORMAL);
       SetForegroundWindow(hwnd);
     }
   }
 
-  void present(Window& window, const Rect& area) override {
-    const HWND hwnd = handle_of(window);
-    if (hwnd == nullptr) {
-      return;
+  Pixel* present(const Window& window, const Rect& area) override {
+    if (const HWND hwnd = handle_of(window)) {
+      HDC device = GetDC(hwnd);
+      show_pixels(device, window, area);
+      ReleaseDC(hwnd, device);
     }
-    HDC device = GetDC(hwnd);
-    show_pixels(device, window, area);
-    ReleaseDC(hwnd, device);
+    return window.surface.pixels;
   }
 
   std::optional<Pixel> system_colour(SystemColour which) override {
@@ -224,6 +238,12 @@ class Win32Display final : public Display {
     HWND hwnd = nullptr;
     std::vector<std::uint32_t> pixels;  // 0x00RRGGBB is a 32-bit DIB's blue-green-red-reserved
   };
+
+  static Rect rect_of(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
+
+  static Point outer_origin_of(const Window& window, Point inner_origin) {
+    return {inner_origin.x - window.frame.left, inner_origin.y - window.frame.top};
+  }
 
   static Size outer_size(const Window& window) {
     const Size inner = window.device_size();

@@ -64,7 +64,7 @@ std::intptr_t default_handling(const Message& message) {
       destroy_window(window);
       return 0;
     case MessageCode::Activate:
-      if (message.first != 0) {
+      if (message.as<Activation>().active) {
         set_focus(window);
       }
       return 0;

@@ -1,5 +1,6 @@
 #include "platform/windows/controls.h"
 
+#include <cassert>
 #include <string>
 
 #include "platform/graphics/glyphs.h"
@@ -33,6 +34,7 @@ State& state_of(Window& window) {
   if (!window.control) {
     window.control = std::make_unique<State>();
   }
+  assert(dynamic_cast<State*>(window.control.get()) != nullptr && "a control keeps the state of its own kind");
   return static_cast<State&>(*window.control);
 }
 
@@ -63,7 +65,7 @@ void paint_button(Window& button) {
   end_paint(button, paint);
 }
 
-void click(Window& button) { send(button.parent, MessageCode::Command, notify_clicked, button.id); }
+void click(Window& button) { send(button.parent, MessageCode::Command, ControlNotice{notify_clicked, button.id}); }
 
 std::intptr_t push_button_handler(const Message& message) {
   Window& button = *message.window;
@@ -85,7 +87,7 @@ std::intptr_t push_button_handler(const Message& message) {
       return 0;
     case MessageCode::MouseMove:
       if (state.tracking) {
-        const bool inside = whole(button).contains({static_cast<int>(message.first), static_cast<int>(message.second)});
+        const bool inside = whole(button).contains(message.as<Point>());
         if (inside != state.pointer_in) {
           state.pointer_in = inside;
           invalidate(button, std::nullopt, false);
@@ -94,7 +96,7 @@ std::intptr_t push_button_handler(const Message& message) {
       return 0;
     case MessageCode::LeftUp:
       if (state.tracking) {
-        const bool inside = whole(button).contains({static_cast<int>(message.first), static_cast<int>(message.second)});
+        const bool inside = whole(button).contains(message.as<Point>());
         state.tracking = false;
         release_capture();
         invalidate(button, std::nullopt, false);
@@ -110,13 +112,13 @@ std::intptr_t push_button_handler(const Message& message) {
       }
       return 0;
     case MessageCode::KeyDown:
-      if (static_cast<Key>(message.first) == Key::Space && !state.space_down) {
+      if (message.as<KeyStroke>().key == Key::Space && !state.space_down) {
         state.space_down = true;
         invalidate(button, std::nullopt, false);
       }
       return 0;
     case MessageCode::KeyUp:
-      if (static_cast<Key>(message.first) == Key::Space && state.space_down) {
+      if (message.as<KeyStroke>().key == Key::Space && state.space_down) {
         state.space_down = false;
         invalidate(button, std::nullopt, false);
         click(button);
@@ -158,12 +160,12 @@ std::intptr_t picture_handler(const Message& message) {
       return 1;  // painting covers every pixel
     case MessageCode::LeftDown:
       if ((picture.style & style_notify) != 0) {
-        send(picture.parent, MessageCode::Command, notify_clicked, picture.id);
+        send(picture.parent, MessageCode::Command, ControlNotice{notify_clicked, picture.id});
       }
       return 0;
     case MessageCode::LeftDoubleClick:
       if ((picture.style & style_notify) != 0) {
-        send(picture.parent, MessageCode::Command, notify_double_clicked, picture.id);
+        send(picture.parent, MessageCode::Command, ControlNotice{notify_double_clicked, picture.id});
       }
       return 0;
     default:

@@ -8,6 +8,7 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/geometry.h"
 #include "platform/graphics/pixel.h"
+#include "platform/graphics/surface.h"
 #include "platform/windows/window.h"
 
 namespace platform {
@@ -29,39 +30,58 @@ struct ButtonLook {
   bool enabled = true;
 };
 
+// What a backend hands over for a top-level window it has made: its own handle of the window and
+// the surface the window system paints into.
+struct NativeWindow {
+  std::uintptr_t handle = 0;
+  Surface surface;
+};
+
 // What the window system stands on: a screen with top-level windows on it and a source of input.
-// A backend reports input through the functions of namespace input below.
+// The window system calls a backend only through this class, and a backend reports what happens
+// only through the functions of namespace input below: it translates, and every decision (where a
+// window goes, what its frame is taken to be, when it moves again) is the window system's.
 class Display {
  public:
   virtual ~Display() = default;
 
-  // The primary monitor's size, in device pixels.
-  virtual Size screen_size() = 0;
-  // The part of the primary monitor that panels and docks leave to windows.
-  virtual Rect work_area() { return Rect::at({0, 0}, screen_size()); }
+  // The primary monitor: where it lies on the desktop and its size, in device pixels.
+  virtual Rect monitor() = 0;
+  // The part of the desktop that panels and docks leave to windows, as the desktop tells it;
+  // nothing where it does not. The window system cuts it to the primary monitor.
+  virtual std::optional<Rect> work_area() { return std::nullopt; }
   // The desktop's resolution in dots per inch; the window system takes the scale from it.
   virtual int dpi() = 0;
-  // The frame the desktop puts around a top-level window of this style.
+  // The frame the desktop is expected to put around a top-level window of this style, before it
+  // has framed one; what it really puts comes later through input::frame_changed.
   virtual FrameExtents frame_extents(std::uint32_t style) = 0;
 
-  // Makes the native window of a top-level window with its frame's top-left at `outer_origin`
-  // and an inner area of `window.device_size()`, and gives it a surface of that width that holds
-  // all its rows or a band of a whole number of layout rows. False on failure.
-  virtual bool create_window(Window& window, Point outer_origin) = 0;
-  // The window's scale has changed: gives its native window and its surface the new device size,
-  // with the frame's top-left at `outer_origin`. False, with the window as it was, on failure or
-  // where the backend cannot do it; the window then keeps its old scale.
-  virtual bool resize_window(Window& /*window*/, Point /*outer_origin*/) { return false; }
-  virtual void destroy_window(Window& window) = 0;
-  virtual void set_title(Window& window) = 0;
+  // Makes the native window of a top-level window whose inner area goes at `window.bounds`'
+  // top-left on the screen with a size of `window.device_size()`, and hands over a surface of that
+  // width that holds all its rows or a band of a whole number of layout rows. Nothing on failure.
+  // The backend keeps `window` to report what happens to it, and writes nothing in it.
+  virtual std::optional<NativeWindow> create_window(Window& window) = 0;
+  // The window's scale has changed: gives its native window the new device size with its inner
+  // area's top-left at `inner_origin`, and hands over a new surface. Nothing, with the window as
+  // it was, on failure or where the backend cannot do it; the window then keeps its old scale.
+  virtual std::optional<Surface> resize_window(const Window& /*window*/, Point /*inner_origin*/) {
+    return std::nullopt;
+  }
+  // Asks for the window's inner area to go to `inner_origin` on the screen; where it really goes
+  // comes back through input::moved.
+  virtual void place_window(const Window& window, Point inner_origin) = 0;
+  virtual void destroy_window(const Window& window) = 0;
+  virtual void set_title(const Window& window) = 0;
   // Shows the window in the normal state, which also activates it.
-  virtual void show(Window& window) = 0;
+  virtual void show(const Window& window) = 0;
   // False while a shown window has not yet reached the screen: what was painted then would be
   // lost, so painting waits for the window's first exposure.
   virtual bool on_screen(const Window& /*window*/) { return true; }
 
-  // Shows an area of the window, in device pixels of the inner area, from the surface's rows.
-  virtual void present(Window& window, const Rect& area) = 0;
+  // Shows an area of the window, in device pixels of the inner area, from the surface's rows, and
+  // hands back the pixels to paint next: the surface's own, or other memory of the same layout
+  // where the backend still reads the ones just shown.
+  virtual Pixel* present(const Window& window, const Rect& area) = 0;
 
   // The desktop's own colours and its settings for drags and double clicks, where it has them;
   // the window system's conventional ones stand in for what it has not.
@@ -88,6 +108,8 @@ void key(Window& top, Key key, bool pressed, std::int32_t modifiers);
 void activation(Window& top, bool active);
 void close_requested(Window& top);
 void moved(Window& top, Point inner_origin);
+// The frame that the desktop has put around the window, each time it changes.
+void frame_changed(Window& top, const FrameExtents& frame);
 void state_changed(Window& top, bool minimized);
 void exposed(Window& top, const Rect& area);
 void colour_scheme_changed();

@@ -66,13 +66,13 @@ Window* active_window() { return running() != nullptr ? running()->active : null
 namespace input {
 
 void activation(Window& top, bool active) {
-  internal::System* system = running();
+  internal::System* system = &internal::state();
   if (active && system->active != &top) {
     system->active = &top;
-    post(&top, MessageCode::Activate, 1);
+    post(&top, MessageCode::Activate, Activation{true});
   } else if (!active && system->active == &top) {
     system->active = nullptr;
-    post(&top, MessageCode::Activate, 0);
+    post(&top, MessageCode::Activate, Activation{false});
   }
 }
 

@@ -1,6 +1,7 @@
 // Pointer and key input: queued as the display reports it, given to a window when it is taken out
 // of the queue, with presses turned into double clicks where a window's class asks for them.
 
+#include <cassert>
 #include <cstdlib>
 
 #include "platform/graphics/scale.h"
@@ -35,7 +36,7 @@ Window* window_at(Window& top, Point& at) {
 // Where pointer input at a point of a top-level window goes: the capturing window when it belongs
 // to that window, else the window under the point.
 Window* pointer_target(Window& top, Point& at) {
-  Window* capture = running()->capture;
+  Window* capture = internal::state().capture;
   if (capture != nullptr && top_level_of(capture) == &top) {
     const Point offset = internal::offset_in_top_level(*capture);
     at = {at.x - offset.x, at.y - offset.y};
@@ -47,7 +48,7 @@ Window* pointer_target(Window& top, Point& at) {
 // A press close enough in time and place to the last one, on the same window and with the same
 // button, is a double click when the window's class asks for them.
 bool is_double_click(const Window& target, const internal::RawInput& press) {
-  const internal::LastPress& last = running()->last_press;
+  const internal::LastPress& last = internal::state().last_press;
   const SystemMetrics& metrics = system_metrics();
   return target.window_class->double_clicks && last.window == &target && last.button == press.button &&
          press.time - last.time <= metrics.double_click_time &&
@@ -62,7 +63,10 @@ MessageCode button_code(MouseButton button, bool pressed, bool double_click) {
   return double_click ? MessageCode::RightDoubleClick : pressed ? MessageCode::RightDown : MessageCode::RightUp;
 }
 
-void queue_input(Window& top, const internal::RawInput& raw) { running()->queue.push_back({Message{&top}, raw}); }
+void queue_input(Window& top, const internal::RawInput& raw) {
+  assert(top.top_level() && "input arrives at top-level windows");
+  internal::state().queue.push_back({Message{&top}, raw});
+}
 
 // The layout pixel under a device pixel of a top-level window.
 Point layout_point(const Window& top, Point device) {
@@ -74,23 +78,22 @@ Point layout_point(const Window& top, Point device) {
 // Pointer input goes to the capturing window or the window under the pointer, keys to the
 // focused window.
 Message internal::resolve_input(Window& top, const RawInput& raw) {
-  System& system = *running();
+  System& system = internal::state();
   if (raw.kind == RawInput::Kind::Key) {
     Window* target = within(system.focus, top) ? system.focus : &top;
-    return {target, raw.pressed ? MessageCode::KeyDown : MessageCode::KeyUp, static_cast<std::intptr_t>(raw.key),
-            raw.modifiers};
+    return {target, raw.pressed ? MessageCode::KeyDown : MessageCode::KeyUp, KeyStroke{raw.key, raw.modifiers}};
   }
   Point at = raw.at;
   Window* target = pointer_target(top, at);
   if (raw.kind == RawInput::Kind::PointerMove) {
-    return {target, MessageCode::MouseMove, at.x, at.y};
+    return {target, MessageCode::MouseMove, at};
   }
   bool double_click = false;
   if (raw.pressed) {
     double_click = is_double_click(*target, raw);
     system.last_press = double_click ? LastPress{} : LastPress{target, raw.button, raw.time, raw.at};
   }
-  return {target, button_code(raw.button, raw.pressed, double_click), at.x, at.y};
+  return {target, button_code(raw.button, raw.pressed, double_click), at};
 }
 
 namespace input {

@@ -8,17 +8,17 @@ namespace platform {
 
 using internal::running;
 
-std::intptr_t send(Window* window, MessageCode code, std::intptr_t first, std::intptr_t second) {
+std::intptr_t send(Window* window, MessageCode code, Payload payload) {
   if (!is_window(window)) {
     return 0;
   }
-  return internal::call_handler(*window, Message{window, code, first, second});
+  return internal::call_handler(*window, Message{window, code, payload});
 }
 
-void post(Window* window, MessageCode code, std::intptr_t first, std::intptr_t second) {
+void post(Window* window, MessageCode code, Payload payload) {
   internal::System* system = running();
   if (system != nullptr && (window == nullptr || is_window(window))) {
-    system->queue.push_back({Message{window, code, first, second}, std::nullopt});
+    system->queue.push_back({Message{window, code, payload}, std::nullopt});
   }
 }
 
@@ -69,11 +69,30 @@ std::intptr_t dispatch(const Message& message) {
   if (!is_window(window)) {
     return result;
   }
-  if (message.code == MessageCode::Activate && message.first == 0 && internal::within(system->focus, *window)) {
+  if (message.code == MessageCode::Activate && !message.as<Activation>().active && internal::within(system->focus, *window)) {
     // The handler has seen which control had the focus; an inactive window holds none.
     set_focus(nullptr);
   }
   return result;
+}
+
+}  // namespace platform
+
+namespace platform {
+
+RawParameters raw_parameters(const Payload& payload) {
+  struct Numbers {
+    RawParameters operator()(std::monostate) const { return {}; }
+    RawParameters operator()(Point point) const { return {point.x, point.y}; }
+    RawParameters operator()(const KeyStroke& stroke) const {
+      return {static_cast<std::intptr_t>(stroke.key), stroke.modifiers};
+    }
+    RawParameters operator()(SizeKind kind) const { return {static_cast<std::intptr_t>(kind), 0}; }
+    RawParameters operator()(Activation activation) const { return {activation.active ? 1 : 0, 0}; }
+    RawParameters operator()(const ControlNotice& notice) const { return {notice.notification, notice.id}; }
+    RawParameters operator()(ShortcutCommand shortcut) const { return {shortcut.command, 0}; }
+  };
+  return std::visit(Numbers{}, payload);
 }
 
 }  // namespace platform

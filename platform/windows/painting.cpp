@@ -4,6 +4,7 @@
 #include "platform/windows/painting.h"
 
 #include <algorithm>
+#include <cassert>
 #include <vector>
 
 #include "platform/graphics/scale.h"
@@ -18,11 +19,11 @@ namespace {
 
 // Shows what was painted, once the outermost painting has ended.
 void present_damage(Window& top) {
-  internal::System& system = *running();
+  internal::System& system = internal::state();
   if (!top.damage.empty() && system.paint_depth == 0) {
     const Rect shown = scaled(top.damage, top.scale).intersected(Rect::at({0, 0}, top.device_size()));
     if (!shown.empty()) {
-      system.display->present(top, shown);
+      top.surface.pixels = system.display->present(top, shown);
     }
     top.damage = {};
   }
@@ -31,7 +32,7 @@ void present_damage(Window& top) {
 // Whether what is painted on the window now would be seen.
 bool paintable(Window& window) {
   Window& top = *top_level_of(&window);
-  return window.visible && top.visible && !top.minimized && running()->display->on_screen(top);
+  return window.visible && top.visible && !top.minimized && internal::state().display->on_screen(top);
 }
 
 // The rows of `area` outside those from `top` to `bottom`, as one rectangle.
@@ -58,7 +59,7 @@ std::intptr_t paint_part(Window& window, const Message& message, const Rect& par
 }  // namespace
 
 Window* internal::first_needing_paint() {
-  for (const auto& window : running()->windows) {
+  for (const auto& window : internal::state().windows) {
     if (!window->update.empty() && paintable(*window)) {
       return window.get();
     }
@@ -87,7 +88,7 @@ std::intptr_t internal::paint_marked(Window& window, const Message& message) {
   if (marked.empty()) {
     return paint_part(window, message, {}, offset, false);
   }
-  if (running()->paint_depth > 0) {
+  if (internal::state().paint_depth > 0) {
     const int band_top = surface.top / top.scale;
     const Rect left_over = rows_outside(marked, band_top, band_top + band_rows);
     // Painting is cut to the surface's rows.
@@ -136,7 +137,7 @@ PaintContext begin_paint(Window& window) {
   const bool erase = window.erase;
   window.update = {};
   window.erase = false;
-  ++running()->paint_depth;
+  ++internal::state().paint_depth;
   if (erase) {
     Message message{&window, MessageCode::EraseBackground};
     message.paint = &context;
@@ -157,11 +158,15 @@ void end_paint(Window& window, const PaintContext& context) {
       dispatch(Message{child, MessageCode::Paint});
     }
   }
-  --running()->paint_depth;
+  assert(internal::state().paint_depth > 0 && "end_paint after its begin_paint");
+  --internal::state().paint_depth;
   present_damage(*top);
 }
 
-PaintContext& erase_context(const Message& message) { return *message.paint; }
+PaintContext& erase_context(const Message& message) {
+  assert(message.code == MessageCode::EraseBackground && message.paint != nullptr && "an erasing that begin_paint sent");
+  return *message.paint;
+}
 
 namespace input {
 

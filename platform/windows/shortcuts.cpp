@@ -10,13 +10,14 @@ bool ShortcutTable::translate(Window& window, const Message& message) const {
   if (message.code != MessageCode::KeyDown) {
     return false;
   }
-  const auto entry = std::find_if(entries_.begin(), entries_.end(), [&message](const Shortcut& shortcut) {
-    return static_cast<std::intptr_t>(shortcut.key) == message.first && shortcut.modifiers == message.second;
+  const KeyStroke& stroke = message.as<KeyStroke>();
+  const auto entry = std::find_if(entries_.begin(), entries_.end(), [&stroke](const Shortcut& shortcut) {
+    return shortcut.key == stroke.key && shortcut.modifiers == stroke.modifiers;
   });
   if (entry == entries_.end()) {
     return false;
   }
-  send(&window, MessageCode::ShortcutCommand, entry->command);
+  send(&window, MessageCode::ShortcutCommand, ShortcutCommand{entry->command});
   return true;
 }
 

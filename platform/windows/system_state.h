@@ -3,6 +3,7 @@
 // What the window system's own files share. Nothing outside platform/windows/*.cpp includes this:
 // callers see the window system through platform/windows/window_system.h only.
 
+#include <cassert>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -58,6 +59,13 @@ inline std::unique_ptr<System> running_system;
 
 inline System* running() { return running_system.get(); }
 
+// The running window system where the caller is sure one runs: a backend reports only while it
+// does, and a window exists only inside one. Reaching it otherwise is a fault of the caller.
+inline System& state() {
+  assert(running_system != nullptr && "the window system runs");
+  return *running_system;
+}
+
 inline Rect inner_rect(const Window& window) { return Rect::at({0, 0}, window.bounds.size()); }
 
 // Where a window's inner area lies in its top-level window's inner area.
@@ -94,5 +102,8 @@ std::intptr_t paint_marked(Window& window, const Message& message);
 
 // The scale a top-level window is shown at on the display as it is now.
 int fitting_scale_of(const Window& top);
+// A new top-level window's placement: asked for where its bounds are, and centred when its frame
+// goes where centred_origin puts it.
+void start_placement(Window& top, Point outer_origin);
 
 }  // namespace platform::internal

@@ -1,5 +1,5 @@
 // Windows: making and destroying them, finding them in the tree of parents and children, and
-// what the display reports about a top-level window's place and state.
+// what the display reports about a top-level window's state.
 
 #include <algorithm>
 
@@ -28,7 +28,7 @@ Window* create_top_level(std::string_view class_name, std::string_view title, st
   if (window_class == nullptr) {
     return nullptr;
   }
-  internal::System& system = *running();
+  internal::System& system = internal::state();
   auto window = std::make_unique<Window>();
   window->window_class = window_class;
   window->handler = window_class->handler;
@@ -40,9 +40,13 @@ Window* create_top_level(std::string_view class_name, std::string_view title, st
                     std::max(outer.left + frame.left + 1, outer.right - frame.right),
                     std::max(outer.top + frame.top + 1, outer.bottom - frame.bottom)};
   window->scale = internal::fitting_scale_of(*window);
-  if (!system.display->create_window(*window, outer.origin())) {
+  internal::start_placement(*window, outer.origin());
+  const std::optional<NativeWindow> native = system.display->create_window(*window);
+  if (!native) {
     return nullptr;
   }
+  window->native = native->handle;
+  window->surface = native->surface;
   system.windows.push_back(std::move(window));
   return system.windows.back().get();
 }
@@ -53,7 +57,7 @@ Window* create_child(std::string_view class_name, Window& parent, std::string_vi
   if (window_class == nullptr || !is_window(&parent)) {
     return nullptr;
   }
-  internal::System& system = *running();
+  internal::System& system = internal::state();
   auto window = std::make_unique<Window>();
   window->window_class = window_class;
   window->handler = window_class->handler;
@@ -99,6 +103,7 @@ void destroy_window(Window* window) {
   std::erase_if(system->queue, [window](const internal::QueueEntry& entry) { return entry.message.window == window; });
   if (window->top_level()) {
     system->display->destroy_window(*window);
+    window->surface = {};
   } else {
     std::erase(window->parent->children, window);
     if (window->visible) {
@@ -153,7 +158,7 @@ void move_child(Window& window, const Rect& bounds) {
 void set_enabled(Window& window, bool enabled) {
   if (window.enabled != enabled) {
     window.enabled = enabled;
-    if (!enabled && internal::within(running()->focus, window)) {
+    if (!enabled && internal::within(internal::state().focus, window)) {
       set_focus(nullptr);
     }
     invalidate(window);
@@ -164,19 +169,12 @@ namespace input {
 
 void close_requested(Window& top) { post(&top, MessageCode::Close); }
 
-void moved(Window& top, Point inner_origin) {
-  if (top.bounds.origin() != inner_origin) {
-    top.bounds = Rect::at(inner_origin, top.bounds.size());
-    post(&top, MessageCode::Move, inner_origin.x, inner_origin.y);
-  }
-}
-
 void state_changed(Window& top, bool minimized) {
   if (top.minimized == minimized) {
     return;
   }
   top.minimized = minimized;
-  post(&top, MessageCode::SizeState, static_cast<std::intptr_t>(minimized ? SizeKind::Minimized : SizeKind::Restored));
+  post(&top, MessageCode::SizeState, minimized ? SizeKind::Minimized : SizeKind::Restored);
   if (!minimized) {
     invalidate(top);
   }

@@ -62,6 +62,16 @@ class Window {
   Surface surface;
   Rect damage;  // painted but not yet shown, in inner layout coordinates
 
+  // Top-level only: where the window system last asked the inner area to go on the screen, whether
+  // the display has not yet reported it there, and whether the window is still where the window
+  // system centred it. A centred window follows every change of its frame until the user moves it.
+  struct Placement {
+    Point asked;
+    bool awaiting = true;
+    bool centred = false;
+  };
+  Placement placement;
+
   // Per-kind state of the built-in controls.
   struct ControlState {
     virtual ~ControlState() = default;

@@ -15,7 +15,7 @@ void start_window_system(std::unique_ptr<Display> display) {
   stop_window_system();
   internal::running_system = std::make_unique<internal::System>();
   set_display_dpi(layout_dpi(display->dpi()));
-  running()->display = std::move(display);
+  internal::state().display = std::move(display);
   register_built_in_controls();
 }
 
@@ -70,7 +70,7 @@ namespace input {
 
 // Every top-level window hears of it; what a window does not handle itself is painted again.
 void colour_scheme_changed() {
-  for (const auto& window : running()->windows) {
+  for (const auto& window : internal::state().windows) {
     if (window->top_level()) {
       post(window.get(), MessageCode::ColourSchemeChanged);
     }

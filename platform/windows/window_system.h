@@ -78,8 +78,8 @@ void set_enabled(Window& window, bool enabled);
 // --- Messages ------------------------------------------------------------------------------
 
 // Calls the window's handler at once and returns its answer; 0 for a window that is gone.
-std::intptr_t send(Window* window, MessageCode code, std::intptr_t first = 0, std::intptr_t second = 0);
-void post(Window* window, MessageCode code, std::intptr_t first = 0, std::intptr_t second = 0);
+std::intptr_t send(Window* window, MessageCode code, Payload payload = {});
+void post(Window* window, MessageCode code, Payload payload = {});
 
 // The next message: posted messages and input first, then areas to paint. Waits without a limit,
 // or at most `limit` (0 only looks); false when nothing came in time.

@@ -1,9 +1,9 @@
 #pragma once
 
-// The X11 display's class, for the files that implement it: x11_display.cpp (the connection, the
-// windows and their surfaces, the wait for events), x11_window_manager.cpp (atoms, properties and
-// hints: what the program tells and asks the window manager) and x11_events.cpp (one small
-// handler per X event type).
+// The X11 display's class, for the files that implement it: display.cpp (the connection, the
+// windows and their surfaces, the wait for events), window_manager.cpp (atoms, properties and
+// hints: what the program tells and asks the window manager) and events.cpp (one small handler
+// per X event type).
 
 #include <X11/Xlib.h>
 
@@ -30,17 +30,18 @@ class X11Display final : public Display {
 
   bool usable() const { return usable_; }
 
-  Size screen_size() override { return screen_; }
+  Rect monitor() override { return monitor_; }
   int dpi() override { return dpi_; }
   FrameExtents frame_extents(std::uint32_t style) override;
-  Rect work_area() override;
-  bool create_window(Window& window, Point outer_origin) override;
-  bool resize_window(Window& window, Point outer_origin) override;
-  void destroy_window(Window& window) override;
-  void set_title(Window& window) override;
-  void show(Window& window) override;
+  std::optional<Rect> work_area() override;
+  std::optional<NativeWindow> create_window(Window& window) override;
+  std::optional<Surface> resize_window(const Window& window, Point inner_origin) override;
+  void place_window(const Window& window, Point inner_origin) override;
+  void destroy_window(const Window& window) override;
+  void set_title(const Window& window) override;
+  void show(const Window& window) override;
   bool on_screen(const Window& window) override;
-  void present(Window& window, const Rect& area) override;
+  Pixel* present(const Window& window, const Rect& area) override;
   bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override;
 
  private:
@@ -48,9 +49,6 @@ class X11Display final : public Display {
     ::Window xid = 0;
     GC gc = nullptr;
     std::unique_ptr<X11Image> image;
-    bool centred = false;        // the program centred its frame on the screen, guessing the frame
-    FrameExtents frame_guess;
-    bool frame_known = false;    // the window manager has told the frame's extents
     bool managed = false;        // a window manager has taken the window (it set WM_STATE)
     bool destroyed = false;      // by another client
     bool exposed = false;        // the server has shown the window: what is sent to it is kept
@@ -58,13 +56,13 @@ class X11Display final : public Display {
 
   void intern_atoms();
   void request_frame_extents();
-  void frame_extents_arrived(Window& window, Native& native);
+  void frame_extents_arrived(Window& window, const Native& native);
   Native* native_of(const Window& window);
-  void read_screen_size();
+  void read_monitor();
   bool read_dpi();
   std::unique_ptr<X11Image> make_image(const Window& window);
   void set_size_hints(::Window xid, Point outer_origin, Size size);
-  void set_hints(Window& window, ::Window xid, Point outer_origin);
+  void set_hints(const Window& window, ::Window xid, Point outer_origin);
   bool handle(XEvent& event);
   using EventHandler = bool (X11Display::*)(XEvent&, Window&);
   using EventTable = std::array<EventHandler, LASTEvent>;
@@ -103,7 +101,7 @@ class X11Display final : public Display {
   bool usable_ = false;
   bool shm_ = false;
   bool detectable_auto_repeat_ = false;
-  Size screen_;
+  Rect monitor_;
   int dpi_ = 96;
   std::optional<FrameExtents> frame_;
   ::Window frame_probe_ = 0;

@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/windows/window_system.h"
+#include "platform/windows/display.h"
 #include "platform/x11/backend.h"
 #include "platform/x11/wait.h"
 
@@ -72,6 +72,12 @@ std::optional<int> dpi_of_resources(const char* resources) {
   return found;
 }
 
+// The frame's top-left, which the window manager places the frame at: the window's position means
+// that under NorthWestGravity.
+Point outer_origin_of(const Window& window, Point inner_origin) {
+  return {inner_origin.x - window.frame.left, inner_origin.y - window.frame.top};
+}
+
 }  // namespace
 
 X11Display::X11Display(::Display* x, std::string& error)
@@ -92,7 +98,7 @@ X11Display::X11Display(::Display* x, std::string& error)
   int major = 0, minor = 0;
   Bool pixmaps = False;
   shm_ = XShmQueryExtension(x_) == True && XShmQueryVersion(x_, &major, &minor, &pixmaps) == True;
-  read_screen_size();
+  read_monitor();
   // The resources as Xlib read them when it connected; later changes are read from the root.
   dpi_ = dpi_of_resources(XResourceManagerString(x_)).value_or(96);
   // The desktop's settings (colours, fonts) live in the root window's resources.
@@ -114,8 +120,9 @@ X11Display::~X11Display() {
   XCloseDisplay(x_);
 }
 
-void X11Display::read_screen_size() {
-  screen_ = {DisplayWidth(x_, screen_number_), DisplayHeight(x_, screen_number_)};
+// The primary monitor, else the first one that shows anything, else the whole screen.
+void X11Display::read_monitor() {
+  monitor_ = Rect::at({0, 0}, {DisplayWidth(x_, screen_number_), DisplayHeight(x_, screen_number_)});
   int event_base = 0, error_base = 0;
   if (!XRRQueryExtension(x_, &event_base, &error_base)) {
     return;
@@ -124,7 +131,6 @@ void X11Display::read_screen_size() {
   if (resources == nullptr) {
     return;
   }
-  // The primary monitor, else the first one that shows anything.
   std::vector<RRCrtc> candidates;
   if (const RROutput primary = XRRGetOutputPrimary(x_, root_)) {
     if (XRROutputInfo* output = XRRGetOutputInfo(x_, resources, primary)) {
@@ -140,7 +146,7 @@ void X11Display::read_screen_size() {
     }
     const bool shows = info->mode != None && info->width > 0 && info->height > 0;
     if (shows) {
-      screen_ = {static_cast<int>(info->width), static_cast<int>(info->height)};
+      monitor_ = Rect::at({info->x, info->y}, {static_cast<int>(info->width), static_cast<int>(info->height)});
     }
     XRRFreeCrtcInfo(info);
     if (shows) {
@@ -172,8 +178,9 @@ std::unique_ptr<X11Image> X11Display::make_image(const Window& window) {
                                                                                                 : nullptr;
 }
 
-bool X11Display::create_window(Window& window, Point outer_origin) {
+std::optional<NativeWindow> X11Display::create_window(Window& window) {
   const Size size = window.device_size();
+  const Point outer_origin = outer_origin_of(window, window.bounds.origin());
   XSetWindowAttributes attributes{};
   attributes.background_pixmap = None;
   attributes.bit_gravity = NorthWestGravity;
@@ -183,47 +190,49 @@ bool X11Display::create_window(Window& window, Point outer_origin) {
                                      static_cast<unsigned>(size.height), 0, CopyFromParent, InputOutput, visual_,
                                      CWBackPixmap | CWBitGravity | CWEventMask, &attributes);
   if (xid == 0) {
-    return false;
+    return std::nullopt;
   }
   std::unique_ptr<X11Image> image = make_image(window);
   if (!image) {
     XDestroyWindow(x_, xid);
-    return false;
+    return std::nullopt;
   }
   Native& native = natives_[&window];
   native.xid = xid;
   native.image = std::move(image);
   native.gc = XCreateGC(x_, xid, 0, nullptr);
-  native.frame_guess = window.frame;
-  native.centred = outer_origin == centred_origin(window.bounds.size(), window.style);
-  set_hints(window, xid, outer_origin);
-  window.native = xid;
-  window.surface = native.image->surface();
   by_xid_[xid] = &window;
-  return true;
+  set_hints(window, xid, outer_origin);
+  return NativeWindow{xid, native.image->surface()};
 }
 
-bool X11Display::resize_window(Window& window, Point outer_origin) {
-  const auto found = natives_.find(&window);
-  if (found == natives_.end()) {
-    return false;
+std::optional<Surface> X11Display::resize_window(const Window& window, Point inner_origin) {
+  Native* native = native_of(window);
+  if (native == nullptr) {
+    return std::nullopt;
   }
   const Size size = window.device_size();
   std::unique_ptr<X11Image> image = make_image(window);
   if (!image) {
-    return false;
+    return std::nullopt;
   }
-  Native& native = found->second;
-  native.image = std::move(image);
-  window.surface = native.image->surface();
-  set_size_hints(native.xid, outer_origin, size);
-  XMoveResizeWindow(x_, native.xid, outer_origin.x, outer_origin.y, static_cast<unsigned>(size.width),
+  native->image = std::move(image);
+  const Point outer_origin = outer_origin_of(window, inner_origin);
+  set_size_hints(native->xid, outer_origin, size);
+  XMoveResizeWindow(x_, native->xid, outer_origin.x, outer_origin.y, static_cast<unsigned>(size.width),
                     static_cast<unsigned>(size.height));
   XFlush(x_);
-  return true;
+  return native->image->surface();
 }
 
-void X11Display::destroy_window(Window& window) {
+void X11Display::place_window(const Window& window, Point inner_origin) {
+  if (const Native* native = native_of(window); native != nullptr && !native->destroyed) {
+    const Point outer_origin = outer_origin_of(window, inner_origin);
+    XMoveWindow(x_, native->xid, outer_origin.x, outer_origin.y);
+  }
+}
+
+void X11Display::destroy_window(const Window& window) {
   const auto found = natives_.find(&window);
   if (found == natives_.end()) {
     return;
@@ -237,17 +246,14 @@ void X11Display::destroy_window(Window& window) {
   }
   XFlush(x_);
   natives_.erase(found);
-  window.surface = {};
 }
 
-void X11Display::show(Window& window) {
-  const auto found = natives_.find(&window);
-  if (found == natives_.end()) {
-    return;
+void X11Display::show(const Window& window) {
+  if (const Native* native = native_of(window)) {
+    // A window manager activates a new window as its focus rules say; without one, a click does.
+    XMapRaised(x_, native->xid);
+    XFlush(x_);
   }
-  // A window manager activates a new window as its focus rules say; without one, a click does.
-  XMapRaised(x_, found->second.xid);
-  XFlush(x_);
 }
 
 // The server draws nothing on a window before it is mapped and seen; its first Expose event tells
@@ -257,12 +263,13 @@ bool X11Display::on_screen(const Window& window) {
   return native != nullptr && native->exposed;
 }
 
-void X11Display::present(Window& window, const Rect& area) {
-  const auto found = natives_.find(&window);
-  if (found != natives_.end() && !found->second.destroyed) {
-    found->second.image->put(found->second.xid, found->second.gc, area, window.surface.top);
-    window.surface.pixels = found->second.image->surface().pixels;
+Pixel* X11Display::present(const Window& window, const Rect& area) {
+  Native* native = native_of(window);
+  if (native == nullptr || native->destroyed) {
+    return window.surface.pixels;
   }
+  native->image->put(native->xid, native->gc, area, window.surface.top);
+  return native->image->surface().pixels;
 }
 
 Window* X11Display::window_of(::Window xid) {

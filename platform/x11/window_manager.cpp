@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/windows/window_system.h"
+#include "platform/windows/display.h"
 #include "platform/x11/backend.h"
 #include "platform/x11/window_icon.h"
 
@@ -164,17 +164,14 @@ FrameExtents X11Display::frame_extents(std::uint32_t style) {
   return frame_.value_or(FrameExtents{});
 }
 
-// The window manager's part of the desktop, less its panels, on the primary monitor.
-Rect X11Display::work_area() {
-  const Rect monitor = Rect::at({0, 0}, screen_);
+// The window manager's part of the desktop, less its panels.
+std::optional<Rect> X11Display::work_area() {
   const std::vector<long> area = property_values(root_, net_workarea_, XA_CARDINAL, 4);
   if (area.size() != 4) {
-    return monitor;
+    return std::nullopt;
   }
-  const Rect work = Rect::at({static_cast<int>(area[0]), static_cast<int>(area[1])},
-                             {static_cast<int>(area[2]), static_cast<int>(area[3])})
-                        .intersected(monitor);
-  return work.empty() ? monitor : work;
+  return Rect::at({static_cast<int>(area[0]), static_cast<int>(area[1])},
+                  {static_cast<int>(area[2]), static_cast<int>(area[3])});
 }
 
 // A fixed size: the inner area at its scale, neither smaller nor larger.
@@ -190,7 +187,7 @@ void X11Display::set_size_hints(::Window xid, Point outer_origin, Size size) {
   XFree(size_hints);
 }
 
-void X11Display::set_hints(Window& window, ::Window xid, Point outer_origin) {
+void X11Display::set_hints(const Window& window, ::Window xid, Point outer_origin) {
   set_size_hints(xid, outer_origin, window.device_size());
   XWMHints* wm_hints = XAllocWMHints();
   wm_hints->flags = InputHint | StateHint;
@@ -238,7 +235,7 @@ void X11Display::set_hints(Window& window, ::Window xid, Point outer_origin) {
   set_title(window);
 }
 
-void X11Display::set_title(Window& window) {
+void X11Display::set_title(const Window& window) {
   const auto found = natives_.find(&window);
   if (found == natives_.end()) {
     return;
@@ -254,23 +251,13 @@ long X11Display::window_state(::Window xid) {
   return state.empty() ? WithdrawnState : state.front();
 }
 
-// The window manager sets the frame's extents when it frames the window, before anyone can drag
-// it by that frame: the first ones re-centre a window centred with a wrong guess; later ones only
-// record the frame.
-void X11Display::frame_extents_arrived(Window& window, Native& native) {
-  const auto extents = read_frame_extents(native.xid);
-  if (!extents) {
-    return;
+// The window manager sets the frame's extents when it frames the window, and again whenever it
+// changes the frame; new windows are guessed to get the latest.
+void X11Display::frame_extents_arrived(Window& window, const Native& native) {
+  if (const auto extents = read_frame_extents(native.xid)) {
+    frame_ = *extents;
+    input::frame_changed(window, *extents);
   }
-  window.frame = *extents;
-  frame_ = *extents;
-  const bool first = !native.frame_known;
-  native.frame_known = true;
-  if (!first || !native.centred || *extents == native.frame_guess) {
-    return;
-  }
-  const Point origin = centred_origin(window.bounds.size(), window.style);
-  XMoveWindow(x_, native.xid, origin.x, origin.y);
 }
 
 }  // namespace platform

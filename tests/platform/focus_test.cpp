@@ -57,7 +57,7 @@ TEST_F(FocusTest, TabAndShiftTabThroughAShortcutTableWalkTheStopsRoundAndRound) 
   const ShortcutTable shortcuts({{Key::Tab, NoModifier, forward}, {Key::Tab, Shift, backward}});
   set_handler(*top, [](const Message& message) -> std::intptr_t {
     if (message.code == MessageCode::ShortcutCommand) {
-      set_focus(next_tab_stop(*message.window, message.first == forward));
+      set_focus(next_tab_stop(*message.window, message.as<ShortcutCommand>().command == forward));
       return 0;
     }
     return default_handling(message);
@@ -153,7 +153,7 @@ TEST_F(FocusTest, AnInactiveWindowHoldsNoFocusAndItsHandlerCanGiveTheRememberedO
   const Handler logged = set_handler(*first_top, nullptr);
   set_handler(*first_top, [&](const Message& message) -> std::intptr_t {
     if (message.code == MessageCode::Activate) {
-      if (message.first == 0) {
+      if (!message.as<Activation>().active) {
         remembered = focus();
       } else if (remembered != nullptr) {
         set_focus(remembered);

@@ -13,18 +13,18 @@ TEST_F(MessagesTest, PostedMessagesAndInputComeOutOldestFirstSentOnesAtOnceAndPa
   const auto [top, first, second] = shown_with_two_children();
   const std::size_t start = log.size();
 
-  post(first, MessageCode::Command, 1);
-  post(second, MessageCode::Command, 2);
+  post(first, MessageCode::Command, ControlNotice{1});
+  post(second, MessageCode::Command, ControlNotice{2});
   display->move_pointer(on_screen(*second, {5, 6}));
-  post(first, MessageCode::Command, 3);
+  post(first, MessageCode::Command, ControlNotice{3});
   invalidate(*second);
-  send(second, MessageCode::Command, 4);
+  send(second, MessageCode::Command, ControlNotice{4});
   EXPECT_EQ(handled_since(start), (std::vector<Handled>{{second, MessageCode::Command, 4}}));
 
   std::vector<Handled> taken;
   Message message;
   while (get_message(message, std::chrono::milliseconds(0))) {
-    taken.push_back({message.window, message.code, message.first, message.second});
+    taken.push_back(handled(message));
     dispatch(message);
   }
   EXPECT_EQ(taken, (std::vector<Handled>{{first, MessageCode::Command, 1},
@@ -38,19 +38,22 @@ TEST_F(MessagesTest, PostedMessagesAndInputComeOutOldestFirstSentOnesAtOnceAndPa
 TEST_F(MessagesTest, SendAnswersWithTheHandlersResultAndAGoneWindowGetsNothing) {
   Window* top = make_top();
   Window* child = make_child(*top, {10, 10, 60, 40}, 1);
-  set_handler(*child, [](const Message& message) { return message.first * 10 + message.second; });
-  EXPECT_EQ(send(child, MessageCode::Command, 4, 2), 42);
+  set_handler(*child, [](const Message& message) {
+    const RawParameters raw = raw_parameters(message.payload);
+    return raw.first * 10 + raw.second;
+  });
+  EXPECT_EQ(send(child, MessageCode::Command, ControlNotice{4, 2}), 42);
 
-  post(child, MessageCode::Command, 1);
-  post(top, MessageCode::Command, 2);
+  post(child, MessageCode::Command, ControlNotice{1});
+  post(top, MessageCode::Command, ControlNotice{2});
   destroy_window(child);
-  EXPECT_EQ(send(child, MessageCode::Command, 4, 2), 0);
-  post(child, MessageCode::Command, 3);
+  EXPECT_EQ(send(child, MessageCode::Command, ControlNotice{4, 2}), 0);
+  post(child, MessageCode::Command, ControlNotice{3});
   std::vector<Handled> taken;
   Message message;
   while (get_message(message, std::chrono::milliseconds(0))) {
     if (message.code == MessageCode::Command) {
-      taken.push_back({message.window, message.code, message.first});
+      taken.push_back({message.window, message.code, raw_parameters(message.payload).first});
     }
     dispatch(message);
   }
@@ -75,7 +78,7 @@ TEST_F(MessagesTest, InputGoesWhereFocusAndCaptureAreWhenItIsTakenOut) {
 
 TEST_F(MessagesTest, APressSoonAfterAndNearTheLastOnTheSameWindowIsADoubleClick) {
   register_class({"Single", 0, false, [this](const Message& message) {
-                    log.push_back({message.window, message.code, message.first, message.second});
+                    log.push_back(handled(message));
                     return default_handling(message);
                   }});
   Window* top = make_top();
@@ -178,10 +181,10 @@ TEST_F(MessagesTest, AHandlerThatReplacesItselfFinishesTheMessageAndTheNextGoesT
       return 2;
     });
     calls.push_back(name);
-    return message.first;
+    return message.as<ControlNotice>().notification;
   });
-  EXPECT_EQ(send(child, MessageCode::Command, 1), 1);
-  EXPECT_EQ(send(child, MessageCode::Command, 1), 2);
+  EXPECT_EQ(send(child, MessageCode::Command, ControlNotice{1}), 1);
+  EXPECT_EQ(send(child, MessageCode::Command, ControlNotice{1}), 2);
   EXPECT_EQ(calls, (std::vector<std::string>{name, "successor"}));
   destroy_window(top);  // the handlers refer to this test's locals
 }
@@ -200,13 +203,13 @@ TEST_F(MessagesTest, ASubclassingHandlerSeesEachMessageFirstAndPassesItOnToThePr
   });
   const std::size_t start = log.size();
   EXPECT_EQ(send(child, MessageCode::KeyDown), 7);
-  send(child, MessageCode::Command, 3);
+  send(child, MessageCode::Command, ControlNotice{3});
   EXPECT_EQ(seen_first, (std::vector<MessageCode>{MessageCode::KeyDown, MessageCode::Command}));
   EXPECT_EQ(handled_since(start), (std::vector<Handled>{{child, MessageCode::Command, 3}}));
 
   // Putting the previous handler back ends the chain.
   set_handler(*child, previous);
-  send(child, MessageCode::Command, 4);
+  send(child, MessageCode::Command, ControlNotice{4});
   EXPECT_EQ(seen_first.size(), 2u);
   EXPECT_EQ(handled_since(start).back(), (Handled{child, MessageCode::Command, 4}));
   destroy_window(top);  // the handler refers to this test's locals

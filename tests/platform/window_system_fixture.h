@@ -24,6 +24,12 @@ struct Handled {
   }
 };
 
+// A message as the log keeps it: its payload as the two numbers it would travel in.
+inline Handled handled(const Message& message) {
+  const RawParameters raw = raw_parameters(message.payload);
+  return {message.window, message.code, raw.first, raw.second};
+}
+
 // The window system on a headless screen, with a class whose windows write down every message
 // they get before doing what a window does by default.
 class WindowSystemTest : public ::testing::Test {
@@ -39,7 +45,7 @@ class WindowSystemTest : public ::testing::Test {
     display = headless.get();
     start_window_system(std::move(headless));
     register_class({std::string(logged_class), logged_background, true, [this](const Message& message) {
-                      log.push_back({message.window, message.code, message.first, message.second});
+                      log.push_back(handled(message));
                       return default_handling(message);
                     }});
   }

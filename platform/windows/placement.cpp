@@ -1,0 +1,167 @@
+// Where top-level windows go and at what scale: both follow the desktop's resolution, the primary
+// monitor and the frame the desktop puts around each window. A backend only reports where a window
+// is and what its frame is; every decision to move a window is taken here.
+
+#include <algorithm>
+
+#include "platform/graphics/display_dpi.h"
+#include "platform/graphics/scale.h"
+#include "platform/windows/system_state.h"
+#include "platform/windows/window_system.h"
+
+namespace platform {
+
+using internal::running;
+
+namespace {
+
+Size outer_device_size(Size inner, int scale, const FrameExtents& frame) {
+  return {inner.width * scale + frame.left + frame.right, inner.height * scale + frame.top + frame.bottom};
+}
+
+// The primary monitor and the part of it left to windows.
+struct Desk {
+  Rect monitor;
+  Rect work;
+};
+
+Desk desk_of(Display& display) {
+  const Rect monitor = display.monitor();
+  const std::optional<Rect> told = display.work_area();
+  const Rect work = told ? told->intersected(monitor) : monitor;
+  return {monitor, work.empty() ? monitor : work};
+}
+
+// On each axis: on the monitor where the window fits it, else with the frame's edge at the work
+// area's, so that the title bar's left end, where the window is taken to move it, can be reached.
+// `wanted` is where the frame's top-left would go if nothing were cut.
+Point placed(Point wanted, Size outer, const Desk& desk) {
+  const auto axis = [](int position, int length, int monitor_start, int monitor_length, int work_start) {
+    return length <= monitor_length ? std::clamp(position, monitor_start, monitor_start + monitor_length - length)
+                                    : work_start;
+  };
+  return {axis(wanted.x, outer.width, desk.monitor.left, desk.monitor.width(), desk.work.left),
+          axis(wanted.y, outer.height, desk.monitor.top, desk.monitor.height(), desk.work.top)};
+}
+
+// Where the frame's top-left goes for a frame of `outer` size centred on the primary monitor.
+Point centred_on_monitor(Size outer, const Desk& desk) {
+  const Rect& monitor = desk.monitor;
+  return placed({monitor.left + (monitor.width() - outer.width) / 2, monitor.top + (monitor.height() - outer.height) / 2},
+                outer, desk);
+}
+
+// Where the inner area of a top-level window goes when it is centred with the frame it has now.
+Point centred_inner_origin(const Window& top) {
+  const Point outer = centred_on_monitor(outer_device_size(top.bounds.size(), top.scale, top.frame),
+                                         desk_of(*internal::state().display));
+  return {outer.x + top.frame.left, outer.y + top.frame.top};
+}
+
+void ask_to_move(Window& top, Point inner_origin) {
+  if (inner_origin == top.bounds.origin()) {
+    top.placement.asked = inner_origin;
+    top.placement.awaiting = false;
+    return;
+  }
+  if (top.placement.awaiting && top.placement.asked == inner_origin) {
+    return;
+  }
+  top.placement.asked = inner_origin;
+  top.placement.awaiting = true;
+  internal::state().display->place_window(top, inner_origin);
+}
+
+}  // namespace
+
+int internal::fitting_scale_of(const Window& top) {
+  Display& display = *internal::state().display;
+  return fitting_scale(display.dpi(), top.bounds.size(), top.frame, display.monitor().size());
+}
+
+void internal::start_placement(Window& top, Point outer_origin) {
+  top.placement.asked = top.bounds.origin();
+  top.placement.centred = outer_origin == centred_origin(top.bounds.size(), top.style);
+}
+
+Point centred_origin(Size inner, std::uint32_t style) {
+  internal::System* system = running();
+  if (system == nullptr) {
+    return {};
+  }
+  Display& display = *system->display;
+  const FrameExtents frame = display.frame_extents(style);
+  const Size monitor = display.monitor().size();
+  return centred_on_monitor(outer_device_size(inner, fitting_scale(display.dpi(), inner, frame, monitor), frame),
+                            desk_of(display));
+}
+
+namespace input {
+
+// A report of the place that was asked for settles the window there; a report of any other place
+// after that is the user's doing, and the window keeps that place from then on.
+void moved(Window& top, Point inner_origin) {
+  Window::Placement& placement = top.placement;
+  if (inner_origin == placement.asked) {
+    placement.awaiting = false;
+  } else if (!placement.awaiting) {
+    placement.centred = false;
+  }
+  if (top.bounds.origin() != inner_origin) {
+    top.bounds = Rect::at(inner_origin, top.bounds.size());
+    post(&top, MessageCode::Move, inner_origin);
+  }
+}
+
+void frame_changed(Window& top, const FrameExtents& frame) {
+  if (top.frame == frame) {
+    return;
+  }
+  top.frame = frame;
+  if (top.placement.centred) {
+    ask_to_move(top, centred_inner_origin(top));
+  }
+}
+
+// Each window keeps its centre where it fits, and is painted again: its captions follow the new
+// resolution even where its scale stays.
+void resolution_changed() {
+  internal::System& system = internal::state();
+  Display& display = *system.display;
+  set_display_dpi(layout_dpi(display.dpi()));
+  for (const auto& window : system.windows) {
+    if (!window->top_level()) {
+      continue;
+    }
+    Window& top = *window;
+    const int scale = internal::fitting_scale_of(top);
+    if (scale != top.scale) {
+      const Size old_outer = outer_device_size(top.bounds.size(), top.scale, top.frame);
+      const Size outer = outer_device_size(top.bounds.size(), scale, top.frame);
+      const Point centre{top.bounds.left - top.frame.left + old_outer.width / 2,
+                         top.bounds.top - top.frame.top + old_outer.height / 2};
+      const Point origin =
+          placed({centre.x - outer.width / 2, centre.y - outer.height / 2}, outer, desk_of(display));
+      const Point inner_origin{origin.x + top.frame.left, origin.y + top.frame.top};
+      const int old_scale = top.scale;
+      const Window::Placement old_placement = top.placement;
+      top.scale = scale;
+      top.placement.asked = inner_origin;
+      top.placement.awaiting = true;
+      if (const std::optional<Surface> surface = display.resize_window(top, inner_origin)) {
+        top.surface = *surface;
+        top.bounds = Rect::at(inner_origin, top.bounds.size());
+        // The new surface is blank: it is painted before the server can show any of it.
+        invalidate(top);
+        update_window(top);
+        continue;
+      }
+      top.scale = old_scale;
+      top.placement = old_placement;
+    }
+    invalidate(top);
+  }
+}
+
+}  // namespace input
+}  // namespace platform
