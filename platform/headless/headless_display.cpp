@@ -48,11 +48,26 @@ std::optional<Surface> HeadlessDisplay::resize_window(const Window& window, Poin
     return std::nullopt;
   }
   const Surface surface = make_surface(window);
-  input::moved(own(window), inner_origin);
+  place_window(window, inner_origin);
   return surface;
 }
 
-void HeadlessDisplay::place_window(const Window& window, Point inner_origin) { input::moved(own(window), inner_origin); }
+void HeadlessDisplay::place_window(const Window& window, Point inner_origin) {
+  if (hold_moves_) {
+    held_moves_.emplace_back(&own(window), inner_origin);
+  } else {
+    input::moved(own(window), inner_origin);
+  }
+}
+
+void HeadlessDisplay::release_moves(std::size_t keep) {
+  const std::size_t released = held_moves_.size() - std::min(keep, held_moves_.size());
+  const std::vector<std::pair<Window*, Point>> moves(held_moves_.begin(), held_moves_.begin() + static_cast<std::ptrdiff_t>(released));
+  held_moves_.erase(held_moves_.begin(), held_moves_.begin() + static_cast<std::ptrdiff_t>(released));
+  for (const auto& [window, origin] : moves) {
+    input::moved(*window, origin);
+  }
+}
 
 void HeadlessDisplay::change_resolution(int dpi) {
   dpi_ = dpi;
@@ -60,6 +75,7 @@ void HeadlessDisplay::change_resolution(int dpi) {
 }
 
 void HeadlessDisplay::destroy_window(const Window& window) {
+  std::erase_if(held_moves_, [&window](const auto& held) { return held.first == &window; });
   natives_.erase(&window);
   std::erase(windows_, &window);
   if (active_ == &window) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/windows/display.h"
@@ -53,6 +54,10 @@ class HeadlessDisplay : public Display {
   void set_work_area(const Rect& area) { work_area_ = area; }
   // The primary monitor lies elsewhere on a larger desktop, as beside another monitor.
   void set_monitor(const Rect& monitor) { monitor_ = monitor; }
+  // While set, windows go where the window system asks only when release_moves() says so, as
+  // under a window manager that is slow to answer; the newest `keep` moves stay held.
+  void hold_moves(bool hold) { hold_moves_ = hold; }
+  void release_moves(std::size_t keep = 0);
   // The window manager frames the window, or frames it again, with this frame.
   void change_frame(Window& window, const FrameExtents& frame) { input::frame_changed(window, frame); }
   // While set, making a top-level window fails, as on a display that has run out of resources.
@@ -112,6 +117,8 @@ class HeadlessDisplay : public Display {
   bool refuse_windows_ = false;
   int band_rows_ = 0;
   bool hold_exposure_ = false;
+  bool hold_moves_ = false;
+  std::vector<std::pair<Window*, Point>> held_moves_;
   std::size_t presents_ = 0;
 };
 

@@ -170,10 +170,15 @@ class Win32Display final : public Display {
     }
   }
 
+  // Shown where it was made, which is its place from now on: the window's own moves before it was
+  // known here were not reported.
   void show(const Window& window) override {
     if (const HWND hwnd = handle_of(window)) {
       ShowWindow(hwnd, SW_SHOWNORMAL);
       SetForegroundWindow(hwnd);
+      POINT origin{0, 0};
+      ClientToScreen(hwnd, &origin);
+      input::moved(*window_of(hwnd), {origin.x, origin.y});
     }
   }
 

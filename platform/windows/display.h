@@ -53,7 +53,9 @@ class Display {
   // The desktop's resolution in dots per inch; the window system takes the scale from it.
   virtual int dpi() = 0;
   // The frame the desktop is expected to put around a top-level window of this style, before it
-  // has framed one; what it really puts comes later through input::frame_changed.
+  // has framed one; what it really puts comes later through input::frame_changed. The answer
+  // stays the same until the display next reports (pump), so that a window is made with the frame
+  // it was placed for.
   virtual FrameExtents frame_extents(std::uint32_t style) = 0;
 
   // Makes the native window of a top-level window whose inner area goes at `window.bounds`'

@@ -32,16 +32,18 @@ Desk desk_of(Display& display) {
   return {monitor, work.empty() ? monitor : work};
 }
 
-// On each axis: on the monitor where the window fits it, else with the frame's edge at the work
-// area's, so that the title bar's left end, where the window is taken to move it, can be reached.
-// `wanted` is where the frame's top-left would go if nothing were cut.
+// On the monitor where the window fits it. A window wider than the work area has its right edge on
+// the work area's, so that its buttons, at the right end, can be reached; one taller than the
+// monitor has its top on the work area's, so that its title bar can. A window never shrinks below
+// its layout. `wanted` is where the frame's top-left would go if nothing were cut.
 Point placed(Point wanted, Size outer, const Desk& desk) {
-  const auto axis = [](int position, int length, int monitor_start, int monitor_length, int work_start) {
-    return length <= monitor_length ? std::clamp(position, monitor_start, monitor_start + monitor_length - length)
-                                    : work_start;
-  };
-  return {axis(wanted.x, outer.width, desk.monitor.left, desk.monitor.width(), desk.work.left),
-          axis(wanted.y, outer.height, desk.monitor.top, desk.monitor.height(), desk.work.top)};
+  const Rect& monitor = desk.monitor;
+  const int x = outer.width <= desk.work.width()
+                    ? std::clamp(wanted.x, monitor.left, std::max(monitor.left, monitor.right - outer.width))
+                    : desk.work.right - outer.width;
+  const int y = outer.height <= monitor.height() ? std::clamp(wanted.y, monitor.top, monitor.bottom - outer.height)
+                                                 : desk.work.top;
+  return {x, y};
 }
 
 // Where the frame's top-left goes for a frame of `outer` size centred on the primary monitor.
@@ -58,6 +60,12 @@ Point centred_inner_origin(const Window& top) {
   return {outer.x + top.frame.left, outer.y + top.frame.top};
 }
 
+// What the display is asked for to have the inner area at `inner_origin`.
+Point requested_origin(const Window& top, Point inner_origin) {
+  return top.placement.frame_placed ? Point{inner_origin.x - top.frame.left, inner_origin.y - top.frame.top}
+                                    : inner_origin;
+}
+
 void ask_to_move(Window& top, Point inner_origin) {
   if (inner_origin == top.bounds.origin()) {
     top.placement.asked = inner_origin;
@@ -69,7 +77,7 @@ void ask_to_move(Window& top, Point inner_origin) {
   }
   top.placement.asked = inner_origin;
   top.placement.awaiting = true;
-  internal::state().display->place_window(top, inner_origin);
+  internal::state().display->place_window(top, requested_origin(top, inner_origin));
 }
 
 }  // namespace
@@ -99,11 +107,18 @@ Point centred_origin(Size inner, std::uint32_t style) {
 namespace input {
 
 // A report of the place that was asked for settles the window there; a report of any other place
-// after that is the user's doing, and the window keeps that place from then on.
+// after that is the user's doing, and the window keeps that place from then on. A window that
+// arrives with its frame where its inner area was asked to go is under a window manager that
+// places frames so: it is asked again, in the frame's terms, now and from then on.
 void moved(Window& top, Point inner_origin) {
   Window::Placement& placement = top.placement;
+  const Point frame_placed_at{placement.asked.x + top.frame.left, placement.asked.y + top.frame.top};
   if (inner_origin == placement.asked) {
     placement.awaiting = false;
+  } else if (placement.awaiting && !placement.frame_placed && top.frame != FrameExtents{} &&
+             inner_origin == frame_placed_at) {
+    placement.frame_placed = true;
+    internal::state().display->place_window(top, requested_origin(top, placement.asked));
   } else if (!placement.awaiting) {
     placement.centred = false;
   }
@@ -138,8 +153,10 @@ void resolution_changed() {
     if (scale != top.scale) {
       const Size old_outer = outer_device_size(top.bounds.size(), top.scale, top.frame);
       const Size outer = outer_device_size(top.bounds.size(), scale, top.frame);
-      const Point centre{top.bounds.left - top.frame.left + old_outer.width / 2,
-                         top.bounds.top - top.frame.top + old_outer.height / 2};
+      // Where the window is, or is about to be: a move asked for may not have been made yet.
+      const Point inner_now = top.placement.awaiting ? top.placement.asked : top.bounds.origin();
+      const Point centre{inner_now.x - top.frame.left + old_outer.width / 2,
+                         inner_now.y - top.frame.top + old_outer.height / 2};
       const Point origin =
           placed({centre.x - outer.width / 2, centre.y - outer.height / 2}, outer, desk_of(display));
       const Point inner_origin{origin.x + top.frame.left, origin.y + top.frame.top};
@@ -148,7 +165,7 @@ void resolution_changed() {
       top.scale = scale;
       top.placement.asked = inner_origin;
       top.placement.awaiting = true;
-      if (const std::optional<Surface> surface = display.resize_window(top, inner_origin)) {
+      if (const std::optional<Surface> surface = display.resize_window(top, requested_origin(top, inner_origin))) {
         top.surface = *surface;
         top.bounds = Rect::at(inner_origin, top.bounds.size());
         // The new surface is blank: it is painted before the server can show any of it.

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/windows/display.h"
+#include "platform/x11/display.h"
 #include "platform/x11/image.h"
 #include "platform/x11/pixel_format.h"
 
@@ -25,7 +26,8 @@ namespace platform {
 
 class X11Display final : public Display {
  public:
-  X11Display(::Display* x, std::string& error);
+  // Without a query of its own, the primary monitor comes from RandR.
+  X11Display(::Display* x, MonitorQuery monitor, std::string& error);
   ~X11Display() override;
 
   bool usable() const { return usable_; }
@@ -49,6 +51,7 @@ class X11Display final : public Display {
     ::Window xid = 0;
     GC gc = nullptr;
     std::unique_ptr<X11Image> image;
+    bool frame_told = false;     // the window manager sets the frame's extents on the window
     bool managed = false;        // a window manager has taken the window (it set WM_STATE)
     bool destroyed = false;      // by another client
     bool exposed = false;        // the server has shown the window: what is sent to it is kept
@@ -56,13 +59,14 @@ class X11Display final : public Display {
 
   void intern_atoms();
   void request_frame_extents();
-  void frame_extents_arrived(Window& window, const Native& native);
+  void frame_extents_arrived(Window& window, Native& native);
+  void frame_of_parent_arrived(Window& window, const Native& native);
   Native* native_of(const Window& window);
-  void read_monitor();
+  std::optional<Rect> randr_monitor();
   bool read_dpi();
   std::unique_ptr<X11Image> make_image(const Window& window);
-  void set_size_hints(::Window xid, Point outer_origin, Size size);
-  void set_hints(const Window& window, ::Window xid, Point outer_origin);
+  void set_size_hints(::Window xid, Point inner_origin, Size size);
+  void set_hints(const Window& window, ::Window xid, Point inner_origin);
   bool handle(XEvent& event);
   using EventHandler = bool (X11Display::*)(XEvent&, Window&);
   using EventTable = std::array<EventHandler, LASTEvent>;
@@ -70,6 +74,8 @@ class X11Display final : public Display {
   bool on_root_property(const XPropertyEvent& event);
   bool on_expose(XEvent& event, Window& window);
   bool on_configure(XEvent& event, Window& window);
+  bool on_reparent(XEvent& event, Window& window);
+  bool on_probe_property(const XPropertyEvent& event);
   bool on_destroy(XEvent& event, Window& window);
   bool on_client_message(XEvent& event, Window& window);
   bool on_focus_in(XEvent& event, Window& window);
@@ -104,6 +110,7 @@ class X11Display final : public Display {
   Rect monitor_;
   int dpi_ = 96;
   std::optional<FrameExtents> frame_;
+  bool frame_asked_ = false;
   ::Window frame_probe_ = 0;
   std::map<const Window*, Native> natives_;
   std::map<::Window, Window*> by_xid_;

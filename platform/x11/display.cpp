@@ -72,15 +72,9 @@ std::optional<int> dpi_of_resources(const char* resources) {
   return found;
 }
 
-// The frame's top-left, which the window manager places the frame at: the window's position means
-// that under NorthWestGravity.
-Point outer_origin_of(const Window& window, Point inner_origin) {
-  return {inner_origin.x - window.frame.left, inner_origin.y - window.frame.top};
-}
-
 }  // namespace
 
-X11Display::X11Display(::Display* x, std::string& error)
+X11Display::X11Display(::Display* x, MonitorQuery monitor, std::string& error)
     : x_(x),
       screen_number_(DefaultScreen(x)),
       root_(RootWindow(x, DefaultScreen(x))),
@@ -98,7 +92,8 @@ X11Display::X11Display(::Display* x, std::string& error)
   int major = 0, minor = 0;
   Bool pixmaps = False;
   shm_ = XShmQueryExtension(x_) == True && XShmQueryVersion(x_, &major, &minor, &pixmaps) == True;
-  read_monitor();
+  monitor_ = (monitor ? monitor() : randr_monitor())
+                 .value_or(Rect::at({0, 0}, {DisplayWidth(x_, screen_number_), DisplayHeight(x_, screen_number_)}));
   // The resources as Xlib read them when it connected; later changes are read from the root.
   dpi_ = dpi_of_resources(XResourceManagerString(x_)).value_or(96);
   // The desktop's settings (colours, fonts) live in the root window's resources.
@@ -110,6 +105,9 @@ X11Display::X11Display(::Display* x, std::string& error)
 
 X11Display::~X11Display() {
   own_windows = nullptr;
+  if (frame_probe_ != 0) {
+    XDestroyWindow(x_, frame_probe_);
+  }
   for (auto& [window, native] : natives_) {
     native.image.reset();
     XFreeGC(x_, native.gc);
@@ -120,16 +118,15 @@ X11Display::~X11Display() {
   XCloseDisplay(x_);
 }
 
-// The primary monitor, else the first one that shows anything, else the whole screen.
-void X11Display::read_monitor() {
-  monitor_ = Rect::at({0, 0}, {DisplayWidth(x_, screen_number_), DisplayHeight(x_, screen_number_)});
+// The primary monitor, else the first one that shows anything.
+std::optional<Rect> X11Display::randr_monitor() {
   int event_base = 0, error_base = 0;
   if (!XRRQueryExtension(x_, &event_base, &error_base)) {
-    return;
+    return std::nullopt;
   }
   XRRScreenResources* resources = XRRGetScreenResourcesCurrent(x_, root_);
   if (resources == nullptr) {
-    return;
+    return std::nullopt;
   }
   std::vector<RRCrtc> candidates;
   if (const RROutput primary = XRRGetOutputPrimary(x_, root_)) {
@@ -139,21 +136,22 @@ void X11Display::read_monitor() {
     }
   }
   candidates.insert(candidates.end(), resources->crtcs, resources->crtcs + resources->ncrtc);
+  std::optional<Rect> found;
   for (const RRCrtc crtc : candidates) {
     XRRCrtcInfo* info = crtc != 0 ? XRRGetCrtcInfo(x_, resources, crtc) : nullptr;
     if (info == nullptr) {
       continue;
     }
-    const bool shows = info->mode != None && info->width > 0 && info->height > 0;
-    if (shows) {
-      monitor_ = Rect::at({info->x, info->y}, {static_cast<int>(info->width), static_cast<int>(info->height)});
+    if (info->mode != None && info->width > 0 && info->height > 0) {
+      found = Rect::at({info->x, info->y}, {static_cast<int>(info->width), static_cast<int>(info->height)});
     }
     XRRFreeCrtcInfo(info);
-    if (shows) {
+    if (found) {
       break;
     }
   }
   XRRFreeScreenResources(resources);
+  return found;
 }
 
 // The desktop's resolution from its resources, 96 where it sets none; true when it changed. The
@@ -180,13 +178,15 @@ std::unique_ptr<X11Image> X11Display::make_image(const Window& window) {
 
 std::optional<NativeWindow> X11Display::create_window(Window& window) {
   const Size size = window.device_size();
-  const Point outer_origin = outer_origin_of(window, window.bounds.origin());
+  // Under StaticGravity (set_size_hints) a window's position is its inner area's own, whatever
+  // frame the window manager puts around it.
+  const Point origin = window.bounds.origin();
   XSetWindowAttributes attributes{};
   attributes.background_pixmap = None;
   attributes.bit_gravity = NorthWestGravity;
   attributes.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                           PointerMotionMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
-  const ::Window xid = XCreateWindow(x_, root_, outer_origin.x, outer_origin.y, static_cast<unsigned>(size.width),
+  const ::Window xid = XCreateWindow(x_, root_, origin.x, origin.y, static_cast<unsigned>(size.width),
                                      static_cast<unsigned>(size.height), 0, CopyFromParent, InputOutput, visual_,
                                      CWBackPixmap | CWBitGravity | CWEventMask, &attributes);
   if (xid == 0) {
@@ -202,7 +202,7 @@ std::optional<NativeWindow> X11Display::create_window(Window& window) {
   native.image = std::move(image);
   native.gc = XCreateGC(x_, xid, 0, nullptr);
   by_xid_[xid] = &window;
-  set_hints(window, xid, outer_origin);
+  set_hints(window, xid, origin);
   return NativeWindow{xid, native.image->surface()};
 }
 
@@ -217,9 +217,8 @@ std::optional<Surface> X11Display::resize_window(const Window& window, Point inn
     return std::nullopt;
   }
   native->image = std::move(image);
-  const Point outer_origin = outer_origin_of(window, inner_origin);
-  set_size_hints(native->xid, outer_origin, size);
-  XMoveResizeWindow(x_, native->xid, outer_origin.x, outer_origin.y, static_cast<unsigned>(size.width),
+  set_size_hints(native->xid, inner_origin, size);
+  XMoveResizeWindow(x_, native->xid, inner_origin.x, inner_origin.y, static_cast<unsigned>(size.width),
                     static_cast<unsigned>(size.height));
   XFlush(x_);
   return native->image->surface();
@@ -227,8 +226,8 @@ std::optional<Surface> X11Display::resize_window(const Window& window, Point inn
 
 void X11Display::place_window(const Window& window, Point inner_origin) {
   if (const Native* native = native_of(window); native != nullptr && !native->destroyed) {
-    const Point outer_origin = outer_origin_of(window, inner_origin);
-    XMoveWindow(x_, native->xid, outer_origin.x, outer_origin.y);
+    XMoveWindow(x_, native->xid, inner_origin.x, inner_origin.y);
+    XFlush(x_);
   }
 }
 
@@ -248,11 +247,13 @@ void X11Display::destroy_window(const Window& window) {
   natives_.erase(found);
 }
 
+// Mapped where it was made: the window's place until the window manager says otherwise.
 void X11Display::show(const Window& window) {
   if (const Native* native = native_of(window)) {
     // A window manager activates a new window as its focus rules say; without one, a click does.
     XMapRaised(x_, native->xid);
     XFlush(x_);
+    input::moved(*window_of(native->xid), window.bounds.origin());
   }
 }
 
@@ -315,7 +316,9 @@ bool X11Display::pump(bool wait, std::optional<std::chrono::milliseconds> limit)
   }
 }
 
-std::unique_ptr<Display> open_x11_display(std::string& error) {
+std::unique_ptr<Display> open_x11_display(std::string& error) { return open_x11_display(error, {}); }
+
+std::unique_ptr<Display> open_x11_display(std::string& error, MonitorQuery monitor) {
   ::Display* x = XOpenDisplay(nullptr);
   if (x == nullptr) {
     const char* name = std::getenv("DISPLAY");
@@ -323,7 +326,7 @@ std::unique_ptr<Display> open_x11_display(std::string& error) {
                                              : std::string("cannot open the X display \"") + name + "\"";
     return nullptr;
   }
-  auto display = std::make_unique<X11Display>(x, error);
+  auto display = std::make_unique<X11Display>(x, std::move(monitor), error);
   if (!display->usable()) {
     return nullptr;
   }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/windows/display.h"
@@ -12,5 +14,11 @@ namespace platform {
 // connection end the program with one line on standard error.
 // Returns nullptr, with the reason in `error`, when no display can be used.
 std::unique_ptr<Display> open_x11_display(std::string& error);
+
+// Where the primary monitor lies on the X screen; nothing where the server cannot tell.
+using MonitorQuery = std::function<std::optional<Rect>()>;
+// The same display with the primary monitor taken from `monitor` instead of RandR: a server's
+// monitors cannot always be laid out as a test needs them (Xvfb's cannot).
+std::unique_ptr<Display> open_x11_display(std::string& error, MonitorQuery monitor);
 
 }  // namespace platform

@@ -43,6 +43,7 @@ const X11Display::EventTable& X11Display::event_table() {
     EventTable handlers{};
     handlers[Expose] = &X11Display::on_expose;
     handlers[ConfigureNotify] = &X11Display::on_configure;
+    handlers[ReparentNotify] = &X11Display::on_reparent;
     handlers[DestroyNotify] = &X11Display::on_destroy;
     handlers[ClientMessage] = &X11Display::on_client_message;
     handlers[FocusIn] = &X11Display::on_focus_in;
@@ -65,6 +66,9 @@ bool X11Display::handle(XEvent& event) {
   }
   if (event.type == PropertyNotify && event.xproperty.window == root_) {
     return on_root_property(event.xproperty);
+  }
+  if (event.type == PropertyNotify && event.xproperty.window == frame_probe_) {
+    return on_probe_property(event.xproperty);
   }
   Window* window = window_of(event.xany.window);
   if (window == nullptr || event.type < 0 || event.type >= LASTEvent) {
@@ -106,7 +110,26 @@ bool X11Display::on_expose(XEvent& event, Window& window) {
   return true;
 }
 
+// The window manager's answer for the window that is never shown: the frame new windows are
+// guessed to get, where no window has told of its own yet.
+bool X11Display::on_probe_property(const XPropertyEvent& event) {
+  if (event.atom == net_frame_extents_) {
+    if (const auto extents = read_frame_extents(frame_probe_)) {
+      frame_ = *extents;
+    }
+  }
+  return false;
+}
+
+// Framed by the window manager: the frame is reported before the place, so that a window that is
+// still centred is centred again with it.
+bool X11Display::on_reparent(XEvent&, Window& window) {
+  frame_of_parent_arrived(window, *native_of(window));
+  return true;
+}
+
 bool X11Display::on_configure(XEvent& event, Window& window) {
+  frame_of_parent_arrived(window, *native_of(window));
   const XConfigureEvent& configure = event.xconfigure;
   Point origin{configure.x, configure.y};
   if (!configure.send_event) {

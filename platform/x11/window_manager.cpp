@@ -135,9 +135,10 @@ std::optional<FrameExtents> X11Display::read_frame_extents(::Window xid) {
 // What the window manager will put around a window is asked of it with a window that is never
 // shown, as soon as the display opens; the answer usually comes while the program loads its fonts.
 // Nothing ever waits for it: some window managers answer late or never, and without one nobody
-// does.
+// does. The window lives as long as the display, so that a late answer finds it.
 void X11Display::request_frame_extents() {
   frame_probe_ = XCreateSimpleWindow(x_, root_, 0, 0, 100, 100, 0, 0, 0);
+  XSelectInput(x_, frame_probe_, PropertyChangeMask);
   const MotifHints hints{motif_functions | motif_decorations, 0,
                          decoration_border | decoration_title | decoration_menu | decoration_minimize, 0, 0};
   write_property(frame_probe_, motif_wm_hints_, motif_wm_hints_, hints.values());
@@ -150,16 +151,15 @@ void X11Display::request_frame_extents() {
   XFlush(x_);
 }
 
-// The frame the window manager has told of, or none yet: a window placed with a guess is moved
-// when the real extents arrive.
+// The frame the window manager has told of, or none yet.
 FrameExtents X11Display::frame_extents(std::uint32_t style) {
   if ((style & style_title_bar) == 0) {
     return {};
   }
-  if (!frame_ && frame_probe_ != 0) {
+  if (!frame_asked_) {
+    // Read once; a later answer comes as an event.
+    frame_asked_ = true;
     frame_ = read_frame_extents(frame_probe_);
-    XDestroyWindow(x_, frame_probe_);
-    frame_probe_ = 0;
   }
   return frame_.value_or(FrameExtents{});
 }
@@ -174,21 +174,22 @@ std::optional<Rect> X11Display::work_area() {
                   {static_cast<int>(area[2]), static_cast<int>(area[3])});
 }
 
-// A fixed size: the inner area at its scale, neither smaller nor larger.
-void X11Display::set_size_hints(::Window xid, Point outer_origin, Size size) {
+// A fixed size: the inner area at its scale, neither smaller nor larger. The position is the inner
+// area's own: StaticGravity asks the window manager to put its frame around it there.
+void X11Display::set_size_hints(::Window xid, Point inner_origin, Size size) {
   XSizeHints* size_hints = XAllocSizeHints();
   size_hints->flags = PPosition | USPosition | PMinSize | PMaxSize | PWinGravity;
-  size_hints->x = outer_origin.x;
-  size_hints->y = outer_origin.y;
+  size_hints->x = inner_origin.x;
+  size_hints->y = inner_origin.y;
   size_hints->min_width = size_hints->max_width = size.width;
   size_hints->min_height = size_hints->max_height = size.height;
-  size_hints->win_gravity = NorthWestGravity;
+  size_hints->win_gravity = StaticGravity;
   XSetWMNormalHints(x_, xid, size_hints);
   XFree(size_hints);
 }
 
-void X11Display::set_hints(const Window& window, ::Window xid, Point outer_origin) {
-  set_size_hints(xid, outer_origin, window.device_size());
+void X11Display::set_hints(const Window& window, ::Window xid, Point inner_origin) {
+  set_size_hints(xid, inner_origin, window.device_size());
   XWMHints* wm_hints = XAllocWMHints();
   wm_hints->flags = InputHint | StateHint;
   wm_hints->input = True;
@@ -252,12 +253,54 @@ long X11Display::window_state(::Window xid) {
 }
 
 // The window manager sets the frame's extents when it frames the window, and again whenever it
-// changes the frame; new windows are guessed to get the latest.
-void X11Display::frame_extents_arrived(Window& window, const Native& native) {
+// changes the frame; new windows are guessed to get the latest. Some set them in steps (nothing
+// first, then the real frame): each step is reported.
+void X11Display::frame_extents_arrived(Window& window, Native& native) {
   if (const auto extents = read_frame_extents(native.xid)) {
+    native.frame_told = true;
     frame_ = *extents;
     input::frame_changed(window, *extents);
   }
+}
+
+// Window managers that tell nothing of the frame (no EWMH at all, or not on the window itself)
+// still put the window into a frame window of their own: the frame is what that window adds around
+// the inner area.
+void X11Display::frame_of_parent_arrived(Window& window, const Native& native) {
+  if (native.frame_told || native.destroyed) {
+    return;
+  }
+  ::Window outermost = native.xid;
+  for (;;) {
+    ::Window root = 0, parent = 0;
+    ::Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(x_, outermost, &root, &parent, &children, &count) == 0) {
+      return;
+    }
+    if (children != nullptr) {
+      XFree(children);
+    }
+    if (parent == root || parent == 0) {
+      break;
+    }
+    outermost = parent;
+  }
+  if (outermost == native.xid) {
+    return;  // not framed, or not yet
+  }
+  XWindowAttributes frame{}, inner{};
+  Point at, corner;
+  ::Window child = 0;
+  if (XGetWindowAttributes(x_, outermost, &frame) == 0 || XGetWindowAttributes(x_, native.xid, &inner) == 0 ||
+      XTranslateCoordinates(x_, native.xid, root_, 0, 0, &at.x, &at.y, &child) == 0 ||
+      XTranslateCoordinates(x_, outermost, root_, -frame.border_width, -frame.border_width, &corner.x, &corner.y,
+                            &child) == 0) {
+    return;
+  }
+  const Size outer{frame.width + 2 * frame.border_width, frame.height + 2 * frame.border_width};
+  input::frame_changed(window, {at.x - corner.x, corner.x + outer.width - (at.x + inner.width), at.y - corner.y,
+                                corner.y + outer.height - (at.y + inner.height)});
 }
 
 }  // namespace platform

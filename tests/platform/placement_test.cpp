@@ -57,3 +57,72 @@ TEST_F(PlacementTest, ACentredWindowFollowsEachNewFrameUntilTheUserMovesIt) {
 
 }  // namespace
 }  // namespace platform
+
+namespace platform {
+namespace {
+
+// Centred on the primary monitor wherever it lies on the desktop; a window too wide for the work
+// area has its right edge, where its buttons are, on the work area's right edge, and one too tall
+// has its top on the work area's top.
+TEST_F(PlacementTest, AWindowGoesOnThePrimaryMonitorWithItsRightEdgeOnTheScreen) {
+  const FrameExtents frame = HeadlessDisplay::default_frame;
+  const Size outer{inner.width + frame.left + frame.right, inner.height + frame.top + frame.bottom};
+  ASSERT_EQ(outer, (Size{408, 334}));
+  struct Case {
+    std::string name;
+    Rect monitor;
+    std::optional<Rect> work_area;
+    Point outer_origin;
+  };
+  const std::vector<Case> cases = {
+      {"right of another monitor", {1920, 0, 3200, 800}, std::nullopt, {1920 + (1280 - 408) / 2, (800 - 334) / 2}},
+      {"below another monitor", {0, 1080, 1000, 1880}, std::nullopt, {(1000 - 408) / 2, 1080 + (800 - 334) / 2}},
+      {"narrower than the window", {0, 0, 300, 800}, std::nullopt, {300 - 408, (800 - 334) / 2}},
+      {"narrower and lower, with panels", {0, 0, 300, 250}, Rect{0, 20, 280, 250}, {280 - 408, 20}},
+      {"small, right of another monitor", {1920, 0, 2220, 250}, std::nullopt, {2220 - 408, 0}},
+      {"panels beside a window that fits", {0, 0, 1000, 800}, Rect{50, 0, 1000, 800}, {(1000 - 408) / 2, (800 - 334) / 2}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    display->set_monitor(c.monitor);
+    if (c.work_area) {
+      display->set_work_area(*c.work_area);
+    }
+    const Point origin = centred_origin(inner, style_title_bar);
+    EXPECT_EQ(origin, c.outer_origin);
+    Window* top = make_top(origin);
+    ASSERT_NE(top, nullptr);
+    show_window(*top);
+    EXPECT_EQ(display->outer_origin(*top), c.outer_origin);
+    EXPECT_EQ(display->outer_size(*top), outer);
+    destroy_window(top);
+    display->set_work_area(c.monitor);
+  }
+}
+
+// The resolution changes back and forth faster than the window manager moves the window, whose
+// reports of where it was come after the next change: each change starts from where the window is
+// about to be, so its centre stays.
+TEST_F(PlacementTest, ARunOfResolutionChangesKeepsTheWindowsCentre) {
+  Window* top = make_top(centred_origin(inner, style_title_bar));
+  show_window(*top);
+  drain();
+  const FrameExtents frame = HeadlessDisplay::default_frame;
+  const Point centre{(screen.width - inner.width - frame.left - frame.right) / 2 + (inner.width + frame.left + frame.right) / 2,
+                     (screen.height - inner.height - frame.top - frame.bottom) / 2 + (inner.height + frame.top + frame.bottom) / 2};
+  display->hold_moves(true);
+  for (int change = 0; change < 11; ++change) {
+    display->change_resolution(change % 2 == 0 ? 192 : 96);
+    display->release_moves(1);
+  }
+  display->hold_moves(false);
+  display->release_moves();
+  drain();
+  // At 192 dpi: twice as large.
+  ASSERT_EQ(top->scale, 2);
+  const Size outer{2 * inner.width + frame.left + frame.right, 2 * inner.height + frame.top + frame.bottom};
+  EXPECT_EQ(display->outer_origin(*top), (Point{centre.x - outer.width / 2, centre.y - outer.height / 2}));
+}
+
+}  // namespace
+}  // namespace platform

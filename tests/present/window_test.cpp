@@ -39,24 +39,27 @@ TEST_F(WindowTest, TheWindowIsCentredWithItsInnerAreaAndControlsInPlace) {
   EXPECT_EQ(platform::focus(), nullptr);
 }
 
-TEST_F(WindowTest, OnASmallScreenTheWindowKeepsItsSizeWithItsTitleBarsLeftEndOnTheScreen) {
+TEST_F(WindowTest, OnASmallScreenTheWindowKeepsItsSizeWithItsButtonsOnTheScreen) {
   end_presentation();
   platform::stop_window_system();
   start({800, 1080});
   open_viewer_window();
-  // Too wide: the frame's left edge at the screen's; high enough to be centred upright.
-  EXPECT_EQ(display->outer_origin(window()), (Point{0, (1080 - 384) / 2}));
+  // Too wide: the frame's right edge at the screen's, the buttons with it; high enough to be
+  // centred upright.
+  EXPECT_EQ(display->outer_origin(window()), (Point{800 - 1052, (1080 - 384) / 2}));
   EXPECT_EQ(display->outer_size(window()), (Size{1052, 384}));
   EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
 
   end_presentation();
   platform::stop_window_system();
   start({640, 300});
-  display->set_work_area({40, 24, 640, 300});
+  display->set_work_area({40, 24, 600, 300});
   open_viewer_window();
-  EXPECT_EQ(display->outer_origin(window()), (Point{40, 24}));
+  // Too tall as well: the top at the work area's, below the panel.
+  EXPECT_EQ(display->outer_origin(window()), (Point{600 - 1052, 24}));
   EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
-  // The user moves it to reach the buttons.
+  // "Next" is on the screen where it is.
+  EXPECT_LT(centre_of(2).x, 600);
   display->move_window(window(), {-400, 0});
   drain();
   display->click(platform::MouseButton::Left, centre_of(2));

@@ -250,18 +250,19 @@ TEST(ViewerAt120Dpi, KeepsItsSizeAndPreviousFitsItsButton) {
   EXPECT_TRUE(caption_whole(viewer, next_button(1), 1));
 }
 
-TEST(ViewerOnASmallScreen, KeepsItsSizeAndTheUserCanMoveItToTheButtons) {
+TEST(ViewerOnASmallScreen, KeepsItsSizeWithItsButtonsOnTheScreen) {
   ScreenSession viewer("800x600x24", 96);
   ASSERT_TRUE(viewer.start()) << "the window did not appear";
   std::optional<platform::FrameExtents> frame;
   ASSERT_TRUE(settle([&] { return (frame = viewer.probe->frame_extents(*viewer.window)).has_value(); }));
   EXPECT_EQ(viewer.inner().size(), (Size{1044, 350}));
-  // The frame's left edge on the screen's, the title bar's left end with it; upright, centred.
+  // The frame's right edge on the screen's, the buttons with it; upright, centred.
   EXPECT_TRUE(settle([&] {
-    return viewer.inner().origin() == Point{frame->left, (600 - 350 - frame->top - frame->bottom) / 2 + frame->top};
+    return viewer.inner().origin() ==
+           Point{800 - frame->right - 1044, (600 - 350 - frame->top - frame->bottom) / 2 + frame->top};
   })) << viewer.inner().left << ", " << viewer.inner().top;
 
-  // Dragged left until "Next" is on the screen, it turns the page.
+  // Dragged further left, "Next" still turns the page.
   ASSERT_EQ(run_program({"xdotool", "windowmove", std::to_string(*viewer.window), "-400", "100"}), 0);
   ASSERT_TRUE(settle([&] { return viewer.inner().left < -300; }));
   viewer.click_at({985, 332});

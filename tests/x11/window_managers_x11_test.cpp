@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -107,6 +108,34 @@ TEST(ViewerUnderFluxbox, IsCentredOnceTheFrameIsKnown) {
   EXPECT_EQ(viewer.inner().size(), layout);
   EXPECT_TRUE(viewer.shows(0));
   EXPECT_EQ(viewer.errors(), "");
+}
+
+// Window managers frame a window each their own way: under the window's own position or under its
+// frame's (fvwm3 honours StaticGravity), with _NET_FRAME_EXTENTS in steps (awesome: nothing first,
+// then the real frame), or not at all (twm, known only by its frame window). The frame ends
+// centred under each.
+TEST(ViewerUnderOtherWindowManagers, EndsWithItsFrameCentred) {
+  const std::vector<std::vector<std::string>> window_managers = {{"twm"}, {"fvwm3"}, {"awesome"}};
+  for (const std::vector<std::string>& command : window_managers) {
+    SCOPED_TRACE(command.front());
+    SessionSetup setup = with_window_manager(command.front());
+    setup.window_manager.insert(setup.window_manager.end(), command.begin() + 1, command.end());
+    setup.answers_frame_requests = false;
+    ViewerSession viewer(setup);
+    ASSERT_TRUE(viewer.start()) << "the window did not appear";
+    const auto centred = [&] {
+      const platform::Rect frame = viewer.probe.frame_area(*viewer.window);
+      return std::abs(2 * frame.left + frame.width() - screen.width) <= 2 &&
+             std::abs(2 * frame.top + frame.height() - screen.height) <= 2;
+    };
+    EXPECT_TRUE(settle(centred)) << "frame at " << viewer.probe.frame_area(*viewer.window).left << ","
+                                 << viewer.probe.frame_area(*viewer.window).top << ", "
+                                 << viewer.probe.frame_area(*viewer.window).width() << " x "
+                                 << viewer.probe.frame_area(*viewer.window).height();
+    EXPECT_EQ(viewer.inner().size(), layout);
+    EXPECT_TRUE(viewer.shows(0));
+    EXPECT_EQ(viewer.errors(), "");
+  }
 }
 
 // icewm lets another client enlarge a window of a fixed size: what lies beyond the layout shows the

@@ -37,14 +37,23 @@ std::vector<Window> XProbe::client_list() {
     windows.push_back(static_cast<Window>(value));
   }
   if (cardinals(DefaultRootWindow(display_), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW).empty()) {
-    // Without a window manager the root window's children are the top-level windows.
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    if (XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count) != 0 &&
-        children != nullptr) {
-      windows.assign(children, children + count);
-      XFree(children);
+    // Without a window manager the root window's children are the top-level windows; a window
+    // manager without EWMH holds each in a frame window of its own, one of those children.
+    const auto children_of = [this](Window window) {
+      Window root = 0, parent = 0;
+      Window* children = nullptr;
+      unsigned int count = 0;
+      std::vector<Window> found;
+      if (XQueryTree(display_, window, &root, &parent, &children, &count) != 0 && children != nullptr) {
+        found.assign(children, children + count);
+        XFree(children);
+      }
+      return found;
+    };
+    for (const Window top : children_of(DefaultRootWindow(display_))) {
+      windows.push_back(top);
+      const std::vector<Window> framed = children_of(top);
+      windows.insert(windows.end(), framed.begin(), framed.end());
     }
   }
   return windows;
@@ -94,6 +103,37 @@ platform::Rect XProbe::inner_area(Window window) {
   Window child = 0;
   XTranslateCoordinates(display_, window, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
   return {x, y, x + attributes.width, y + attributes.height};
+}
+
+platform::Rect XProbe::frame_area(Window window) {
+  const platform::Rect inner = inner_area(window);
+  if (const auto extents = frame_extents(window)) {
+    return {inner.left - extents->left, inner.top - extents->top, inner.right + extents->right,
+            inner.bottom + extents->bottom};
+  }
+  Window outermost = window;
+  for (;;) {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display_, outermost, &root, &parent, &children, &count) == 0) {
+      return inner;
+    }
+    if (children != nullptr) {
+      XFree(children);
+    }
+    if (parent == root || parent == 0) {
+      break;
+    }
+    outermost = parent;
+  }
+  XWindowAttributes frame{};
+  XGetWindowAttributes(display_, outermost, &frame);
+  platform::Point corner;
+  Window child = 0;
+  XTranslateCoordinates(display_, outermost, DefaultRootWindow(display_), -frame.border_width, -frame.border_width,
+                        &corner.x, &corner.y, &child);
+  return platform::Rect::at(corner, {frame.width + 2 * frame.border_width, frame.height + 2 * frame.border_width});
 }
 
 std::vector<std::string> XProbe::atom_list(Window window, const char* property) {

@@ -31,6 +31,10 @@ class XProbe {
   platform::Rect inner_area(Window window);
   std::vector<std::string> atom_list(Window window, const char* property);
   std::optional<platform::FrameExtents> frame_extents(Window window);
+  // The frame around the inner area on the screen: as _NET_FRAME_EXTENTS tells where the window
+  // manager sets it on the window, else the window manager's own window that holds it, border and
+  // all; the inner area where nothing holds it.
+  platform::Rect frame_area(Window window);
   bool viewable(Window window);
   // Pixels of the screen, 0x00RRGGBB, rows top-down.
   std::vector<std::uint32_t> capture(const platform::Rect& area);

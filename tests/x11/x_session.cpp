@@ -69,7 +69,26 @@ bool window_manager_ready(const std::string& name) {
   return answered;
 }
 
-// True once a window manager has announced itself on the root window.
+bool redirect_refused = false;
+
+int note_refusal(Display*, XErrorEvent* event) {
+  redirect_refused = redirect_refused || event->error_code == BadAccess;
+  return 0;
+}
+
+// True once another client redirects the root window's requests to itself: a window manager
+// without EWMH announces itself no other way.
+bool root_redirected(Display* display) {
+  redirect_refused = false;
+  const auto previous = XSetErrorHandler(note_refusal);
+  XSelectInput(display, DefaultRootWindow(display), SubstructureRedirectMask);
+  XSync(display, False);
+  XSetErrorHandler(previous);
+  return redirect_refused;
+}
+
+// True once a window manager has announced itself on the root window, or, without EWMH, has
+// taken the root window's requests.
 bool window_manager_announced(const std::string& name) {
   Display* display = XOpenDisplay(name.c_str());
   if (display == nullptr) {
@@ -84,8 +103,9 @@ bool window_manager_announced(const std::string& name) {
   if (data != nullptr) {
     XFree(data);
   }
+  const bool announced = count == 1 || root_redirected(display);
   XCloseDisplay(display);
-  return count == 1;
+  return announced;
 }
 
 void stop(pid_t process) {
