@@ -37,45 +37,44 @@ class WebDisplay final : public Display {
   // The page lays the canvas out at its CSS size whatever its pixels, so a larger scale never
   // makes the window take more of the screen: what bounds the scale is the largest canvas that
   // browsers make, 16384 pixels a side.
-  Size screen_size() override { return {largest_canvas, largest_canvas}; }
+  Rect monitor() override { return Rect::at({0, 0}, {largest_canvas, largest_canvas}); }
   int dpi() override { return web::web_page_dpi(); }
   // The page has no frame around the canvas: the browser's own window and tab are the frame.
   FrameExtents frame_extents(std::uint32_t) override { return {}; }
 
   // The page has one canvas, for one top-level window.
-  bool create_window(Window& window, Point) override {
+  std::optional<NativeWindow> create_window(Window& window) override {
     if (window_ != nullptr) {
-      return false;
+      return std::nullopt;
     }
     window_ = &window;
-    make_surface(window);
     set_title(window);
-    return true;
+    return NativeWindow{0, make_surface(window)};
   }
-  bool resize_window(Window& window, Point) override {
+  std::optional<Surface> resize_window(const Window& window, Point) override {
     if (&window != window_) {
-      return false;
+      return std::nullopt;
     }
-    make_surface(window);
-    return true;
+    return make_surface(window);
   }
-  void destroy_window(Window& window) override {
+  // The canvas stays where the page lays it out.
+  void place_window(const Window&, Point) override {}
+  void destroy_window(const Window& window) override {
     if (&window == window_) {
       window_ = nullptr;
       exposure_due_ = exposed_ = false;
-      window.surface = {};
     }
   }
-  void set_title(Window& window) override {
+  void set_title(const Window& window) override {
     web::web_page_title(window.text.data(), static_cast<int>(window.text.size()));
   }
-  void show(Window& window) override {
+  void show(const Window& window) override {
     if (&window != window_) {
       return;
     }
     exposure_due_ = true;
     if (web::web_page_show() != 0) {
-      input::activation(window, true);
+      input::activation(*window_, true);
     }
   }
   // The browser shows the canvas when the program next gives it the thread, which is when it asks
@@ -84,9 +83,9 @@ class WebDisplay final : public Display {
 
   // Turns the area's pixels, 0x00RRGGBB words, into the RGBA bytes of an ImageData and puts them
   // on the canvas.
-  void present(Window& window, const Rect& area) override {
+  Pixel* present(const Window& window, const Rect& area) override {
     if (&window != window_) {
-      return;
+      return window.surface.pixels;
     }
     const Surface& surface = window.surface;
     const Rect shown = area.intersected(Rect::at({0, 0}, surface.size));
@@ -105,6 +104,7 @@ class WebDisplay final : public Display {
     if (!shown.empty()) {
       web::web_page_present(rgba_.get(), shown.left, shown.top, shown.width(), shown.height());
     }
+    return window.surface.pixels;
   }
 
   bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override {
@@ -124,13 +124,13 @@ class WebDisplay final : public Display {
   // Both are left unset: the window system paints the whole surface before it presents any of it,
   // and each presented area is converted before it is put. Clearing them would cost the start-up
   // tens of milliseconds while the browser still runs the program's first, unoptimized code.
-  void make_surface(Window& window) {
+  Surface make_surface(const Window& window) {
     const Size size = window.device_size();
     const auto count = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
     pixels_.reset(new Pixel[count]);
     rgba_.reset(new std::uint8_t[count * 4]);
-    window.surface = {size, pixels_.get(), static_cast<std::size_t>(size.width)};
     web::web_page_resize(size.width, size.height, window.bounds.width(), window.bounds.height());
+    return {size, pixels_.get(), static_cast<std::size_t>(size.width)};
   }
 
   bool report_exposure() {

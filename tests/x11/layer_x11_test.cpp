@@ -30,7 +30,7 @@ class LayerOnX11Test : public ::testing::Test {
  protected:
   void SetUp() override {
     std::string error;
-    auto display = platform::open_x11_display(error);
+    auto display = platform::open_x11_display(error, monitor());
     ASSERT_TRUE(display) << error;
     platform::start_window_system(std::move(display));
     start_presentation();
@@ -45,6 +45,9 @@ class LayerOnX11Test : public ::testing::Test {
     end_presentation();
     platform::stop_window_system();
   }
+
+  // Where the primary monitor lies; RandR's answer without a query.
+  virtual platform::MonitorQuery monitor() { return {}; }
 
   // Lets the layer take its events until the condition holds or two seconds pass; the event
   // codes seen on the way are kept.
@@ -161,6 +164,26 @@ TEST_F(LayerOnX11Test, ClicksKeysTheCloseBoxMinimizeAndRestoreGiveTheirEvents) {
   act({"wmctrl", "-i", "-c", std::to_string(x_window)});
   EXPECT_TRUE(settle([&] { return saw(CloseEvent); }));
   EXPECT_TRUE(probe.viewable(x_window));
+}
+
+// The primary monitor right of and below another one on a larger desktop, as RandR reports such
+// a monitor.
+class LayerOnX11BesideAnotherMonitorTest : public LayerOnX11Test {
+ protected:
+  static constexpr platform::Rect primary{640, 200, 1920, 1000};
+  platform::MonitorQuery monitor() override {
+    return [] { return std::optional<platform::Rect>(primary); };
+  }
+};
+
+TEST_F(LayerOnX11BesideAnotherMonitorTest, TheWindowIsCentredOnThePrimaryMonitor) {
+  const platform::FrameExtents frame = *probe.frame_extents(x_window);
+  const int outer_width = 1044 + frame.left + frame.right;
+  const int outer_height = 350 + frame.top + frame.bottom;
+  const platform::Point centred{primary.left + (primary.width() - outer_width) / 2 + frame.left,
+                                primary.top + (primary.height() - outer_height) / 2 + frame.top};
+  EXPECT_TRUE(settle([&] { return probe.inner_area(x_window).origin() == centred; }))
+      << "inner area at " << probe.inner_area(x_window).left << "," << probe.inner_area(x_window).top;
 }
 
 }  // namespace
