@@ -22,6 +22,10 @@ std::intptr_t show_image(ControlRecord& record, std::intptr_t value) {
   return value;
 }
 
+platform::Rect control_area(int x, int y, int width, int height) {
+  return platform::Rect::at({window_position(x), window_position(y)}, {window_length(width), window_length(height)});
+}
+
 // A push button keeps no state of its own that anything reads.
 constexpr ControlKind push_button_kind{push_button_kind_code, nullptr};
 constexpr ControlKind picture_kind{picture_kind_code, show_image};
@@ -57,7 +61,7 @@ std::intptr_t create_image_view(ObjectNumber number, int x, int y, int width, in
   running->drag_distance = platform::system_metrics().drag_distance;
   platform::Window* control =
       platform::create_child(platform::picture_class, *running->control_list.window, "", platform::style_notify,
-                             platform::Rect::at({x, y}, {width, height}), 0, false);
+                             control_area(x, y, width, height), 0, false);
   if (control == nullptr) {
     return 0;
   }
@@ -78,7 +82,7 @@ std::intptr_t create_push_button(ObjectNumber number, int x, int y, int width, i
     return 0;
   }
   platform::Window* control = platform::create_child(platform::push_button_class, *running->control_list.window,
-                                                     caption, 0, platform::Rect::at({x, y}, {width, height}), 0, true);
+                                                     caption, 0, control_area(x, y, width, height), 0, true);
   if (control == nullptr) {
     return 0;
   }

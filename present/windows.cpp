@@ -46,6 +46,10 @@ std::intptr_t open_window(ObjectNumber number, int x, int y, int inner_width, in
   platform::register_class({class_name, platform::system_colour(platform::SystemColour::ButtonFace), true,
                             [assigned](const platform::Message& message) { return window_handler(assigned, message); }});
 
+  x = window_position(x);
+  y = window_position(y);
+  inner_width = window_length(inner_width);
+  inner_height = window_length(inner_height);
   const std::uint32_t options = flags & layer_options;
   const std::uint32_t style = flags & ~layer_options;
   const platform::Size outer = platform::outer_size({inner_width, inner_height}, style);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -22,6 +23,13 @@ inline constexpr std::uint32_t layer_options = 0x0000000F;
 // Commands of the two keyboard shortcuts every window has.
 inline constexpr std::int32_t focus_next_command = 64001;      // Tab
 inline constexpr std::int32_t focus_previous_command = 64002;  // Shift+Tab
+
+// The farthest a window or control reaches: sizes up to this and positions as far either way,
+// as on desktops whose coordinates are 16-bit. A caller's numbers are held to it, so that nothing
+// worked out from them overflows.
+inline constexpr int max_window_extent = 32767;
+inline int window_length(int length) { return std::clamp(length, 0, max_window_extent); }
+inline int window_position(int position) { return std::clamp(position, -max_window_extent, max_window_extent); }
 
 struct WindowRecord {
   platform::Window* handle = nullptr;

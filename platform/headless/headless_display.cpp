@@ -110,7 +110,7 @@ void HeadlessDisplay::uncover(Window& window, const Rect& area) {
   Pixel* pixels = banded ? native.shown.data() : window.surface.pixels;
   const auto stride = banded ? static_cast<std::size_t>(size.width) : window.surface.stride;
   const Rect covered = area.intersected(Rect::at({0, 0}, banded ? size : window.surface.size));
-  for (int y = covered.top; y < covered.bottom; ++y) {
+  for (int y = covered.top; y < covered.bottom && !covered.empty(); ++y) {
     std::fill(pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(covered.left),
               pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(covered.right), lost);
   }
@@ -129,7 +129,7 @@ Pixel* HeadlessDisplay::present(const Window& window, const Rect& area) {
   const auto width = static_cast<std::size_t>(window.device_size().width);
   const Rect held = Rect::at({0, surface.top}, surface.size);
   const Rect copied = area.intersected(held);
-  for (int y = copied.top; y < copied.bottom; ++y) {
+  for (int y = copied.top; y < copied.bottom && !copied.empty(); ++y) {
     const Pixel* from = surface.pixels + static_cast<std::size_t>(y - surface.top) * surface.stride;
     Pixel* to = native.shown.data() + static_cast<std::size_t>(y) * width;
     std::copy(from + copied.left, from + copied.right, to + copied.left);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <vector>
 
 #include "platform/windows/controls.h"
@@ -147,6 +148,10 @@ TEST_F(WindowTest, UncoveringTheWindowShowsTheCanvasAsItIsNow) {
   EXPECT_EQ(display->pixel(control(0), {390, 90}), to_pixel(make_rgb(0, 0, 200)));
   EXPECT_EQ(display->pixel(control(0), {689, 189}), to_pixel(make_rgb(0, 0, 200)));
   EXPECT_EQ(display->pixel(window(), {2, 2}), platform::system_colour(platform::SystemColour::ButtonFace));
+  // An area turned inside out uncovers nothing.
+  display->uncover(window(), Rect{700, 100, 400, 200});
+  drain();
+  EXPECT_EQ(display->pixel(control(0), {500, 150}), to_pixel(make_rgb(0, 0, 200)));
 }
 
 TEST_F(WindowTest, ReusingANumberReplacesTheObject) {
@@ -246,6 +251,36 @@ TEST_F(WindowTest, AWindowThatCannotBeMadeLeavesNothingBehind) {
   display->refuse_windows(false);
   open_viewer_window();
   EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
+}
+
+// As far as a desktop's 16-bit coordinates reach, however far the numbers go: a window keeps its
+// size wherever it is put, and nothing worked out from the numbers overflows.
+TEST_F(WindowTest, PositionsAndSizesAreHeldToWhatAWindowCanHave) {
+  constexpr int far = max_window_extent;
+  const platform::FrameExtents frame = platform::HeadlessDisplay::default_frame;
+  struct Case {
+    int x, y, width, height;
+    Rect inner;
+  };
+  const Case windows[] = {
+      {INT_MAX, INT_MIN, 100, 50, Rect::at({far + frame.left, -far + frame.top}, {100, 50})},
+      {INT_MIN, INT_MAX, INT_MAX, 3, Rect::at({-far + frame.left, far + frame.top}, {far, 3})},
+      {10, 20, INT_MIN, -5, Rect::at({10 + frame.left, 20 + frame.top}, {1, 1})},
+  };
+  for (const Case& test : windows) {
+    ASSERT_NE(open_window(0, test.x, test.y, test.width, test.height, "Far", TitleBar), 0);
+    EXPECT_EQ(window().bounds, test.inner) << test.x << ", " << test.y << ", " << test.width << ", " << test.height;
+  }
+  const Case controls[] = {
+      {INT_MAX, INT_MIN, INT_MAX, 10, Rect::at({far, -far}, {far, 10})},
+      {INT_MIN, 5, 7, INT_MIN, Rect::at({-far, 5}, {7, 0})},
+  };
+  for (const Case& test : controls) {
+    ASSERT_NE(create_push_button(1, test.x, test.y, test.width, test.height, "Far"), 0);
+    EXPECT_EQ(control(1).bounds, test.inner);
+    ASSERT_NE(create_image_view(2, test.x, test.y, test.width, test.height, 0), 0);
+    EXPECT_EQ(control(2).bounds, test.inner);
+  }
 }
 
 TEST_F(WindowTest, WithoutAWindowControlsAreNotMade) {
