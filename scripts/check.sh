@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: the release build's whole suite, then the
 # web build's tests under Node and in headless Chromium, then the unit and headless tests again
-# under AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows build's tests under Wine
-# on a desktop of their own, ending with tablescope.exe driven as a user would.
+# under AddressSanitizer and UndefinedBehaviorSanitizer, then the presentation layer's fuzzer for a
+# minute, then the Windows build's tests under Wine on a desktop of their own, ending with
+# tablescope.exe driven as a user would.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +23,10 @@ ctest --preset web -j "$jobs"
 cmake --preset debug
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs"
+
+cmake --preset fuzz
+cmake --build --preset fuzz -j "$jobs"
+ctest --preset fuzz
 
 cmake --preset windows
 cmake --build --preset windows -j "$jobs"

@@ -14,6 +14,7 @@ packages=(
   librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian
   g++-mingw-w64-x86-64 wine64
   emscripten chromium
+  clang libclang-rt-14-dev
 )
 # npm comes with some builds of Node.js; Debian's nodejs needs its own package.
 if ! command -v npm >/dev/null; then
