@@ -3,12 +3,14 @@
 #include <algorithm>
 
 #include "page/render_page.h"
+#include "platform/graphics/glyphs.h"
 #include "present/controls.h"
 #include "present/events.h"
 #include "present/fonts.h"
 #include "present/images.h"
 #include "present/presentation.h"
 #include "present/windows.h"
+#include "viewer/diagnostics.h"
 #include "wavedata/decode_waves.h"
 
 namespace viewer {
@@ -41,6 +43,7 @@ bool start_viewer(ViewerState& state) {
   state.heap = std::make_unique<std::pmr::unsynchronized_pool_resource>(
       std::pmr::pool_options{0, layer_heap_initial_size});
   present::start_presentation(state.heap.get());
+  platform::set_font_report(report_font_fallback);
   state.bank = std::make_unique<wavedata::SampleBank>();
   state.font = present::load_font(present::assign_number, "Arial", 8);
   if (!open_viewer_window()) {

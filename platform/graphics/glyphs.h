@@ -50,6 +50,20 @@ std::optional<TextExtent> measure_text(FontHandle font, std::string_view text);
 // font does not exist.
 std::optional<TextExtent> write_text(FontHandle font, std::string_view text, Bitmap& target, int x, int y);
 
+// A font none of whose faces could be had: the face asked for and the face drawn instead (empty
+// when no face could be loaded at all, and the font's texts are left out).
+struct FontFallback {
+  std::string asked;
+  std::string used;
+};
+using FontReport = std::function<void(const FontFallback&)>;
+// Whom to tell, once a run, of a font that falls back.
+void set_font_report(FontReport report);
+
+// Gives back every font, the stock fonts among them, and what was read to find them; fonts made
+// afterwards are found afresh (the desktop's font configuration is read again).
+void end_glyphs();
+
 // Calls paint(x, y, coverage) for every pixel the glyphs of the text cover, the text's cell set
 // with its top-left corner at (x, y). For drawing text in colour onto other surfaces.
 void trace_text(FontHandle font, std::string_view text, int x, int y,

@@ -34,42 +34,6 @@ FcConfig* load_configuration() {
   return FcInitLoadConfigAndFonts();
 }
 
-// Read when the first font is matched, which the program does once its window is on its way to
-// the screen, so that the window manager maps it meanwhile; given back, with fontconfig's caches,
-// when the process ends.
-class Configuration {
- public:
-  Configuration() = default;
-  Configuration(const Configuration&) = delete;
-  Configuration& operator=(const Configuration&) = delete;
-  ~Configuration() {
-    if (!loaded_) {
-      return;
-    }
-    if (config_ != nullptr) {
-      FcConfigDestroy(config_);
-    }
-    FcFini();
-  }
-
-  FcConfig* get() {
-    if (!loaded_) {
-      loaded_ = true;
-      config_ = load_configuration();
-    }
-    return config_;
-  }
-
- private:
-  bool loaded_ = false;
-  FcConfig* config_ = nullptr;
-};
-
-Configuration& configuration() {
-  static Configuration instance;
-  return instance;
-}
-
 int fontconfig_weight(int weight) { return weight >= 600 ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR; }
 
 bool get_bool(FcPattern* pattern, const char* key, bool fallback) {
@@ -99,8 +63,20 @@ std::optional<FontFile> font_file(FcPattern* font) {
 
 }  // namespace
 
-bool match_font(const FontQuery& query, const std::function<bool(const FontFile&)>& accept) {
-  FcConfig* config = configuration().get();
+FontConfiguration::~FontConfiguration() {
+  if (config_ != nullptr) {
+    FcConfigDestroy(config_);
+  }
+}
+
+void end_fontconfig() { FcFini(); }
+
+bool FontConfiguration::match(const FontQuery& query, const std::function<bool(const FontFile&)>& accept) {
+  if (!loaded_) {
+    loaded_ = true;
+    config_ = load_configuration();
+  }
+  FcConfig* config = config_;
   Pattern pattern(FcPatternCreate());
   if (config == nullptr || !pattern) {
     return false;

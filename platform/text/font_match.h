@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+struct _FcConfig;
+
 namespace platform {
 
 // How the desktop wants glyphs of a face drawn (fontconfig's settings for it).
@@ -27,9 +29,27 @@ struct FontQuery {
   double pixel_size = 12;
 };
 
-// Offers the installed faces that answer the query to `accept`, best first, each with the
-// desktop's settings for it, until `accept` takes one; returns whether one was taken. "Arial"
-// resolves to its metric-compatible substitute where Arial itself is absent.
-bool match_font(const FontQuery& query, const std::function<bool(const FontFile&)>& accept);
+// The desktop's font configuration: its rules and its fonts, read from fontconfig's files (as the
+// environment names them at the time) when the first font is matched.
+class FontConfiguration {
+ public:
+  FontConfiguration() = default;
+  FontConfiguration(const FontConfiguration&) = delete;
+  FontConfiguration& operator=(const FontConfiguration&) = delete;
+  ~FontConfiguration();
+
+  // Offers the installed faces that answer the query to `accept`, best first, each with the
+  // desktop's settings for it, until `accept` takes one; returns whether one was taken. "Arial"
+  // resolves to its metric-compatible substitute where Arial itself is absent.
+  bool match(const FontQuery& query, const std::function<bool(const FontFile&)>& accept);
+
+ private:
+  bool loaded_ = false;
+  ::_FcConfig* config_ = nullptr;
+};
+
+// Gives back what fontconfig keeps for the whole process (its caches), once no FontConfiguration
+// is left.
+void end_fontconfig();
 
 }  // namespace platform

@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/graphics/display_dpi.h"
@@ -81,13 +81,13 @@ class Font {
 
   // Finds and opens the face the first time the font is used, taking the next face fontconfig
   // offers when one cannot be loaded. False when no face can be.
-  bool load(FT_Library library) {
+  bool load(FT_Library library, FontConfiguration& configuration) {
     if (!tried_) {
       tried_ = true;
       const double pixel_size = request_.height != 0 ? std::abs(double(request_.height)) : default_pixel_height;
       const FontQuery query{request_.face, request_.weight, request_.italic, pixel_size};
       if (library != nullptr && pixel_size <= max_pixel_height) {
-        no_face_ = !match_font(query, [&](const FontFile& file) { return open(library, file); });
+        no_face_ = !configuration.match(query, [&](const FontFile& file) { return open(library, file); });
       }
     }
     return face_ != nullptr;
@@ -222,7 +222,9 @@ class Font {
   std::array<std::optional<Glyph>, 256> glyphs_;
 };
 
-// The library outlives every face made from it: members are destroyed in reverse order.
+// Every font the program has made, the stock fonts and the font configuration they were found
+// with; made when the first font is, ended with the window system. The library outlives every face
+// made from it: members are destroyed in reverse order.
 struct GlyphSystem {
   GlyphSystem() {
     if (FT_Init_FreeType(&library) != 0) {
@@ -235,35 +237,59 @@ struct GlyphSystem {
       FT_Done_FreeType(library);
     }
   }
+  GlyphSystem(const GlyphSystem&) = delete;
+  GlyphSystem& operator=(const GlyphSystem&) = delete;
+
+  FontConfiguration configuration;
   FT_Library library = nullptr;
   HandleTable<Font> fonts;
   // By kind and pixel height: one for each resolution asked for.
   std::map<std::pair<StockFont, int>, FontHandle> stock_fonts;
+  FontReport report;  // the program's: it words what is told
   bool missing_font_reported = false;
 };
 
-GlyphSystem& glyph_system() {
-  static GlyphSystem system;
+// The process's one glyph system, or none.
+std::unique_ptr<GlyphSystem>& glyph_system_slot() {
+  static std::unique_ptr<GlyphSystem> system;
   return system;
 }
 
+GlyphSystem& glyph_system() {
+  std::unique_ptr<GlyphSystem>& system = glyph_system_slot();
+  if (!system) {
+    system = std::make_unique<GlyphSystem>();
+  }
+  return *system;
+}
+
 // The font with its face loaded, or nullptr. Without any font the program still runs, without
-// text, and says once why.
+// text, and is told once why.
 Font* loaded_font(FontHandle handle) {
   GlyphSystem& system = glyph_system();
   Font* found = system.fonts.find(handle);
-  if (found == nullptr || found->load(system.library)) {
+  if (found == nullptr || found->load(system.library, system.configuration)) {
     return found;
   }
   if (found->no_face() && !system.missing_font_reported) {
     system.missing_font_reported = true;
-    std::fprintf(stderr, "tablescope: no font could be loaded for \"%s\" nor any other face; texts are left out "
-                 "(install the Debian package fonts-liberation)\n", found->request().face.c_str());
+    if (system.report) {
+      system.report(FontFallback{found->request().face, {}});
+    }
   }
   return nullptr;
 }
 
 }  // namespace
+
+void set_font_report(FontReport report) { glyph_system().report = std::move(report); }
+
+void end_glyphs() {
+  if (glyph_system_slot()) {
+    glyph_system_slot().reset();
+    end_fontconfig();
+  }
+}
 
 FontHandle create_font(const FontRequest& request) {
   return glyph_system().fonts.add(std::make_unique<Font>(request));

@@ -3,6 +3,7 @@
 #include "platform/windows/window_system.h"
 
 #include "platform/graphics/display_dpi.h"
+#include "platform/graphics/glyphs.h"
 #include "platform/graphics/scale.h"
 #include "platform/windows/controls.h"
 #include "platform/windows/system_state.h"
@@ -11,23 +12,32 @@ namespace platform {
 
 using internal::running;
 
+namespace {
+
+void destroy_running_system() {
+  if (internal::System* system = running()) {
+    while (!system->windows.empty()) {
+      destroy_window(top_level_of(system->windows.front().get()));
+    }
+    internal::running_system.reset();
+  }
+}
+
+}  // namespace
+
 void start_window_system(std::unique_ptr<Display> display) {
-  stop_window_system();
+  destroy_running_system();
   internal::running_system = std::make_unique<internal::System>();
   set_display_dpi(layout_dpi(display->dpi()));
   internal::state().display = std::move(display);
   register_built_in_controls();
 }
 
+// Fonts go with the window system that shows them: a window system started afterwards finds its
+// fonts afresh, as the desktop's font configuration says then.
 void stop_window_system() {
-  internal::System* system = running();
-  if (system == nullptr) {
-    return;
-  }
-  while (!system->windows.empty()) {
-    destroy_window(top_level_of(system->windows.front().get()));
-  }
-  internal::running_system.reset();
+  destroy_running_system();
+  end_glyphs();
 }
 
 bool window_system_running() { return running() != nullptr; }

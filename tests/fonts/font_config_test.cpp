@@ -1,8 +1,8 @@
 // Fonts under configurations other than this machine's own: a user's rules, no fonts at all, and
 // a damaged font file that fontconfig's cache still lists.
 //
-// fontconfig reads its environment once per process, so every test sets its environment first
-// and CTest runs each test in a process of its own (run one at a time with --gtest_filter).
+// Every test sets fontconfig's environment before it makes a font configuration; fonts made
+// through the window system find their faces afresh once it has stopped.
 
 #include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
@@ -41,7 +41,12 @@ class FontConfigTest : public ::testing::Test {
     unsetenv("FONTCONFIG_FILE");
     platform::set_display_dpi(96);
   }
-  void TearDown() override { fs::remove_all(folder); }
+  // What a test started ends here too, also when an assertion stopped the test half-way.
+  void TearDown() override {
+    viewer::shut_down_viewer(state);
+    platform::stop_window_system();
+    fs::remove_all(folder);
+  }
 
   void write(const fs::path& path, const std::string& text) {
     fs::create_directories(path.parent_path());
@@ -79,7 +84,8 @@ class FontConfigTest : public ::testing::Test {
 
   static std::vector<platform::FontFile> offers(const platform::FontQuery& query, std::size_t wanted) {
     std::vector<platform::FontFile> files;
-    platform::match_font(query, [&](const platform::FontFile& file) {
+    platform::FontConfiguration configuration;
+    configuration.match(query, [&](const platform::FontFile& file) {
       files.push_back(file);
       return files.size() == wanted;
     });
@@ -110,6 +116,7 @@ class FontConfigTest : public ::testing::Test {
   }
 
   fs::path folder;
+  viewer::ViewerState state;  // its heap outlives the layer, whatever becomes of the test
   const platform::FontQuery arial{"Arial", 400, false, 11};
 };
 
@@ -168,7 +175,6 @@ TEST_F(FontConfigTest, WithoutAnyFontTheProgramSaysSoOnceAndRunsWithoutText) {
   write(folder / "empty.conf", config(""));
   setenv("FONTCONFIG_FILE", (folder / "empty.conf").c_str(), 1);
   platform::start_window_system(std::make_unique<platform::HeadlessDisplay>(platform::Size{1920, 1080}));
-  viewer::ViewerState state;
   ::testing::internal::CaptureStderr();
   ASSERT_TRUE(viewer::start_viewer(state));
   const std::string said = ::testing::internal::GetCapturedStderr();
@@ -190,8 +196,6 @@ TEST_F(FontConfigTest, WithoutAnyFontTheProgramSaysSoOnceAndRunsWithoutText) {
     }
   }
   EXPECT_FALSE(platform::measure_text(platform::stock_font(platform::StockFont::DefaultGui), "Next"));
-  viewer::shut_down_viewer(state);
-  platform::stop_window_system();
 }
 
 TEST_F(FontConfigTest, AFaceThatWillNotLoadGivesWayToTheNextOneOffered) {
