@@ -1,8 +1,26 @@
 #include "viewer/diagnostics.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include <cstdio>
 
 namespace viewer {
+
+void open_standard_streams() {
+#ifndef _WIN32
+  for (int descriptor = 0; descriptor <= 2; ++descriptor) {
+    if (fcntl(descriptor, F_GETFD) == -1) {
+      // open gives the lowest free number: this one.
+      if (open("/dev/null", descriptor == 0 ? O_RDONLY : O_WRONLY) == -1) {
+        return;
+      }
+    }
+  }
+#endif
+}
 
 std::string printable(std::string_view text, std::size_t most) {
   constexpr char digits[] = "0123456789abcdef";
@@ -22,6 +40,14 @@ std::string printable(std::string_view text, std::size_t most) {
     }
   }
   return shown;
+}
+
+void report_display_failure(const platform::DisplayFailure& failure) {
+  if (failure.kind == platform::DisplayFailure::Kind::ConnectionLost) {
+    std::fputs("tablescope: lost the connection to the X display\n", stderr);
+  } else {
+    std::fprintf(stderr, "tablescope: the X server refused a request: %s\n", printable(failure.detail).c_str());
+  }
 }
 
 void report_font_fallback(const platform::FontFallback& fallback) {

@@ -9,12 +9,14 @@
 #include "platform/native_display.h"
 #include "platform/windows/window_system.h"
 #include "viewer/command_arguments.h"
+#include "viewer/diagnostics.h"
 #include "viewer/viewer.h"
 
 // Without arguments Tablescope opens its window on the desktop, shows the waves until the window
 // is closed, and exits with 0. With arguments it converts the waves into files and exits, without
 // opening any display.
 int main(int argc, char** argv) {
+  viewer::open_standard_streams();
   const std::vector<std::string> arguments = viewer::command_arguments(argc, argv);
   if (!arguments.empty()) {
     viewer::attach_to_console();
@@ -22,10 +24,10 @@ int main(int argc, char** argv) {
   }
   try {
     std::string error;
-    auto display = platform::open_native_display(error);
+    auto display = platform::open_native_display(error, viewer::report_display_failure);
     if (!display) {
       std::fprintf(stderr, "tablescope: needs %s to show its window: %s\n", platform::native_display_name,
-                   error.c_str());
+                   viewer::printable(error).c_str());
       return 2;
     }
     platform::start_window_system(std::move(display));

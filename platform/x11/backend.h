@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/windows/display.h"
+#include "platform/windows/display_failure.h"
 #include "platform/x11/display.h"
 #include "platform/x11/image.h"
 #include "platform/x11/pixel_format.h"
@@ -27,7 +28,7 @@ namespace platform {
 class X11Display final : public Display {
  public:
   // Without a query of its own, the primary monitor comes from RandR.
-  X11Display(::Display* x, MonitorQuery monitor, std::string& error);
+  X11Display(::Display* x, MonitorQuery monitor, std::string& error, DisplayFailureReport report);
   ~X11Display() override;
 
   bool usable() const { return usable_; }
@@ -55,6 +56,9 @@ class X11Display final : public Display {
     bool managed = false;        // a window manager has taken the window (it set WM_STATE)
     bool destroyed = false;      // by another client
     bool exposed = false;        // the server has shown the window: what is sent to it is kept
+    // While a shown window has not reached the screen: when to look again, and how long after that.
+    std::optional<std::chrono::steady_clock::time_point> map_check;
+    std::chrono::milliseconds map_patience{0};
   };
 
   void intern_atoms();
@@ -63,6 +67,9 @@ class X11Display final : public Display {
   void frame_of_parent_arrived(Window& window, const Native& native);
   Native* native_of(const Window& window);
   std::optional<Rect> randr_monitor();
+  void check_maps();
+  std::optional<std::chrono::steady_clock::time_point> next_map_check() const;
+  bool report_queued_events();
   bool read_dpi();
   std::unique_ptr<X11Image> make_image(const Window& window);
   void set_size_hints(::Window xid, Point inner_origin, Size size);

@@ -5,11 +5,11 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xresource.h>
 #include <X11/extensions/XShm.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -22,66 +22,25 @@
 
 #include "platform/windows/display.h"
 #include "platform/x11/backend.h"
+#include "platform/x11/errors.h"
+#include "platform/x11/resources.h"
 #include "platform/x11/wait.h"
 
 namespace platform {
 namespace {
 
-// The program's own top-level windows. Another client may destroy one at any time; requests on it
-// that were already on their way then fail, and its DestroyNotify, queued before those errors,
-// closes it.
-const std::map<::Window, platform::Window*>* own_windows = nullptr;
-
-int on_x_error(::Display* display, XErrorEvent* event) {
-  const bool about_a_window = event->error_code == BadWindow || event->error_code == BadDrawable;
-  if (about_a_window && own_windows != nullptr && own_windows->contains(event->resourceid)) {
-    return 0;
-  }
-  char text[256] = {};
-  XGetErrorText(display, event->error_code, text, sizeof text);
-  std::fprintf(stderr, "tablescope: the X server refused a request: %s (request %d.%d)\n", text,
-               event->request_code, event->minor_code);
-  std::_Exit(1);
-}
-
-int on_x_io_error(::Display*) {
-  std::fputs("tablescope: lost the connection to the X display\n", stderr);
-  std::_Exit(1);
-}
-
-// The Xft.dpi resource, where it is set to a sensible value.
-std::optional<int> dpi_of_resources(const char* resources) {
-  if (resources == nullptr) {
-    return std::nullopt;
-  }
-  XrmInitialize();
-  XrmDatabase database = XrmGetStringDatabase(resources);
-  if (database == nullptr) {
-    return std::nullopt;
-  }
-  std::optional<int> found;
-  char* type = nullptr;
-  XrmValue value{};
-  if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr != nullptr) {
-    const double dpi = std::atof(value.addr);
-    if (dpi >= 24 && dpi <= 960) {
-      found = static_cast<int>(std::lround(dpi));
-    }
-  }
-  XrmDestroyDatabase(database);
-  return found;
-}
+constexpr std::chrono::milliseconds first_map_patience{250};
+constexpr std::chrono::milliseconds last_map_patience{2000};
 
 }  // namespace
 
-X11Display::X11Display(::Display* x, MonitorQuery monitor, std::string& error)
+X11Display::X11Display(::Display* x, MonitorQuery monitor, std::string& error, DisplayFailureReport report)
     : x_(x),
       screen_number_(DefaultScreen(x)),
       root_(RootWindow(x, DefaultScreen(x))),
       visual_(DefaultVisual(x, DefaultScreen(x))),
       depth_(DefaultDepth(x, DefaultScreen(x))) {
-  XSetErrorHandler(on_x_error);
-  XSetIOErrorHandler(on_x_io_error);
+  install_x_error_handlers(report);
   format_ = true_colour_format(x_, visual_, depth_, error);
   if (!format_) {
     return;
@@ -95,16 +54,17 @@ X11Display::X11Display(::Display* x, MonitorQuery monitor, std::string& error)
   monitor_ = (monitor ? monitor() : randr_monitor())
                  .value_or(Rect::at({0, 0}, {DisplayWidth(x_, screen_number_), DisplayHeight(x_, screen_number_)}));
   // The resources as Xlib read them when it connected; later changes are read from the root.
-  dpi_ = dpi_of_resources(XResourceManagerString(x_)).value_or(96);
+  const char* resources = XResourceManagerString(x_);
+  dpi_ = xft_dpi(resources != nullptr ? resources : "").value_or(96);
   // The desktop's settings (colours, fonts) live in the root window's resources.
   XSelectInput(x_, root_, PropertyChangeMask);
   request_frame_extents();
-  own_windows = &by_xid_;
+  x_error_routes().live_windows = &by_xid_;
   usable_ = true;
 }
 
+// Errors of requests still on their way are judged while the connection closes.
 X11Display::~X11Display() {
-  own_windows = nullptr;
   if (frame_probe_ != 0) {
     XDestroyWindow(x_, frame_probe_);
   }
@@ -116,6 +76,8 @@ X11Display::~X11Display() {
     }
   }
   XCloseDisplay(x_);
+  x_error_routes().live_windows = nullptr;
+  x_error_routes().former_windows.clear();
 }
 
 // The primary monitor, else the first one that shows anything.
@@ -158,9 +120,8 @@ std::optional<Rect> X11Display::randr_monitor() {
 // resources are read from the root window each time: Xlib keeps only those it found at opening.
 bool X11Display::read_dpi() {
   const int before = dpi_;
-  const std::vector<char> resources = read_property<char>(root_, resource_manager_, XA_STRING, 4L << 20);
-  const std::string text(resources.begin(), resources.end());
-  dpi_ = dpi_of_resources(text.c_str()).value_or(96);
+  const std::vector<char> resources = read_property<char>(root_, resource_manager_, XA_STRING, 64L << 20);
+  dpi_ = xft_dpi(std::string_view(resources.data(), resources.size())).value_or(96);
   return dpi_ != before;
 }
 
@@ -238,6 +199,7 @@ void X11Display::destroy_window(const Window& window) {
   }
   Native& native = found->second;
   by_xid_.erase(native.xid);
+  x_error_routes().former_windows.insert(native.xid);
   native.image.reset();
   XFreeGC(x_, native.gc);
   if (!native.destroyed) {
@@ -249,12 +211,48 @@ void X11Display::destroy_window(const Window& window) {
 
 // Mapped where it was made: the window's place until the window manager says otherwise.
 void X11Display::show(const Window& window) {
-  if (const Native* native = native_of(window)) {
+  if (Native* native = native_of(window)) {
     // A window manager activates a new window as its focus rules say; without one, a click does.
     XMapRaised(x_, native->xid);
     XFlush(x_);
+    native->map_patience = first_map_patience;
+    native->map_check = std::chrono::steady_clock::now() + native->map_patience;
     input::moved(*window_of(native->xid), window.bounds.origin());
   }
+}
+
+// A window manager that is still starting may keep a map request until something else wakes it
+// (openbox does): a shown window that has not reached the screen after a while is mapped again,
+// less often each time. A window manager that is merely slow takes the request as the one it
+// already has; without one the window is on the screen at once.
+void X11Display::check_maps() {
+  const auto now = std::chrono::steady_clock::now();
+  for (auto& [window, native] : natives_) {
+    if (!native.map_check || now < *native.map_check) {
+      continue;
+    }
+    XWindowAttributes attributes{};
+    if (native.exposed || native.destroyed ||
+        (XGetWindowAttributes(x_, native.xid, &attributes) != 0 && attributes.map_state == IsViewable) ||
+        window_state(native.xid) == IconicState) {
+      native.map_check.reset();
+      continue;
+    }
+    XMapRaised(x_, native.xid);
+    XFlush(x_);
+    native.map_patience = std::min(2 * native.map_patience, last_map_patience);
+    native.map_check = now + native.map_patience;
+  }
+}
+
+std::optional<std::chrono::steady_clock::time_point> X11Display::next_map_check() const {
+  std::optional<std::chrono::steady_clock::time_point> next;
+  for (const auto& [window, native] : natives_) {
+    if (native.map_check && (!next || *native.map_check < *next)) {
+      next = native.map_check;
+    }
+  }
+  return next;
 }
 
 // The server draws nothing on a window before it is mapped and seen; its first Expose event tells
@@ -283,42 +281,60 @@ X11Display::Native* X11Display::native_of(const Window& window) {
   return found != natives_.end() ? &found->second : nullptr;
 }
 
+bool X11Display::report_queued_events() {
+  bool reported = false;
+  while (XPending(x_) > 0) {
+    XEvent event;
+    XNextEvent(x_, &event);
+    reported = handle(event) || reported;
+  }
+  return reported;
+}
+
 bool X11Display::pump(bool wait, std::optional<std::chrono::milliseconds> limit) {
+  using Clock = std::chrono::steady_clock;
   XFlush(x_);
+  const std::optional<Clock::time_point> give_up =
+      limit ? std::optional<Clock::time_point>(Clock::now() + *limit) : std::nullopt;
   bool reported = false;
   for (;;) {
-    while (XPending(x_) > 0) {
-      XEvent event;
-      XNextEvent(x_, &event);
-      reported = handle(event) || reported;
-    }
+    reported = report_queued_events() || reported;
+    check_maps();
     if (!wait || reported) {
       return reported || !wait;
     }
-    const XInput input = wait_for_input(x_, limit);
+    // The wait ends with input, at the caller's limit, or when a shown window is due a look.
+    std::optional<Clock::time_point> until = give_up;
+    if (const auto check = next_map_check(); check && (!until || *check < *until)) {
+      until = check;
+    }
+    std::optional<std::chrono::milliseconds> slice;
+    if (until) {
+      slice = std::max(std::chrono::ceil<std::chrono::milliseconds>(*until - Clock::now()),
+                       std::chrono::milliseconds(0));
+    }
+    const XInput input = wait_for_input(x_, slice);
     if (input == XInput::Nothing) {
-      return false;
+      if (give_up && Clock::now() >= *give_up) {
+        return false;
+      }
+      continue;
     }
     if (input == XInput::Broken) {
-      on_x_io_error(x_);
+      connection_lost();
     }
     // Reads what arrived; a broken connection ends in the I/O error handler.
     XEventsQueued(x_, QueuedAfterReading);
     if (limit) {
       // One wait with a limit: what came is reported, or nothing was.
-      while (XPending(x_) > 0) {
-        XEvent event;
-        XNextEvent(x_, &event);
-        reported = handle(event) || reported;
-      }
-      return reported;
+      return report_queued_events() || reported;
     }
   }
 }
 
-std::unique_ptr<Display> open_x11_display(std::string& error) { return open_x11_display(error, {}); }
+namespace {
 
-std::unique_ptr<Display> open_x11_display(std::string& error, MonitorQuery monitor) {
+std::unique_ptr<Display> open(std::string& error, MonitorQuery monitor, DisplayFailureReport report) {
   ::Display* x = XOpenDisplay(nullptr);
   if (x == nullptr) {
     const char* name = std::getenv("DISPLAY");
@@ -326,11 +342,21 @@ std::unique_ptr<Display> open_x11_display(std::string& error, MonitorQuery monit
                                              : std::string("cannot open the X display \"") + name + "\"";
     return nullptr;
   }
-  auto display = std::make_unique<X11Display>(x, std::move(monitor), error);
+  auto display = std::make_unique<X11Display>(x, std::move(monitor), error, report);
   if (!display->usable()) {
     return nullptr;
   }
   return display;
+}
+
+}  // namespace
+
+std::unique_ptr<Display> open_x11_display(std::string& error, DisplayFailureReport report) {
+  return open(error, {}, report);
+}
+
+std::unique_ptr<Display> open_x11_display(std::string& error, MonitorQuery monitor) {
+  return open(error, std::move(monitor), nullptr);
 }
 
 }  // namespace platform

@@ -6,14 +6,15 @@
 #include <string>
 
 #include "platform/windows/display.h"
+#include "platform/windows/display_failure.h"
 
 namespace platform {
 
 // The display of an X server, through Xlib: one X window for every top-level window, its surface
-// shared with the server through MIT-SHM where the server offers it. X errors and a lost
-// connection end the program with one line on standard error.
+// shared with the server through MIT-SHM where the server offers it. An X error or a lost
+// connection is told to `report`, and then ends the program.
 // Returns nullptr, with the reason in `error`, when no display can be used.
-std::unique_ptr<Display> open_x11_display(std::string& error);
+std::unique_ptr<Display> open_x11_display(std::string& error, DisplayFailureReport report = nullptr);
 
 // Where the primary monitor lies on the X screen; nothing where the server cannot tell.
 using MonitorQuery = std::function<std::optional<Rect>()>;

@@ -11,6 +11,7 @@
 
 #include "platform/windows/window_system.h"
 #include "platform/x11/backend.h"
+#include "platform/x11/errors.h"
 
 namespace platform {
 namespace {
@@ -144,7 +145,9 @@ bool X11Display::on_configure(XEvent& event, Window& window) {
 
 // Destroyed by another client: the program ends as after a close.
 bool X11Display::on_destroy(XEvent&, Window& window) {
-  native_of(window)->destroyed = true;
+  Native& native = *native_of(window);
+  native.destroyed = true;
+  x_error_routes().former_windows.insert(native.xid);
   input::close_requested(window);
   return true;
 }

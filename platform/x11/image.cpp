@@ -3,23 +3,10 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
+#include "platform/x11/errors.h"
+
 namespace platform {
 namespace {
-
-// Attaching shared memory fails on servers that cannot reach the client's memory (a remote
-// display); that is told by an error, which is counted here instead of ending the program. Errors
-// of other requests go to the handler that was there before.
-unsigned long attach_request = 0;
-bool attach_error = false;
-XErrorHandler other_errors = nullptr;
-
-int count_attach_error(::Display* x, XErrorEvent* error) {
-  if (error->serial != attach_request) {
-    return other_errors != nullptr ? other_errors(x, error) : 0;
-  }
-  attach_error = true;
-  return 0;
-}
 
 const char* visual_class_name(int visual_class) {
   switch (visual_class) {
@@ -90,12 +77,15 @@ bool X11Image::make_shared(Size size) {
   if (address != reinterpret_cast<void*>(-1)) {
     shm_.shmaddr = image_->data = static_cast<char*>(address);
     shm_.readOnly = False;
-    attach_error = false;
-    other_errors = XSetErrorHandler(count_attach_error);
-    attach_request = NextRequest(x_);
+    // Attaching fails on servers that cannot reach the client's memory (a remote display): that
+    // is told by an error, which is caught here instead of ending the program.
+    XErrorRoutes& routes = x_error_routes();
+    routes.tried_request_failed = false;
+    routes.tried_request = NextRequest(x_);
     XShmAttach(x_, &shm_);
     XSync(x_, False);
-    XSetErrorHandler(other_errors);
+    routes.tried_request = 0;
+    const bool attach_error = routes.tried_request_failed;
     // Marked for removal now; it goes when both sides have detached.
     shmctl(shm_.shmid, IPC_RMID, nullptr);
     if (!attach_error) {
