@@ -15,7 +15,12 @@ constexpr const char* embedded_path = "embedded:LiberationSans-Regular.ttf";
 
 }  // namespace
 
-bool match_font(const FontQuery& query, const std::function<bool(const FontFile&)>& accept) {
+FontConfiguration::~FontConfiguration() = default;
+
+// Nothing of fontconfig's to give back.
+void end_fontconfig() {}
+
+bool FontConfiguration::match(const FontQuery& query, const std::function<bool(const FontFile&)>& accept) {
   FontFile file{embedded_path, 0, RenderSettings{}};
   // Where fontconfig finds no bold face it asks for a synthetic one.
   file.settings.embolden = query.weight >= 600;
