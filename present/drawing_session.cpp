@@ -7,15 +7,10 @@
 #include "present/text.h"
 
 namespace present {
-namespace {
-
-// Owns the session that session_now points at.
-std::unique_ptr<DrawingSession>& session_slot() {
-  static std::unique_ptr<DrawingSession> session;
-  return session;
+DrawingSession* current_session() {
+  Layer* running = layer();
+  return running != nullptr ? running->session.get() : nullptr;
 }
-
-}  // namespace
 
 
 DrawingSession* image_output(ObjectNumber number) {
@@ -43,9 +38,9 @@ DrawingSession* image_output(ObjectNumber number) {
   session->operations = operations;
   session->front = unpack_colour(session->front_cache);
   session->back = unpack_colour(session->back_cache);
-  session_slot() = std::move(session);
-  session_now = session_slot().get();
-  return session_now;
+  session->text_blend = &running->text_blend;
+  running->session = std::move(session);
+  return running->session.get();
 }
 
 bool start_drawing(DrawingSession* output) {
@@ -76,8 +71,7 @@ void stop_drawing() {
   if (session->owns_image) {
     platform::delete_bitmap(session->image);
   }
-  session_slot().reset();
-  session_now = nullptr;
+  layer()->session.reset();
 }
 
 void release_image_bitmap(platform::BitmapHandle image) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -30,7 +31,18 @@ struct TextDevice {
   int buffer_height = 0;
 };
 
-// The one drawing state of the process. Drawing operations act on the current session.
+// The blended blue, green and red for every sum of a text buffer pixel's three bytes, made for a
+// pair of front and back colours. Kept by the layer across sessions: every page draws its labels
+// in the same colours.
+struct TextBlend {
+  bool valid = false;
+  Colour front = 0;
+  Colour back = 0;
+  // Platform pixels: blue, green and red from the lowest byte up, the order a stored pixel has.
+  std::array<platform::Pixel, 3 * 255 + 1> by_sum{};
+};
+
+// The layer's one drawing state. Drawing operations act on the current session.
 struct DrawingSession {
   int width = 0;
   int height = 0;
@@ -54,6 +66,7 @@ struct DrawingSession {
   bool owns_image = false;
   std::optional<TextDevice> text_device;  // made when drawing begins
   const DrawingOperations* operations = nullptr;
+  TextBlend* text_blend = nullptr;  // the layer's
 
   std::uint8_t* row(int y) const { return pixel_store + static_cast<std::size_t>(height - 1 - y) * stride; }
 };
@@ -73,10 +86,8 @@ void stop_drawing();
 // Frees an image's bitmap; while the current session draws into it, when that session ends.
 void release_image_bitmap(platform::BitmapHandle image);
 
-// The current session, or nullptr. Read on every drawing call, so kept where it costs nothing
-// to read; only image_output and stop_drawing change it.
-inline DrawingSession* session_now = nullptr;
-inline DrawingSession* current_session() { return session_now; }
+// The running layer's current session, or nullptr.
+DrawingSession* current_session();
 
 // Makes `colour` the front colour of the session, unpacking it only when it differs from the
 // colour last unpacked.

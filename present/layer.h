@@ -1,9 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <memory_resource>
 
 #include "platform/graphics/geometry.h"
 #include "present/controls.h"
+#include "present/drawing_session.h"
 #include "present/events.h"
 #include "present/fonts.h"
 #include "present/images.h"
@@ -28,6 +30,11 @@ struct Layer {
   bool swallow_right_up = false;  // the next right release ends a right double click
   Registry<ControlRecord> controls;
   Registry<WindowRecord> windows;
+  std::unique_ptr<DrawingSession> session;  // the current one, if any
+  // The text buffer of the last session, kept for the next: every page opens a session, and a new
+  // buffer of an image's width would be allocated and cleared each time.
+  platform::BitmapHandle spare_text_buffer = 0;
+  TextBlend text_blend;
 };
 
 // The running layer, or nullptr outside start_presentation ... end_presentation.

@@ -11,19 +11,9 @@
 namespace present {
 namespace {
 
-struct TextBlend {
-  bool valid = false;
-  Colour front = 0;
-  Colour back = 0;
-  // Platform pixels: blue, green and red from the lowest byte up, the order a stored pixel has.
-  std::array<platform::Pixel, 3 * 255 + 1> by_sum{};
-};
-
-// The blended blue, green and red for every sum of a text buffer pixel's three bytes. Made for a
-// pair of front and back colours and kept across sessions: every page draws its labels in the
-// same colours.
+// The session's blend table, made again only when its colours are not those it was made for.
 const TextBlend& text_blend(const DrawingSession& session) {
-  static TextBlend blend;
+  TextBlend& blend = *session.text_blend;
   if (!blend.valid || blend.front != session.front_cache || blend.back != session.back_cache) {
     const auto pixel_of = [](const ColourComponents& colour) {
       return platform::rgb(static_cast<std::uint32_t>(colour.red), static_cast<std::uint32_t>(colour.green),

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "present/drawing_session.h"
+#include "present/layer.h"
 
 namespace present {
 namespace {
@@ -38,11 +39,8 @@ int measure_overhang(platform::FontHandle font) {
   return 0;
 }
 
-// The buffer of the last session, kept for the next one: every page opens a session, and a new
-// buffer of an image's width would be allocated and cleared each time.
-platform::BitmapHandle spare_buffer = 0;
-
 platform::BitmapHandle take_buffer(int width, int height) {
+  platform::BitmapHandle& spare_buffer = layer()->spare_text_buffer;
   const platform::Bitmap* spare = platform::find_bitmap(spare_buffer);
   if (spare != nullptr && spare->width() == width && spare->height() == height) {
     return std::exchange(spare_buffer, 0);
@@ -88,7 +86,7 @@ void set_drawing_font(platform::FontHandle font) {
 }
 
 void keep_text_buffer(platform::BitmapHandle buffer) {
-  platform::delete_bitmap(std::exchange(spare_buffer, buffer));
+  platform::delete_bitmap(std::exchange(layer()->spare_text_buffer, buffer));
 }
 
 void drop_kept_text_buffer() { keep_text_buffer(0); }

@@ -51,10 +51,18 @@ void report_display_failure(const platform::DisplayFailure& failure) {
 }
 
 void report_font_fallback(const platform::FontFallback& fallback) {
-  std::fprintf(stderr,
-               "tablescope: no font could be loaded for \"%s\" nor any other face; texts are left out "
-               "(install the Debian package fonts-liberation)\n",
-               printable(fallback.asked).c_str());
+  if (fallback.used.empty()) {
+    std::fprintf(stderr,
+                 "tablescope: no font could be loaded for \"%s\" nor any other face; texts are left out "
+                 "(install the Debian package fonts-liberation)\n",
+                 printable(fallback.asked).c_str());
+  } else {
+    std::fprintf(stderr,
+                 "tablescope: no font could be loaded for \"%s\" at %d pixels; texts are drawn in \"%s\" at %d "
+                 "pixels (install the Debian package fonts-liberation)\n",
+                 printable(fallback.asked).c_str(), fallback.asked_pixels, printable(fallback.used).c_str(),
+                 fallback.used_pixels);
+  }
 }
 
 }  // namespace viewer

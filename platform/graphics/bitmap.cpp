@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "platform/graphics/handle_table.h"
+#include "platform/graphics/graphics_state.h"
 
 namespace platform {
 namespace {
@@ -11,10 +11,7 @@ namespace {
 // Large enough for any screen, small enough that sizes and offsets stay far from overflow.
 constexpr int max_side = 32767;
 
-HandleTable<Bitmap>& bitmaps() {
-  static HandleTable<Bitmap> table;
-  return table;
-}
+HandleTable<Bitmap>& bitmaps() { return graphics_state().bitmaps; }
 
 }  // namespace
 

@@ -1,16 +1,12 @@
 #include "platform/graphics/display_dpi.h"
 
+#include "platform/graphics/graphics_state.h"
 #include "platform/graphics/scale.h"
 
 namespace platform {
-namespace {
 
-int current_dpi = ordinary_dpi;
+int display_dpi() { return graphics_state().dpi; }
 
-}  // namespace
-
-int display_dpi() { return current_dpi; }
-
-void set_display_dpi(int dpi) { current_dpi = dpi > 0 ? dpi : ordinary_dpi; }
+void set_display_dpi(int dpi) { graphics_state().dpi = dpi > 0 ? dpi : ordinary_dpi; }
 
 }  // namespace platform

@@ -50,14 +50,17 @@ std::optional<TextExtent> measure_text(FontHandle font, std::string_view text);
 // font does not exist.
 std::optional<TextExtent> write_text(FontHandle font, std::string_view text, Bitmap& target, int x, int y);
 
-// A font none of whose faces could be had: the face asked for and the face drawn instead (empty
-// when no face could be loaded at all, and the font's texts are left out).
+// A font that could not be had as asked: the face and size in pixels asked for, and the face and
+// size drawn instead (a face of bitmaps at its nearest size), or no face (empty) when none could
+// be loaded at all and the font's texts are left out.
 struct FontFallback {
   std::string asked;
+  int asked_pixels = 0;
   std::string used;
+  int used_pixels = 0;
 };
 using FontReport = std::function<void(const FontFallback&)>;
-// Whom to tell, once a run, of a font that falls back.
+// Whom to tell, once a run, of the first font that falls back.
 void set_font_report(FontReport report);
 
 // Gives back every font, the stock fonts among them, and what was read to find them; fonts made

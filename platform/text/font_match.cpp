@@ -20,18 +20,34 @@ struct FontSetDeleter {
 using FontSet = std::unique_ptr<FcFontSet, FontSetDeleter>;
 
 // The desktop's configuration with its rules and fonts. FcInit would also parse every file of
-// fontconfig's template folder, for their descriptions only, and so take half as long again; its
-// fallback is kept for a configuration that is missing or will not parse.
+// fontconfig's template folder, for their descriptions only, and so take half as long again.
+// Where the desktop's files are missing or will not parse (fontconfig has said why, once), the
+// fonts are found as fontconfig's own fallback finds them, without reading those files again.
 FcConfig* load_configuration() {
   FcConfig* config = FcConfigCreate();
-  if (config != nullptr && FcConfigParseAndLoad(config, nullptr, FcTrue) == FcTrue &&
+  if (config == nullptr) {
+    return nullptr;
+  }
+  if (FcConfigParseAndLoad(config, nullptr, FcTrue) == FcTrue && FcConfigBuildFonts(config) == FcTrue) {
+    return config;
+  }
+  FcConfigDestroy(config);
+  constexpr char fallback[] =
+      "<fontconfig>"
+      "<dir>/usr/share/fonts</dir><dir prefix=\"xdg\">fonts</dir><dir>~/.fonts</dir>"
+      "<cachedir>/var/cache/fontconfig</cachedir><cachedir prefix=\"xdg\">fontconfig</cachedir>"
+      "<include ignore_missing=\"yes\">/usr/share/fontconfig/conf.avail/30-metric-aliases.conf</include>"
+      "</fontconfig>";
+  config = FcConfigCreate();
+  if (config != nullptr &&
+      FcConfigParseAndLoadFromMemory(config, reinterpret_cast<const FcChar8*>(fallback), FcTrue) == FcTrue &&
       FcConfigBuildFonts(config) == FcTrue) {
     return config;
   }
   if (config != nullptr) {
     FcConfigDestroy(config);
   }
-  return FcInitLoadConfigAndFonts();
+  return nullptr;
 }
 
 int fontconfig_weight(int weight) { return weight >= 600 ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR; }

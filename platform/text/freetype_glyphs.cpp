@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <utility>
@@ -28,6 +29,20 @@ constexpr int max_pixel_height = 4096;
 int ceil_pixels(FT_Pos value) { return static_cast<int>((value + 63) >> 6); }
 int round_pixels(FT_Pos value) { return static_cast<int>((value + 32) >> 6); }
 
+// A face of bitmaps has only the sizes it was drawn at: the one nearest to what was asked.
+bool select_nearest_size(FT_Face face, FT_UInt em_pixels) {
+  int nearest = -1;
+  long nearest_distance = 0;
+  for (int index = 0; index < face->num_fixed_sizes; ++index) {
+    const long distance = std::labs(round_pixels(face->available_sizes[index].y_ppem) - long{em_pixels});
+    if (nearest < 0 || distance < nearest_distance) {
+      nearest = index;
+      nearest_distance = distance;
+    }
+  }
+  return nearest >= 0 && FT_Select_Size(face, nearest) == 0;
+}
+
 FT_Face open_face(FT_Library library, FontFileStream& stream, int index, const FontRequest& request) {
   FT_Face face = nullptr;
   const FT_Open_Args arguments = stream.arguments();
@@ -42,7 +57,8 @@ FT_Face open_face(FT_Library library, FontFileStream& stream, int index, const F
     em_pixels = static_cast<FT_UInt>(std::max<long>(
         1, std::lround(double(request.height) * face->units_per_EM / (face->ascender - face->descender))));
   }
-  if (em_pixels > max_pixel_height || FT_Set_Pixel_Sizes(face, 0, em_pixels) != 0) {
+  if (em_pixels > max_pixel_height ||
+      (FT_Set_Pixel_Sizes(face, 0, em_pixels) != 0 && !select_nearest_size(face, em_pixels))) {
     FT_Done_Face(face);
     return nullptr;
   }
@@ -94,8 +110,22 @@ class Font {
   }
   // True when no installed face could be loaded for the font, whatever its size.
   bool no_face() const { return no_face_; }
+  // What the font asked for and, once loaded, what it is drawn in; set when the two differ (a
+  // face of bitmaps at another size) or no face could be loaded at all.
+  std::optional<FontFallback> fallback() const {
+    const int asked = asked_pixels();
+    if (no_face_) {
+      return FontFallback{request_.face, asked, {}, 0};
+    }
+    if (face_ == nullptr || FT_IS_SCALABLE(face_) || face_->size->metrics.y_ppem == asked) {
+      return std::nullopt;
+    }
+    return FontFallback{request_.face, asked, face_->family_name != nullptr ? face_->family_name : "",
+                        face_->size->metrics.y_ppem};
+  }
 
   const FontRequest& request() const { return request_; }
+  int asked_pixels() const { return request_.height != 0 ? std::abs(request_.height) : default_pixel_height; }
   int line_height() const { return ascent_ + descent_; }
 
   const Glyph& glyph(unsigned char character) {
@@ -246,7 +276,7 @@ struct GlyphSystem {
   // By kind and pixel height: one for each resolution asked for.
   std::map<std::pair<StockFont, int>, FontHandle> stock_fonts;
   FontReport report;  // the program's: it words what is told
-  bool missing_font_reported = false;
+  bool fallback_reported = false;
 };
 
 // The process's one glyph system, or none.
@@ -264,20 +294,23 @@ GlyphSystem& glyph_system() {
 }
 
 // The font with its face loaded, or nullptr. Without any font the program still runs, without
-// text, and is told once why.
+// text; the program is told once, for the first font that falls back, what it asked and got.
 Font* loaded_font(FontHandle handle) {
   GlyphSystem& system = glyph_system();
   Font* found = system.fonts.find(handle);
-  if (found == nullptr || found->load(system.library, system.configuration)) {
-    return found;
+  if (found == nullptr) {
+    return nullptr;
   }
-  if (found->no_face() && !system.missing_font_reported) {
-    system.missing_font_reported = true;
-    if (system.report) {
-      system.report(FontFallback{found->request().face, {}});
+  const bool loaded = found->load(system.library, system.configuration);
+  if (!system.fallback_reported) {
+    if (const std::optional<FontFallback> fallback = found->fallback()) {
+      system.fallback_reported = true;
+      if (system.report) {
+        system.report(*fallback);
+      }
     }
   }
-  return nullptr;
+  return loaded ? found : nullptr;
 }
 
 }  // namespace

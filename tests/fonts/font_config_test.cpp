@@ -10,6 +10,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -231,6 +233,65 @@ TEST_F(FontConfigTest, AFaceThatWillNotLoadGivesWayToTheNextOneOffered) {
   EXPECT_GT(extent->width, 0);
   EXPECT_GT(greys(levels(font)), 10);
   platform::delete_font(font);
+}
+
+// A broken configuration file makes fontconfig say so, once; the fonts are found as fontconfig
+// finds them without one.
+TEST_F(FontConfigTest, ABrokenConfigurationIsToldOfOnce) {
+  write(folder / "broken.conf", "<fontconfig><broken");
+  setenv("FONTCONFIG_FILE", (folder / "broken.conf").c_str(), 1);
+  ::testing::internal::CaptureStderr();
+  const std::vector<platform::FontFile> files = offers(arial, 1);
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].path, (liberation / "LiberationSans-Regular.ttf").string());
+  EXPECT_NE(said.find("broken.conf"), std::string::npos) << said;
+  std::istringstream lines(said);
+  std::set<std::string> seen;
+  for (std::string line; std::getline(lines, line);) {
+    EXPECT_TRUE(seen.insert(line).second) << "said twice: " << line;
+  }
+}
+
+// With only a face of bitmaps, 10 pixels high, every font the program makes is drawn in it at that
+// size: the labels' "Arial" at 11 pixels and the buttons' captions alike; the user is told once
+// what was asked and what is drawn.
+TEST_F(FontConfigTest, AFaceOfBitmapsDrawsEveryFontAtItsNearestSize) {
+  std::string boxes =
+      "STARTFONT 2.1\nFONT -test-boxes-medium-r-normal--10-100-75-75-c-60-iso8859-1\nSIZE 10 75 75\n"
+      "FONTBOUNDINGBOX 6 10 0 -2\nSTARTPROPERTIES 6\nFAMILY_NAME \"Boxes\"\nPIXEL_SIZE 10\nFONT_ASCENT 8\n"
+      "FONT_DESCENT 2\nCHARSET_REGISTRY \"ISO8859\"\nCHARSET_ENCODING \"1\"\nENDPROPERTIES\nCHARS 95\n";
+  for (int code = 32; code < 127; ++code) {
+    boxes += "STARTCHAR c" + std::to_string(code) + "\nENCODING " + std::to_string(code) +
+             "\nSWIDTH 600 0\nDWIDTH 6 0\nBBX 6 10 0 -2\nBITMAP\n";
+    for (int row = 0; row < 10; ++row) {
+      boxes += code == 32 ? "00\n" : "FC\n";
+    }
+    boxes += "ENDCHAR\n";
+  }
+  write(folder / "fonts/boxes.bdf", boxes + "ENDFONT\n");
+  write(folder / "fonts.conf", config("<dir>" + (folder / "fonts").string() + "</dir>\n<cachedir>" +
+                                      (folder / "cache").string() + "</cachedir>\n"));
+  setenv("FONTCONFIG_FILE", (folder / "fonts.conf").c_str(), 1);
+  platform::start_window_system(std::make_unique<platform::HeadlessDisplay>(platform::Size{1920, 1080}));
+  ::testing::internal::CaptureStderr();
+  ASSERT_TRUE(viewer::start_viewer(state));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "tablescope: no font could be loaded for \"Arial\" at 11 pixels; texts are drawn in \"Boxes\" at 10 "
+            "pixels (install the Debian package fonts-liberation)\n");
+  // The first column's offset label, from (5, 280): boxes wholly in the labels' grey.
+  const platform::Bitmap& canvas = *platform::find_bitmap(present::image_handle(0));
+  int lit = 0;
+  for (int y = 280; y < 294; ++y) {
+    for (int x = 5; x < 30; ++x) {
+      lit += canvas.row(y)[3 * x] == 200 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(lit, 20);
+  // The captions' font at the screen's resolution: six pixels a character.
+  const platform::FontHandle caption = platform::stock_font(platform::StockFont::DefaultGui, 96);
+  ASSERT_TRUE(platform::measure_text(caption, "Next"));
+  EXPECT_EQ(platform::measure_text(caption, "Next")->width, 24);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "present/images.h"
 #include "present/presentation.h"
 #include "present/primitives.h"
+#include "support/layer_window_fixture.h"
 #include "viewer/viewer.h"
 
 namespace present {
@@ -21,52 +22,16 @@ namespace {
 
 const std::wstring title(viewer::window_title.begin(), viewer::window_title.end());
 
-bool is_event(std::int32_t code) {
-  const std::int32_t events[] = {CloseEvent, MoveEvent, SizeEvent, RepaintEvent, ActivateEvent, MinimizeEvent, RestoreEvent};
-  return std::find(std::begin(events), std::end(events), code) != std::end(events);
-}
-
 // The viewer's window opened by this process on the Windows desktop, looked at through Win32.
-class LayerOnWin32Test : public ::testing::Test {
+class LayerOnWin32Test : public test_support::LayerWindowFixture {
  protected:
   void SetUp() override {
     std::string error;
-    auto display = platform::open_win32_display(error);
-    ASSERT_TRUE(display) << error;
-    platform::start_window_system(std::move(display));
-    start_presentation();
-    ASSERT_TRUE(viewer::open_viewer_window());
+    ASSERT_NO_FATAL_FAILURE(open_window_on(platform::open_win32_display(error), error));
     // This process's only window, as the desktop finds it by its title.
     hwnd = FindWindowW(nullptr, title.c_str());
     ASSERT_NE(hwnd, nullptr);
     ASSERT_TRUE(settle([&] { return IsWindowVisible(hwnd) && GetForegroundWindow() == hwnd; }));
-  }
-  void TearDown() override {
-    end_presentation();
-    platform::stop_window_system();
-  }
-
-  // Lets the layer take its events until the condition holds or two seconds pass; the event
-  // codes seen on the way are kept.
-  template <typename Condition>
-  bool settle(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (condition()) {
-        return true;
-      }
-      const std::int32_t code = wait_event(std::chrono::milliseconds(20));
-      if (code == ControlEvent) {
-        seen.emplace_back(code, event_control());
-      } else if (is_event(code)) {
-        seen.emplace_back(code, -1);
-      }
-    }
-    return condition();
-  }
-
-  bool saw(std::int32_t code, ObjectNumber control = -1) {
-    return std::find(seen.begin(), seen.end(), std::make_pair(code, control)) != seen.end();
   }
 
   // The window's inner area as the desktop shows it, 0x00RRGGBB, rows top-down.
@@ -103,7 +68,6 @@ class LayerOnWin32Test : public ::testing::Test {
   }
 
   HWND hwnd = nullptr;
-  std::vector<std::pair<std::int32_t, ObjectNumber>> seen;
 };
 
 TEST_F(LayerOnWin32Test, TheWindowIsShownCentredWithItsTitleCaptionButtonsAndAFixedInnerArea) {

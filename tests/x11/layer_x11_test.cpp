@@ -13,6 +13,7 @@
 #include "present/images.h"
 #include "present/presentation.h"
 #include "present/primitives.h"
+#include "support/layer_window_fixture.h"
 #include "viewer/viewer.h"
 #include "x_probe.h"
 #include "x_session.h"
@@ -20,57 +21,21 @@
 namespace present {
 namespace {
 
-bool is_event(std::int32_t code) {
-  const std::int32_t events[] = {CloseEvent, MoveEvent, SizeEvent, RepaintEvent, ActivateEvent, MinimizeEvent, RestoreEvent};
-  return std::find(std::begin(events), std::end(events), code) != std::end(events);
-}
-
 // The viewer's window opened by this process on the X server, looked at from outside.
-class LayerOnX11Test : public ::testing::Test {
+class LayerOnX11Test : public test_support::LayerWindowFixture {
  protected:
   void SetUp() override {
     std::string error;
-    auto display = platform::open_x11_display(error, monitor());
-    ASSERT_TRUE(display) << error;
-    platform::start_window_system(std::move(display));
-    start_presentation();
-    ASSERT_TRUE(viewer::open_viewer_window());
+    ASSERT_NO_FATAL_FAILURE(open_window_on(platform::open_x11_display(error, monitor()), error));
     // This process's only window, as the window manager lists it.
     std::optional<::Window> found;
     ASSERT_TRUE(settle([&] { return (found = probe.window_of(getpid())).has_value(); })) << "no window appeared";
     x_window = *found;
     ASSERT_TRUE(settle([&] { return probe.viewable(x_window) && probe.frame_extents(x_window).has_value(); }));
   }
-  void TearDown() override {
-    end_presentation();
-    platform::stop_window_system();
-  }
 
   // Where the primary monitor lies; RandR's answer without a query.
   virtual platform::MonitorQuery monitor() { return {}; }
-
-  // Lets the layer take its events until the condition holds or two seconds pass; the event
-  // codes seen on the way are kept.
-  template <typename Condition>
-  bool settle(Condition condition) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
-      if (condition()) {
-        return true;
-      }
-      const std::int32_t code = wait_event(std::chrono::milliseconds(20));
-      if (code == ControlEvent) {
-        seen.emplace_back(code, event_control());
-      } else if (is_event(code)) {
-        seen.emplace_back(code, -1);
-      }
-    }
-    return condition();
-  }
-
-  bool saw(std::int32_t code, ObjectNumber control = -1) {
-    return std::find(seen.begin(), seen.end(), std::make_pair(code, control)) != seen.end();
-  }
 
   platform::Point screen_centre_of(const platform::Rect& area) {
     const platform::Rect inner = probe.inner_area(x_window);
@@ -85,7 +50,6 @@ class LayerOnX11Test : public ::testing::Test {
 
   x11_test::XProbe probe;
   ::Window x_window = 0;
-  std::vector<std::pair<std::int32_t, ObjectNumber>> seen;
 };
 
 TEST_F(LayerOnX11Test, TheWindowIsShownCentredWithItsTitleAndAFixedInnerArea) {
