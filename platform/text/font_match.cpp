@@ -79,20 +79,28 @@ std::optional<FontFile> font_file(FcPattern* font) {
 
 }  // namespace
 
-FontConfiguration::~FontConfiguration() {
-  if (config_ != nullptr) {
-    FcConfigDestroy(config_);
+struct FontConfiguration::Read {
+  Read() : config(load_configuration()) {}
+  Read(const Read&) = delete;
+  Read& operator=(const Read&) = delete;
+  ~Read() {
+    if (config != nullptr) {
+      FcConfigDestroy(config);
+    }
   }
-}
+  FcConfig* config;
+};
+
+FontConfiguration::FontConfiguration() = default;
+FontConfiguration::~FontConfiguration() = default;
 
 void end_fontconfig() { FcFini(); }
 
 bool FontConfiguration::match(const FontQuery& query, const std::function<bool(const FontFile&)>& accept) {
-  if (!loaded_) {
-    loaded_ = true;
-    config_ = load_configuration();
+  if (!read_) {
+    read_ = std::make_unique<Read>();
   }
-  FcConfig* config = config_;
+  FcConfig* config = read_->config;
   Pattern pattern(FcPatternCreate());
   if (config == nullptr || !pattern) {
     return false;

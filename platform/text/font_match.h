@@ -1,9 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
-
-struct _FcConfig;
 
 namespace platform {
 
@@ -33,7 +32,7 @@ struct FontQuery {
 // environment names them at the time) when the first font is matched.
 class FontConfiguration {
  public:
-  FontConfiguration() = default;
+  FontConfiguration();
   FontConfiguration(const FontConfiguration&) = delete;
   FontConfiguration& operator=(const FontConfiguration&) = delete;
   ~FontConfiguration();
@@ -44,8 +43,8 @@ class FontConfiguration {
   bool match(const FontQuery& query, const std::function<bool(const FontFile&)>& accept);
 
  private:
-  bool loaded_ = false;
-  ::_FcConfig* config_ = nullptr;
+  struct Read;  // what was read of the desktop's configuration, once it has been
+  std::unique_ptr<Read> read_;
 };
 
 // Gives back what fontconfig keeps for the whole process (its caches), once no FontConfiguration

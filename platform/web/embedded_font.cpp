@@ -15,6 +15,10 @@ constexpr const char* embedded_path = "embedded:LiberationSans-Regular.ttf";
 
 }  // namespace
 
+// Nothing is read: the one face is compiled in.
+struct FontConfiguration::Read {};
+
+FontConfiguration::FontConfiguration() = default;
 FontConfiguration::~FontConfiguration() = default;
 
 // Nothing of fontconfig's to give back.
