@@ -67,14 +67,15 @@ Point requested_origin(const Window& top, Point inner_origin) {
 }
 
 void ask_to_move(Window& top, Point inner_origin) {
-  if (inner_origin == top.bounds.origin()) {
+  // Where it is already, with no other move on its way.
+  if (!top.placement.awaiting && inner_origin == top.bounds.origin()) {
     top.placement.asked = inner_origin;
-    top.placement.awaiting = false;
     return;
   }
   if (top.placement.awaiting && top.placement.asked == inner_origin) {
     return;
   }
+  top.placement.asked_before.push_back(top.placement.asked);
   top.placement.asked = inner_origin;
   top.placement.awaiting = true;
   internal::state().display->place_window(top, requested_origin(top, inner_origin));
@@ -107,7 +108,8 @@ Point centred_origin(Size inner, std::uint32_t style) {
 namespace input {
 
 // A report of the place that was asked for settles the window there; a report of any other place
-// after that is the user's doing, and the window keeps that place from then on. A window that
+// after that, other than a late one of a place asked for earlier, is the user's doing, and the
+// window keeps that place from then on. A window that
 // arrives with its frame where its inner area was asked to go is under a window manager that
 // places frames so: it is asked again, in the frame's terms, now and from then on.
 void moved(Window& top, Point inner_origin) {
@@ -119,7 +121,8 @@ void moved(Window& top, Point inner_origin) {
              inner_origin == frame_placed_at) {
     placement.frame_placed = true;
     internal::state().display->place_window(top, requested_origin(top, placement.asked));
-  } else if (!placement.awaiting) {
+  } else if (!placement.awaiting && std::find(placement.asked_before.begin(), placement.asked_before.end(),
+                                               inner_origin) == placement.asked_before.end()) {
     placement.centred = false;
   }
   if (top.bounds.origin() != inner_origin) {

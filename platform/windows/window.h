@@ -71,6 +71,7 @@ class Window {
     bool awaiting = true;
     bool centred = false;
     bool frame_placed = false;  // the desktop puts the frame's top-left where the window is asked to go
+    std::vector<Point> asked_before;  // earlier places asked for, which late reports may still name
   };
   Placement placement;
 

@@ -61,6 +61,22 @@ TEST_F(PlacementTest, ACentredWindowFollowsEachNewFrameUntilTheUserMovesIt) {
 namespace platform {
 namespace {
 
+// A window manager whose frame window is larger than the frame it tells of (shadows) gives the one
+// first and then the other, before the window has moved for the first: the window ends centred
+// with the second.
+TEST_F(PlacementTest, ALaterFrameOvertakesAMoveStillOnItsWay) {
+  const FrameExtents told = HeadlessDisplay::default_frame;
+  Window* top = make_top(centred_origin(inner, style_title_bar));
+  show_window(*top);
+  display->hold_moves(true);
+  display->change_frame(*top, {26, 26, 60, 29});
+  display->change_frame(*top, told);
+  display->hold_moves(false);
+  display->release_moves();
+  drain();
+  EXPECT_EQ(top->bounds.origin(), centred_inner(told));
+}
+
 // Centred on the primary monitor wherever it lies on the desktop; a window too wide for the work
 // area has its right edge, where its buttons are, on the work area's right edge, and one too tall
 // has its top on the work area's top.
