@@ -117,6 +117,24 @@ class FontConfigTest : public ::testing::Test {
     return count;
   }
 
+  // "Arial" at 8 points on a 96-dpi desktop: 11 pixels.
+  static platform::FontHandle arial_font() {
+    platform::FontRequest request;
+    request.face = "Arial";
+    request.height = -11;
+    return platform::create_font(request);
+  }
+
+  // The face offered first is Liberation Sans, with the settings fontconfig itself gives it.
+  static void expect_the_desktops_choice(const std::vector<platform::FontFile>& files) {
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].path, (liberation / "LiberationSans-Regular.ttf").string());
+    const platform::FontFile desktop = desktop_choice();
+    EXPECT_EQ(files[0].path, desktop.path);
+    EXPECT_EQ(files[0].settings.antialias, desktop.settings.antialias);
+    EXPECT_EQ(files[0].settings.hint_style, desktop.settings.hint_style);
+  }
+
   fs::path folder;
   viewer::ViewerState state;  // its heap outlives the layer, whatever becomes of the test
   const platform::FontQuery arial{"Arial", 400, false, 11};
@@ -125,22 +143,14 @@ class FontConfigTest : public ::testing::Test {
 TEST_F(FontConfigTest, TheDesktopsOwnRulesChooseTheFaceAndItsSmoothing) {
   // Debian's defaults: Liberation Sans stands in for Arial, smoothed, slightly hinted.
   const std::vector<platform::FontFile> files = offers(arial, 1);
-  ASSERT_EQ(files.size(), 1u);
-  EXPECT_EQ(files[0].path, (liberation / "LiberationSans-Regular.ttf").string());
+  ASSERT_NO_FATAL_FAILURE(expect_the_desktops_choice(files));
   EXPECT_EQ(files[0].index, 0);
   EXPECT_TRUE(files[0].settings.antialias);
   EXPECT_TRUE(files[0].settings.hinting);
   EXPECT_EQ(files[0].settings.hint_style, FC_HINT_SLIGHT);
-  const platform::FontFile desktop = desktop_choice();
-  EXPECT_EQ(files[0].path, desktop.path);
-  EXPECT_EQ(files[0].settings.antialias, desktop.settings.antialias);
-  EXPECT_EQ(files[0].settings.hint_style, desktop.settings.hint_style);
 
-  // 8 points at 96 dpi: 11 pixels, the face's ascent and descent rounded up.
-  platform::FontRequest request;
-  request.face = "Arial";
-  request.height = -11;
-  const platform::FontHandle font = platform::create_font(request);
+  // 11 pixels: the face's ascent and descent rounded up.
+  const platform::FontHandle font = arial_font();
   EXPECT_EQ(platform::measure_text(font, "H")->height, 13);
   EXPECT_GT(greys(levels(font)), 10);
   platform::delete_font(font);
@@ -153,20 +163,12 @@ TEST_F(FontConfigTest, AUsersRulesTurnSmoothingOffAndHintingUp) {
                "  <edit name=\"hintstyle\" mode=\"assign\"><const>hintfull</const></edit>\n"
                "</match>\n"));
   const std::vector<platform::FontFile> files = offers(arial, 1);
-  ASSERT_EQ(files.size(), 1u);
-  EXPECT_EQ(files[0].path, (liberation / "LiberationSans-Regular.ttf").string());
+  ASSERT_NO_FATAL_FAILURE(expect_the_desktops_choice(files));
   EXPECT_FALSE(files[0].settings.antialias);
   EXPECT_EQ(files[0].settings.hint_style, FC_HINT_FULL);
-  const platform::FontFile desktop = desktop_choice();
-  EXPECT_EQ(files[0].path, desktop.path);
-  EXPECT_EQ(files[0].settings.antialias, desktop.settings.antialias);
-  EXPECT_EQ(files[0].settings.hint_style, desktop.settings.hint_style);
 
   // Unsmoothed glyphs are black and white only.
-  platform::FontRequest request;
-  request.face = "Arial";
-  request.height = -11;
-  const platform::FontHandle font = platform::create_font(request);
+  const platform::FontHandle font = arial_font();
   const std::vector<int> seen = levels(font);
   EXPECT_EQ(greys(seen), 0);
   EXPECT_GT(seen[255], 20);
@@ -223,10 +225,7 @@ TEST_F(FontConfigTest, AFaceThatWillNotLoadGivesWayToTheNextOneOffered) {
   EXPECT_EQ(files[1].path, (fonts / "LiberationSerif-Regular.ttf").string());
 
   ::testing::internal::CaptureStderr();
-  platform::FontRequest request;
-  request.face = "Arial";
-  request.height = -11;
-  const platform::FontHandle font = platform::create_font(request);
+  const platform::FontHandle font = arial_font();
   const auto extent = platform::measure_text(font, "Hg");
   EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
   ASSERT_TRUE(extent);

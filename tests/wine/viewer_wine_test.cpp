@@ -6,8 +6,6 @@
 #include <memory>
 #include <thread>
 
-#include "support/decoded_bank.h"
-#include "support/reference_page.h"
 #include "viewer/viewer.h"
 #include "viewer_under_wine.h"
 #include "x11/x_probe.h"
@@ -46,25 +44,7 @@ class ViewerUnderWineTest : public ::testing::Test {
     }
   }
 
-  platform::Rect picture() {
-    const platform::Rect inner = probe.inner_area(*window);
-    return platform::Rect::at({inner.left + 10, inner.top + 10}, {1024, 300});
-  }
-
-  // How the shown picture differs from the page, once it stops differing or three seconds pass.
-  std::string difference_from_page(int page) {
-    const reference::ReferencePage expected(test_support::decoded_bank(), page);
-    const auto deadline = std::chrono::steady_clock::now() + 3s;
-    std::string difference;
-    do {
-      difference = expected.difference(probe.capture(picture()));
-      if (difference.empty()) {
-        break;
-      }
-      std::this_thread::sleep_for(50ms);
-    } while (std::chrono::steady_clock::now() < deadline);
-    return difference;
-  }
+  std::string difference_from_page(int page) { return probe.difference_from_page(*window, page); }
 
   void act(const std::vector<std::string>& command) { ASSERT_EQ(x11_test::run_program(command), 0) << command[0]; }
 

@@ -56,11 +56,10 @@ TEST(ViewerGivenAStrangeDisplayName, SaysSoOnOneLineWithTheNameEscapedAndCut) {
       // The reason is cut after 200 characters, 27 of them before the name.
       {long_name, prefix + std::string(173, 'x') + "..."},
   };
-  const std::string errors = ::testing::TempDir() + "tablescope_strange_display.txt";
   for (const auto& [name, line] : cases) {
-    const auto code = wait_for_exit(start_program({"env", "DISPLAY=" + name, TABLESCOPE_BINARY}, errors), 5s);
-    EXPECT_EQ(code, 2);
-    EXPECT_EQ(file_text(errors), line + "\n");
+    const Ending ending = run_to_its_end({"env", "DISPLAY=" + name, TABLESCOPE_BINARY});
+    EXPECT_EQ(ending.code, 2);
+    EXPECT_EQ(ending.errors, line + "\n");
   }
 }
 

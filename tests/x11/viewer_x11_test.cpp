@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <thread>
 
-#include "support/decoded_bank.h"
-#include "support/reference_page.h"
 #include "viewer/viewer.h"
 #include "x_probe.h"
 #include "x_session.h"
@@ -36,23 +35,7 @@ class ViewerOnX11Test : public ::testing::Test {
     }
   }
 
-  platform::Rect picture() {
-    const platform::Rect inner = probe.inner_area(*window);
-    return platform::Rect::at({inner.left + 10, inner.top + 10}, {1024, 300});
-  }
-
-  // How the picture differs from the page worked out from the drawing rules: empty as soon as it
-  // shows the page, else what still differs after three seconds.
-  std::string difference_from_page(int page) {
-    const reference::ReferencePage expected(test_support::decoded_bank(), page);
-    const auto deadline = std::chrono::steady_clock::now() + 3s;
-    std::string difference = expected.difference(probe.capture(picture()));
-    while (!difference.empty() && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(20ms);
-      difference = expected.difference(probe.capture(picture()));
-    }
-    return difference;
-  }
+  std::string difference_from_page(int page) { return probe.difference_from_page(*window, page); }
 
   void click_button(const platform::Rect& area) {
     const platform::Rect inner = probe.inner_area(*window);
@@ -135,16 +118,11 @@ TEST(ViewerLosingItsServer, EndsWithOneLineAndNoHang) {
 }
 
 TEST(ViewerWithoutDisplay, SaysItNeedsAnXDisplayAndExitsNonZero) {
-  const std::string errors = ::testing::TempDir() + "tablescope_no_display.txt";
-  const pid_t viewer = start_program({"env", "-u", "DISPLAY", TABLESCOPE_BINARY}, errors);
-  const auto code = wait_for_exit(viewer, 5s);
-  ASSERT_TRUE(code);
-  EXPECT_NE(*code, 0);
-  std::ifstream stream(errors);
-  std::string line, rest;
-  std::getline(stream, line);
-  EXPECT_EQ(line.rfind("tablescope: needs an X display", 0), 0u) << line;
-  EXPECT_FALSE(std::getline(stream, rest));
+  const Ending ending = run_to_its_end({"env", "-u", "DISPLAY", TABLESCOPE_BINARY});
+  ASSERT_TRUE(ending.code);
+  EXPECT_NE(*ending.code, 0);
+  EXPECT_EQ(ending.errors.rfind("tablescope: needs an X display", 0), 0u) << ending.errors;
+  EXPECT_EQ(std::count(ending.errors.begin(), ending.errors.end(), '\n'), 1) << ending.errors;
 }
 
 }  // namespace

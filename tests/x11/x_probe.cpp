@@ -3,6 +3,12 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <chrono>
+#include <thread>
+
+#include "support/decoded_bank.h"
+#include "support/reference_page.h"
+
 namespace x11_test {
 
 XProbe::XProbe() : display_(XOpenDisplay(nullptr)) {}
@@ -178,6 +184,22 @@ std::vector<std::uint32_t> XProbe::capture(const platform::Rect& area) {
   }
   XDestroyImage(image);
   return pixels;
+}
+
+platform::Rect XProbe::picture_of(Window window) {
+  const platform::Rect inner = inner_area(window);
+  return platform::Rect::at({inner.left + 10, inner.top + 10}, {1024, 300});
+}
+
+std::string XProbe::difference_from_page(Window window, int page) {
+  const reference::ReferencePage expected(test_support::decoded_bank(), page);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  std::string difference = expected.difference(capture(picture_of(window)));
+  while (!difference.empty() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    difference = expected.difference(capture(picture_of(window)));
+  }
+  return difference;
 }
 
 }  // namespace x11_test

@@ -38,6 +38,11 @@ class XProbe {
   bool viewable(Window window);
   // Pixels of the screen, 0x00RRGGBB, rows top-down.
   std::vector<std::uint32_t> capture(const platform::Rect& area);
+  // Where the viewer's picture lies on the screen: 1024 x 300 from (10, 10) of the window's inner area.
+  platform::Rect picture_of(Window window);
+  // How the window's picture differs from the page worked out from the drawing rules: empty as
+  // soon as it shows the page, else what still differs after three seconds.
+  std::string difference_from_page(Window window, int page);
 
  private:
   std::vector<Window> client_list();

@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <thread>
@@ -188,6 +189,25 @@ XSession::~XSession() {
 
 pid_t start_program(const std::vector<std::string>& arguments, const std::string& error_file) {
   return spawn(arguments, -1, error_file);
+}
+
+Ending run_to_its_end(const std::vector<std::string>& arguments) {
+  char path[] = "/tmp/tablescope-errors-XXXXXX";
+  const int file = mkstemp(path);
+  if (file < 0) {
+    return {};
+  }
+  close(file);
+  const pid_t child = spawn(arguments, -1, path);
+  Ending ending{wait_for_exit(child, std::chrono::seconds(5)), {}};
+  if (!ending.code) {
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+  }
+  std::ifstream stream(path);
+  ending.errors.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+  unlink(path);
+  return ending;
 }
 
 int run_program(const std::vector<std::string>& arguments) {

@@ -42,6 +42,14 @@ class XSession {
 // Starts a program with the session's display; its standard error goes to `error_file`.
 pid_t start_program(const std::vector<std::string>& arguments, const std::string& error_file = "/dev/null");
 
+// How a program that ends by itself ended: its exit code (nothing when it had not ended after five
+// seconds, and was killed) and all it wrote on standard error.
+struct Ending {
+  std::optional<int> code;
+  std::string errors;
+};
+Ending run_to_its_end(const std::vector<std::string>& arguments);
+
 // Runs a program to its end and returns its exit code (-1 when it could not run or was killed).
 int run_program(const std::vector<std::string>& arguments);
 
