@@ -1,7 +1,8 @@
 #include "platform/x11/resources.h"
 
-#include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 
 namespace platform {
 namespace {
@@ -29,9 +30,15 @@ std::optional<int> xft_dpi(std::string_view resources) {
       value = trimmed(line.substr(colon + 1));
     }
   }
-  double dpi = 0;
-  if (!value || std::from_chars(value->data(), value->data() + value->size(), dpi).ec != std::errc{} ||
-      dpi < 24 || dpi > 960) {
+  if (!value || value->empty()) {
+    return std::nullopt;
+  }
+  // strtod, not from_chars: the web build's C++ library reads no floating point with from_chars.
+  // The program never sets a locale, so the decimal point is always '.'.
+  const std::string text(*value);
+  char* end = nullptr;
+  const double dpi = std::strtod(text.c_str(), &end);
+  if (end != text.c_str() + text.size() || !(dpi >= 24 && dpi <= 960)) {
     return std::nullopt;
   }
   return static_cast<int>(std::lround(dpi));

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/graphics/geometry.h"
+#include "platform/windows/messages.h"
+
+namespace platform::win32 {
+
+// What Win32 calls its styles, texts, keys and points, in the window system's terms and back.
+DWORD native_style(std::uint32_t style);
+// ISO 8859-1 text as the wide characters the window calls take.
+std::wstring widen(const std::string& text);
+Key key_of(WPARAM virtual_key);
+// The modifier keys held at the time of the message being handled.
+std::int32_t held_modifiers();
+// The point a pointer message carries in its LPARAM.
+Point point_of(LPARAM lparam);
+
+}  // namespace platform::win32
