@@ -4,7 +4,6 @@
 #include <string>
 
 #include "platform/windows/display.h"
-#include "platform/windows/display_failure.h"
 
 namespace platform {
 

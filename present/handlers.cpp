@@ -4,7 +4,6 @@
 #include <tuple>
 #include <utility>
 
-#include "platform/windows/painting.h"
 #include "platform/windows/window_system.h"
 #include "present/layer.h"
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "platform/graphics/glyphs.h"
-#include "platform/windows/display_failure.h"
+#include "platform/windows/display.h"
 
 namespace viewer {
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "platform/windows/painting.h"
 #include "platform/windows/system_state.h"
 #include "platform/windows/window_system.h"
 

@@ -6,7 +6,6 @@
 #include "platform/graphics/glyphs.h"
 #include "platform/graphics/scale.h"
 #include "platform/windows/display.h"
-#include "platform/windows/painting.h"
 #include "platform/windows/window_system.h"
 
 namespace platform {

@@ -1,7 +1,7 @@
 // Painting: areas marked on windows, painted when the queue is empty or at once on request, each
 // window over its parent, and the painted parts of a top-level window handed to the display.
 
-#include "platform/windows/painting.h"
+#include "platform/windows/window_system.h"
 
 #include <algorithm>
 #include <cassert>
@@ -9,7 +9,6 @@
 
 #include "platform/graphics/scale.h"
 #include "platform/windows/system_state.h"
-#include "platform/windows/window_system.h"
 
 namespace platform {
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/graphics/geometry.h"
+#include "platform/graphics/paint_context.h"
 #include "platform/graphics/pixel.h"
 #include "platform/windows/display.h"
 #include "platform/windows/messages.h"
@@ -115,5 +116,14 @@ void update_window(Window& window);
 // display.h), the conventional ones otherwise.
 Pixel system_colour(SystemColour which);
 SystemMetrics system_metrics();
+
+// Opens painting of what is marked on the window: erasing first where that was asked for
+// (an EraseBackground message that carries the context), and unmarks it.
+PaintContext begin_paint(Window& window);
+// Paints the children under the painted area and shows the result.
+void end_paint(Window& window, const PaintContext& context);
+
+// The context that an EraseBackground message carries.
+PaintContext& erase_context(const Message& message);
 
 }  // namespace platform

@@ -18,7 +18,6 @@
 #include <vector>
 
 #include "platform/windows/display.h"
-#include "platform/windows/display_failure.h"
 #include "platform/x11/display.h"
 #include "platform/x11/image.h"
 #include "platform/x11/pixel_format.h"

@@ -8,7 +8,7 @@
 #include <map>
 #include <set>
 
-#include "platform/windows/display_failure.h"
+#include "platform/windows/display.h"
 #include "platform/windows/window.h"
 
 namespace platform {

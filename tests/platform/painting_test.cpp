@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "platform/windows/painting.h"
+#include "platform/windows/window_system.h"
 #include "window_system_fixture.h"
 
 namespace platform {
