@@ -5,8 +5,15 @@
 
 #include "platform/graphics/display_dpi.h"
 #include "present/layer.h"
+#include "present/text.h"
 
 namespace present {
+namespace {
+
+// Negative: the character height, without internal leading.
+int height_for_points(int points) { return -mul_div(points, platform::display_dpi(), 72); }
+
+}  // namespace
 
 int mul_div(int a, int b, int c) {
   if (c == 0) {
@@ -34,8 +41,7 @@ std::intptr_t load_font(ObjectNumber number, const std::string& face, int points
   const ObjectNumber assigned = running->fonts.number_of(*record, number);
   platform::FontRequest request;
   request.face = face;
-  // Negative: the character height, without internal leading.
-  request.height = -mul_div(points, platform::display_dpi(), 72);
+  request.height = height_for_points(points);
   request.weight = (flags & font_bold) != 0 ? 700 : 400;
   request.italic = (flags & font_italic) != 0;
   request.underline = (flags & font_underline) != 0;
@@ -47,7 +53,34 @@ std::intptr_t load_font(ObjectNumber number, const std::string& face, int points
     return 0;
   }
   record->handle = handle;
+  record->points = points;
   return number == assign_number ? assigned : handle;
+}
+
+void follow_display_resolution() {
+  Layer* running = layer();
+  if (running == nullptr) {
+    return;
+  }
+  running->fonts.for_each([running](ObjectNumber, FontRecord& record) {
+    const platform::FontRequest* made = platform::font_request(record.handle);
+    if (made == nullptr || made->height == height_for_points(record.points)) {
+      return;
+    }
+    platform::FontRequest request = *made;
+    request.height = height_for_points(record.points);
+    const platform::FontHandle handle = platform::create_font(request);
+    if (handle == 0) {
+      return;
+    }
+    const DrawingSession* session = running->session.get();
+    const bool selected = session != nullptr && session->text_device && session->text_device->font == record.handle;
+    platform::delete_font(record.handle);
+    record.handle = handle;
+    if (selected) {
+      set_drawing_font(handle);
+    }
+  });
 }
 
 platform::FontHandle font_handle(ObjectNumber number) {

@@ -4,6 +4,7 @@
 
 #include "page/render_page.h"
 #include "platform/graphics/glyphs.h"
+#include "platform/windows/messages.h"
 #include "present/controls.h"
 #include "present/events.h"
 #include "present/fonts.h"
@@ -64,6 +65,10 @@ bool handle_event(ViewerState& state, std::int32_t code) {
   }
   if (code == present::ControlEvent && present::event_control() == next_button) {
     state.current_page = std::min(state.current_page + 1, last_page);
+    show_page(state);
+  }
+  // The layer has made the label font again for the new resolution; the page still shows the old.
+  if (code == static_cast<std::int32_t>(platform::MessageCode::ResolutionChanged)) {
     show_page(state);
   }
   return code != present::CloseEvent;

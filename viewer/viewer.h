@@ -48,7 +48,8 @@ bool open_viewer_window();
 bool start_viewer(ViewerState& state);
 
 // Acts on one event code: "Previous" and "Next" turn the page (clamped, and redrawn even when the
-// clamp keeps it). False when the code is the close event, which ends the loop.
+// clamp keeps it); a change of the desktop's resolution redraws it with the label font made anew.
+// False when the code is the close event, which ends the loop.
 bool handle_event(ViewerState& state, std::int32_t code);
 
 // Waits for events and acts on them until the window is closed.

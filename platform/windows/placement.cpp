@@ -142,7 +142,7 @@ void frame_changed(Window& top, const FrameExtents& frame) {
 }
 
 // Each window keeps its centre where it fits, and is painted again: its captions follow the new
-// resolution even where its scale stays.
+// resolution even where its scale stays. Then each hears of it, for what it made at the old one.
 void resolution_changed() {
   internal::System& system = internal::state();
   Display& display = *system.display;
@@ -180,6 +180,11 @@ void resolution_changed() {
       top.placement = old_placement;
     }
     invalidate(top);
+  }
+  for (const auto& window : system.windows) {
+    if (window->top_level()) {
+      post(window.get(), MessageCode::ResolutionChanged);
+    }
   }
 }
 

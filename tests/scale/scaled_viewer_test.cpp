@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -46,16 +48,19 @@ class ScaledViewerTest : public ::testing::Test {
     ASSERT_TRUE(start_viewer(state));
     drain();
   }
-  void TearDown() override {
+  void TearDown() override { stop(); }
+  void stop() {
     if (display != nullptr) {
       shut_down_viewer(state);
       platform::stop_window_system();
+      display = nullptr;
     }
   }
 
   platform::Window& window() { return *present::layer()->windows.find(0)->handle; }
 
-  // Takes every event there is now; the control of the last control event.
+  // Takes every event there is now and hands it to the viewer, as its loop does; the control of the
+  // last control event.
   std::optional<present::ObjectNumber> drain() {
     std::optional<present::ObjectNumber> control;
     for (int guard = 0; guard < 1000; ++guard) {
@@ -65,8 +70,8 @@ class ScaledViewerTest : public ::testing::Test {
       }
       if (code == present::ControlEvent) {
         control = present::event_control();
-        handle_event(state, code);
       }
+      handle_event(state, code);
     }
     return control;
   }
@@ -79,6 +84,18 @@ class ScaledViewerTest : public ::testing::Test {
   }
 
   Point outer_origin() { return display->outer_origin(window()); }
+
+  // Every device pixel of the window's inner area, row by row.
+  std::vector<platform::Pixel> inner_pixels() {
+    const platform::Window& top = window();
+    std::vector<platform::Pixel> pixels;
+    for (int y = 0; y < top.device_size().height; ++y) {
+      for (int x = 0; x < top.device_size().width; ++x) {
+        pixels.push_back(display->device_pixel(top, {x, y}));
+      }
+    }
+    return pixels;
+  }
 
   // Every canvas pixel is a solid block of scale x scale device pixels at the picture's place.
   ::testing::AssertionResult picture_shows_canvas_in_blocks() {
@@ -258,6 +275,32 @@ TEST_F(ScaledViewerTest, TheWindowFollowsAChangeOfResolution) {
   EXPECT_TRUE(picture_shows_canvas_in_blocks());
   EXPECT_EQ(click_at({1019, 344}), 2);
   EXPECT_EQ(state.current_page, 2);
+}
+
+// The label font is sized in points: at 120 and 132 dpi its pixels grow at scale 1, at 192 dpi the
+// window doubles its scale and the labels keep their 96-dpi pixels.
+TEST_F(ScaledViewerTest, AfterAChangeOfResolutionTheWindowIsAsAFreshStartThereShowsIt) {
+  for (const int dpi : {120, 132, 192}) {
+    SCOPED_TRACE(dpi);
+    start({3840, 2160}, 96);
+    click_at({955, 325});
+    display->change_resolution(dpi);
+    drain();
+    const Size changed_size = window().device_size();
+    const std::vector<platform::Pixel> changed = inner_pixels();
+    stop();
+
+    start({3840, 2160}, dpi);
+    const int scale = window().scale;
+    click_at({955 * scale, 325 * scale});
+    ASSERT_EQ(window().device_size(), changed_size);
+    const std::vector<platform::Pixel> fresh = inner_pixels();
+    const auto differing = std::inner_product(changed.begin(), changed.end(), fresh.begin(), std::size_t{0},
+                                              std::plus<>(), std::not_equal_to<>());
+    EXPECT_EQ(differing, 0u);
+    EXPECT_EQ(state.current_page, 1);
+    stop();
+  }
 }
 
 TEST_F(ScaledViewerTest, AGrowingWindowNearTheEdgeStaysOnTheMonitor) {
