@@ -10,6 +10,37 @@
 #include "support/reference_page.h"
 
 namespace x11_test {
+namespace {
+
+XErrorHandler handler_before_search = nullptr;
+
+int forgive_vanished_windows(Display* display, XErrorEvent* event) {
+  if (event->error_code == BadWindow || event->error_code == BadDrawable) {
+    return 0;
+  }
+  return handler_before_search != nullptr ? handler_before_search(display, event) : 0;
+}
+
+// While other clients' windows are searched, one may be destroyed between the listing and a
+// question about it (Wine makes and drops windows as it starts): that is no failure of the test.
+// Xlib's default handler would end the process for it.
+class VanishedWindowsForgiven {
+ public:
+  explicit VanishedWindowsForgiven(Display* display) : display_(display) {
+    handler_before_search = XSetErrorHandler(forgive_vanished_windows);
+  }
+  ~VanishedWindowsForgiven() {
+    XSync(display_, False);
+    XSetErrorHandler(handler_before_search);
+  }
+  VanishedWindowsForgiven(const VanishedWindowsForgiven&) = delete;
+  VanishedWindowsForgiven& operator=(const VanishedWindowsForgiven&) = delete;
+
+ private:
+  Display* display_;
+};
+
+}  // namespace
 
 XProbe::XProbe() : display_(XOpenDisplay(nullptr)) {}
 
@@ -66,6 +97,7 @@ std::vector<Window> XProbe::client_list() {
 }
 
 std::optional<Window> XProbe::window_of(pid_t process) {
+  const VanishedWindowsForgiven forgiven(display_);
   for (const Window window : client_list()) {
     const auto pid = cardinals(window, "_NET_WM_PID", XA_CARDINAL);
     if (!pid.empty() && pid.front() == process && viewable(window)) {
@@ -76,6 +108,7 @@ std::optional<Window> XProbe::window_of(pid_t process) {
 }
 
 std::optional<Window> XProbe::window_titled(const std::string& title) {
+  const VanishedWindowsForgiven forgiven(display_);
   for (const Window window : client_list()) {
     if (this->title(window) == title && viewable(window)) {
       return window;
