@@ -2,12 +2,12 @@
 
 #include <array>
 
-#include "export/spectral_resynthesis.h"
+#include "export/band_limited_resampling.h"
 
 namespace exporter {
 namespace {
 
-using Wave = SpectralResynthesis::Cycle;
+using Wave = BandLimitedResampling::Cycle;
 
 Wave wave_levels(const wavedata::SampleBank& bank, std::size_t number) {
   Wave levels{};
@@ -49,10 +49,10 @@ Frames bank_frames(const wavedata::SampleBank& bank, std::size_t frame_size, Ups
     return std::span<double>(frames.levels.data() + wave * frame_size, frame_size);
   };
   if (upsampling == Upsampling::Spectral) {
-    SpectralResynthesis spectral(frame_size);
+    BandLimitedResampling band_limited(frame_size);
     for (std::size_t wave = 0; wave < wavedata::stored_waves; wave += 2) {
       const bool pair = wave + 1 < wavedata::stored_waves;
-      spectral.resynthesise(wave_levels(bank, wave), pair ? wave_levels(bank, wave + 1) : Wave{}, frame(wave),
+      band_limited.resynthesise(wave_levels(bank, wave), pair ? wave_levels(bank, wave + 1) : Wave{}, frame(wave),
                             pair ? frame(wave + 1) : std::span<double>());
     }
     return frames;

@@ -1,4 +1,4 @@
-#include "export/spectral_resynthesis.h"
+#include "export/band_limited_resampling.h"
 
 #include <numbers>
 #include <utility>
@@ -10,7 +10,7 @@ constexpr std::size_t highest_harmonic = wavedata::wave_points / 2 - 1;  // 63
 
 }  // namespace
 
-std::vector<std::complex<double>> SpectralResynthesis::twiddles(std::size_t size, bool inverse) {
+std::vector<std::complex<double>> BandLimitedResampling::twiddles(std::size_t size, bool inverse) {
   std::vector<std::complex<double>> factors(size / 2);
   const double angle = (inverse ? 2.0 : -2.0) * std::numbers::pi / static_cast<double>(size);
   for (std::size_t k = 0; k < factors.size(); ++k) {
@@ -21,7 +21,7 @@ std::vector<std::complex<double>> SpectralResynthesis::twiddles(std::size_t size
 
 // In place, radix 2, without scaling: X[k] = sum x[n] e^(-+2 pi i k n / N), with the twiddle
 // factors of N for the direction wanted.
-void SpectralResynthesis::transform(std::vector<std::complex<double>>& data,
+void BandLimitedResampling::transform(std::vector<std::complex<double>>& data,
                                     const std::vector<std::complex<double>>& factors) {
   const std::size_t size = data.size();
   for (std::size_t i = 1, j = 0; i < size; ++i) {
@@ -57,24 +57,24 @@ void SpectralResynthesis::transform(std::vector<std::complex<double>>& data,
   }
 }
 
-void SpectralResynthesis::resynthesise(const Cycle& first, const Cycle& second, std::span<double> first_frame,
+void BandLimitedResampling::resynthesise(const Cycle& first, const Cycle& second, std::span<double> first_frame,
                                        std::span<double> second_frame) {
-  spectrum_.resize(wavedata::wave_points);
+  harmonics_.resize(wavedata::wave_points);
   for (std::size_t n = 0; n < wavedata::wave_points; ++n) {
-    spectrum_[n] = {first[n], second[n]};
+    harmonics_[n] = {first[n], second[n]};
   }
-  transform(spectrum_, forward_);
-  frame_spectrum_.assign(frame_size_, {});
+  transform(harmonics_, forward_);
+  frame_harmonics_.assign(frame_size_, {});
   for (std::size_t k = 1; k <= highest_harmonic; ++k) {
-    frame_spectrum_[k] = spectrum_[k];
-    frame_spectrum_[frame_size_ - k] = spectrum_[wavedata::wave_points - k];
+    frame_harmonics_[k] = harmonics_[k];
+    frame_harmonics_[frame_size_ - k] = harmonics_[wavedata::wave_points - k];
   }
-  transform(frame_spectrum_, inverse_);
+  transform(frame_harmonics_, inverse_);
   const auto scale = static_cast<double>(wavedata::wave_points);
   for (std::size_t n = 0; n < frame_size_; ++n) {
-    first_frame[n] = frame_spectrum_[n].real() / scale;
+    first_frame[n] = frame_harmonics_[n].real() / scale;
     if (!second_frame.empty()) {
-      second_frame[n] = frame_spectrum_[n].imag() / scale;
+      second_frame[n] = frame_harmonics_[n].imag() / scale;
     }
   }
 }

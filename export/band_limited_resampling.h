@@ -12,10 +12,10 @@ namespace exporter {
 
 // Band-limited resampling of one cycle: the 128-point wave's harmonics 1 to 63 (its Fourier
 // series below the Nyquist frequency, without the constant) played back at another length.
-class SpectralResynthesis {
+class BandLimitedResampling {
  public:
   // `frame_size` is a power of two, 128 or more.
-  explicit SpectralResynthesis(std::size_t frame_size)
+  explicit BandLimitedResampling(std::size_t frame_size)
       : frame_size_(frame_size), forward_(twiddles(wavedata::wave_points, false)), inverse_(twiddles(frame_size, true)) {}
 
   using Cycle = std::array<double, wavedata::wave_points>;
@@ -32,8 +32,8 @@ class SpectralResynthesis {
   std::size_t frame_size_;
   std::vector<std::complex<double>> forward_;
   std::vector<std::complex<double>> inverse_;
-  std::vector<std::complex<double>> spectrum_;
-  std::vector<std::complex<double>> frame_spectrum_;
+  std::vector<std::complex<double>> harmonics_;
+  std::vector<std::complex<double>> frame_harmonics_;
 };
 
 }  // namespace exporter
