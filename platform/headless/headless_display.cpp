@@ -53,11 +53,20 @@ std::optional<Surface> HeadlessDisplay::resize_window(const Window& window, Poin
 }
 
 void HeadlessDisplay::place_window(const Window& window, Point inner_origin) {
+  const Point arrives = read(window, inner_origin);
   if (hold_moves_) {
-    held_moves_.emplace_back(&own(window), inner_origin);
+    held_moves_.emplace_back(&own(window), arrives);
   } else {
-    input::moved(own(window), inner_origin);
+    input::moved(own(window), arrives);
   }
+}
+
+Point HeadlessDisplay::read(const Window& window, Point inner_origin) {
+  if (places_read_as_frames_ == 0) {
+    return inner_origin;
+  }
+  --places_read_as_frames_;
+  return {inner_origin.x + window.frame.left, inner_origin.y + window.frame.top};
 }
 
 void HeadlessDisplay::release_moves(std::size_t keep) {
@@ -88,7 +97,7 @@ void HeadlessDisplay::show(const Window& window) {
   if (hold_exposure_) {
     natives_.at(&window)->on_screen = false;
   }
-  input::moved(own(window), window.bounds.origin());
+  input::moved(own(window), read(window, window.bounds.origin()));
   activate(&own(window));
 }
 

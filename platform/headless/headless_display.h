@@ -58,6 +58,9 @@ class HeadlessDisplay : public Display {
   // under a window manager that is slow to answer; the newest `keep` moves stay held.
   void hold_moves(bool hold) { hold_moves_ = hold; }
   void release_moves(std::size_t keep = 0);
+  // The next `places` places a window is shown at or asked to go to are read as its frame's
+  // top-left, as by a window manager that does not honour the window's gravity.
+  void read_places_as_frames(int places) { places_read_as_frames_ = places; }
   // The window manager frames the window, or frames it again, with this frame.
   void change_frame(Window& window, const FrameExtents& frame) { input::frame_changed(window, frame); }
   // While set, making a top-level window fails, as on a display that has run out of resources.
@@ -104,6 +107,8 @@ class HeadlessDisplay : public Display {
   Surface make_surface(const Window& window);
   // The window system's window that a call names, to report input about it.
   Window& own(const Window& window) const;
+  // Where the inner area arrives when it is asked to go to `inner_origin`.
+  Point read(const Window& window, Point inner_origin);
 
   Rect monitor_;
   std::optional<Rect> work_area_;
@@ -118,6 +123,7 @@ class HeadlessDisplay : public Display {
   int band_rows_ = 0;
   bool hold_exposure_ = false;
   bool hold_moves_ = false;
+  int places_read_as_frames_ = 0;
   std::vector<std::pair<Window*, Point>> held_moves_;
   std::size_t presents_ = 0;
 };

@@ -109,25 +109,36 @@ namespace input {
 
 // A report of the place that was asked for settles the window there; a report of any other place
 // after that, other than a late one of a place asked for earlier, is the user's doing, and the
-// window keeps that place from then on. A window that
-// arrives with its frame where its inner area was asked to go is under a window manager that
-// places frames so: it is asked again, in the frame's terms, now and from then on.
+// window keeps that place from then on.
+//
+// A window that arrives shifted by its frame from where it was asked to go is under a window
+// manager that reads positions the other way: as the frame's where the window system gave the
+// inner area's, or the inner area's where it gave the frame's. It is asked again in those terms,
+// which hold from then on. Some window managers read the place a window is first shown at as the
+// frame's and every later one as the inner area's, so the reading may change twice; a window
+// manager that keeps changing it is followed no further.
 void moved(Window& top, Point inner_origin) {
   Window::Placement& placement = top.placement;
-  const Point frame_placed_at{placement.asked.x + top.frame.left, placement.asked.y + top.frame.top};
+  const Point shift{top.frame.left, top.frame.top};
+  const Point read_the_other_way = placement.frame_placed
+                                       ? Point{placement.asked.x - shift.x, placement.asked.y - shift.y}
+                                       : Point{placement.asked.x + shift.x, placement.asked.y + shift.y};
+  constexpr int most_reading_changes = 2;
+  // Where the window is, before it is asked to go anywhere else: the answer may come at once.
+  if (top.bounds.origin() != inner_origin) {
+    top.bounds = Rect::at(inner_origin, top.bounds.size());
+    post(&top, MessageCode::Move, inner_origin);
+  }
   if (inner_origin == placement.asked) {
     placement.awaiting = false;
-  } else if (placement.awaiting && !placement.frame_placed && top.frame != FrameExtents{} &&
-             inner_origin == frame_placed_at) {
-    placement.frame_placed = true;
+  } else if (placement.awaiting && shift != Point{} && inner_origin == read_the_other_way &&
+             placement.readings_changed < most_reading_changes) {
+    placement.frame_placed = !placement.frame_placed;
+    ++placement.readings_changed;
     internal::state().display->place_window(top, requested_origin(top, placement.asked));
   } else if (!placement.awaiting && std::find(placement.asked_before.begin(), placement.asked_before.end(),
                                                inner_origin) == placement.asked_before.end()) {
     placement.centred = false;
-  }
-  if (top.bounds.origin() != inner_origin) {
-    top.bounds = Rect::at(inner_origin, top.bounds.size());
-    post(&top, MessageCode::Move, inner_origin);
   }
 }
 

@@ -65,12 +65,14 @@ class Window {
   // Top-level only: where the window system last asked the inner area to go on the screen, whether
   // the display has not yet reported it there, and whether the window is still where the window
   // system centred it. A centred window follows every change of its frame until the user moves it.
-  // Some window managers take a window's position for its frame's, whatever the window says.
+  // Some window managers take a window's position for its frame's, whatever the window says, and
+  // some do so only when they first frame it.
   struct Placement {
     Point asked;
     bool awaiting = true;
     bool centred = false;
     bool frame_placed = false;  // the desktop puts the frame's top-left where the window is asked to go
+    int readings_changed = 0;   // how often a report showed the desktop reading positions the other way
     std::vector<Point> asked_before;  // earlier places asked for, which late reports may still name
   };
   Placement placement;

@@ -81,6 +81,7 @@ class X11Display final : public Display {
   bool on_expose(XEvent& event, Window& window);
   bool on_configure(XEvent& event, Window& window);
   bool on_reparent(XEvent& event, Window& window);
+  bool on_map(XEvent& event, Window& window);
   bool on_probe_property(const XPropertyEvent& event);
   bool on_destroy(XEvent& event, Window& window);
   bool on_client_message(XEvent& event, Window& window);

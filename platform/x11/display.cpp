@@ -209,7 +209,8 @@ void X11Display::destroy_window(const Window& window) {
   natives_.erase(found);
 }
 
-// Mapped where it was made: the window's place until the window manager says otherwise.
+// Mapped where it was made; where it ends up is reported once it is mapped, after any window
+// manager has framed and placed it.
 void X11Display::show(const Window& window) {
   if (Native* native = native_of(window)) {
     // A window manager activates a new window as its focus rules say; without one, a click does.
@@ -217,7 +218,6 @@ void X11Display::show(const Window& window) {
     XFlush(x_);
     native->map_patience = first_map_patience;
     native->map_check = std::chrono::steady_clock::now() + native->map_patience;
-    input::moved(*window_of(native->xid), window.bounds.origin());
   }
 }
 

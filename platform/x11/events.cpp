@@ -45,6 +45,7 @@ const X11Display::EventTable& X11Display::event_table() {
     handlers[Expose] = &X11Display::on_expose;
     handlers[ConfigureNotify] = &X11Display::on_configure;
     handlers[ReparentNotify] = &X11Display::on_reparent;
+    handlers[MapNotify] = &X11Display::on_map;
     handlers[DestroyNotify] = &X11Display::on_destroy;
     handlers[ClientMessage] = &X11Display::on_client_message;
     handlers[FocusIn] = &X11Display::on_focus_in;
@@ -126,6 +127,17 @@ bool X11Display::on_probe_property(const XPropertyEvent& event) {
 // still centred is centred again with it.
 bool X11Display::on_reparent(XEvent&, Window& window) {
   frame_of_parent_arrived(window, *native_of(window));
+  return true;
+}
+
+// Mapped: where the window is now settles the place it was shown at, or shows that a window
+// manager put it elsewhere.
+bool X11Display::on_map(XEvent& event, Window& window) {
+  Point origin;
+  ::Window child = 0;
+  if (XTranslateCoordinates(x_, event.xmap.window, root_, 0, 0, &origin.x, &origin.y, &child) != 0) {
+    input::moved(window, origin);
+  }
   return true;
 }
 

@@ -299,8 +299,13 @@ void X11Display::frame_of_parent_arrived(Window& window, const Native& native) {
     return;
   }
   const Size outer{frame.width + 2 * frame.border_width, frame.height + 2 * frame.border_width};
-  input::frame_changed(window, {at.x - corner.x, corner.x + outer.width - (at.x + inner.width), at.y - corner.y,
-                                corner.y + outer.height - (at.y + inner.height)});
+  const FrameExtents extents{at.x - corner.x, corner.x + outer.width - (at.x + inner.width), at.y - corner.y,
+                             corner.y + outer.height - (at.y + inner.height)};
+  // A frame window not yet sized around the window (i3 makes it small first) tells nothing yet.
+  if (extents.left < 0 || extents.right < 0 || extents.top < 0 || extents.bottom < 0) {
+    return;
+  }
+  input::frame_changed(window, extents);
 }
 
 }  // namespace platform

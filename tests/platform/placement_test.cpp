@@ -55,6 +55,27 @@ TEST_F(PlacementTest, ACentredWindowFollowsEachNewFrameUntilTheUserMovesIt) {
   }
 }
 
+// Window managers that do not honour the window's gravity put the frame's top-left where the window
+// asks its inner area to go: some every time, some (i3) only when they first frame it. The window
+// ends centred under each.
+TEST_F(PlacementTest, ACentredWindowEndsCentredHoweverItsPositionIsRead) {
+  const FrameExtents frame = HeadlessDisplay::default_frame;
+  for (const int places_read_as_frames : {1, 100}) {
+    SCOPED_TRACE(places_read_as_frames);
+    display->read_places_as_frames(places_read_as_frames);
+    Window* top = make_top(centred_origin(inner, style_title_bar));
+    ASSERT_NE(top, nullptr);
+    show_window(*top);
+    drain();
+    EXPECT_EQ(top->bounds.origin(), centred_inner(frame));
+    display->move_window(*top, {10, 10});
+    display->change_frame(*top, {2, 2, 20, 2});
+    drain();
+    EXPECT_EQ(top->bounds.origin(), (Point{10 + frame.left, 10 + frame.top})) << "the user's place is kept";
+    destroy_window(top);
+  }
+}
+
 }  // namespace
 }  // namespace platform
 

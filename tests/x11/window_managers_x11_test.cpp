@@ -111,11 +111,16 @@ TEST(ViewerUnderFluxbox, IsCentredOnceTheFrameIsKnown) {
 }
 
 // Window managers frame a window each their own way: under the window's own position or under its
-// frame's (fvwm3 honours StaticGravity), with _NET_FRAME_EXTENTS in steps (awesome: nothing first,
-// then the real frame), or not at all (twm, known only by its frame window). The frame ends
-// centred under each.
+// frame's (fvwm3 honours StaticGravity; i3, which floats a window of a fixed size, only once it has
+// framed it), with _NET_FRAME_EXTENTS in steps (awesome: nothing first, then the real frame), or not
+// at all (twm, and i3 on the window itself, known only by the frame window). The frame ends centred
+// under each.
 TEST(ViewerUnderOtherWindowManagers, EndsWithItsFrameCentred) {
-  const std::vector<std::vector<std::string>> window_managers = {{"twm"}, {"fvwm3"}, {"awesome"}};
+  // i3 without a configuration of its own would start its bar and its first-run wizard.
+  const std::string i3_configuration = ::testing::TempDir() + "tablescope_i3_config";
+  std::ofstream(i3_configuration) << "font pango:DejaVu Sans 10\n";
+  const std::vector<std::vector<std::string>> window_managers = {
+      {"twm"}, {"fvwm3"}, {"awesome"}, {"i3", "-c", i3_configuration}};
   for (const std::vector<std::string>& command : window_managers) {
     SCOPED_TRACE(command.front());
     SessionSetup setup = with_window_manager(command.front());
