@@ -222,8 +222,12 @@ bool X11Display::on_button(XEvent& event, Window& window) {
 }
 
 bool X11Display::on_motion(XEvent& event, Window& window) {
-  // Only the latest position of a burst of moves matters.
-  while (XCheckTypedWindowEvent(x_, event.xmotion.window, MotionNotify, &event)) {
+  // Only the latest position of a burst of moves matters; a move after a press or a release stays
+  // after it.
+  XEvent next{};
+  while (XEventsQueued(x_, QueuedAlready) > 0 && XPeekEvent(x_, &next) != 0 && next.type == MotionNotify &&
+         next.xmotion.window == event.xmotion.window) {
+    XNextEvent(x_, &event);
   }
   input::pointer_moved(window, {event.xmotion.x, event.xmotion.y}, static_cast<std::uint32_t>(event.xmotion.time));
   return true;

@@ -130,6 +130,29 @@ TEST_F(LayerOnX11Test, ClicksKeysTheCloseBoxMinimizeAndRestoreGiveTheirEvents) {
   EXPECT_TRUE(probe.viewable(x_window));
 }
 
+// A press on "Next" and a move off it, arriving together, are taken in that order: the button looks
+// released while the pointer is away, and a release there clicks nothing.
+TEST_F(LayerOnX11Test, AMoveAfterAPressIsTakenAfterIt) {
+  const platform::Point next = screen_centre_of(viewer::next_button_area);
+  const platform::Point away = screen_centre_of({400, 320, 420, 345});  // the background left of the buttons
+  act({"xdotool", "mousemove", std::to_string(next.x), std::to_string(next.y), "mousedown", "1", "mousemove",
+       std::to_string(away.x), std::to_string(away.y)});
+  const platform::Rect inner = probe.inner_area(x_window);
+  const platform::Rect button = viewer::next_button_area.moved(inner.left, inner.top);
+  const auto looks_focused_and_released = [&] {
+    const std::vector<std::uint32_t> pixels = probe.capture(button);
+    const auto has = [&](std::uint32_t colour) {
+      return std::find(pixels.begin(), pixels.end(), colour) != pixels.end();
+    };
+    return has(0x0078D7) && !has(0xCCE4F7) && !has(0x005499);  // focused border; no pressed face or border
+  };
+  EXPECT_TRUE(settle(looks_focused_and_released));
+  act({"xdotool", "mouseup", "1"});
+  click_at(screen_centre_of(viewer::previous_button_area));
+  EXPECT_TRUE(settle([&] { return saw(ControlEvent, viewer::previous_button); }));
+  EXPECT_FALSE(saw(ControlEvent, viewer::next_button));
+}
+
 // The primary monitor right of and below another one on a larger desktop, as RandR reports such
 // a monitor.
 class LayerOnX11BesideAnotherMonitorTest : public LayerOnX11Test {
