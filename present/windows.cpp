@@ -77,7 +77,9 @@ std::intptr_t open_window(ObjectNumber number, int x, int y, int inner_width, in
 void close_window(WindowRecord& record) {
   Layer* running = layer();
   platform::Window* window = record.handle;
-  if (running == nullptr || window == nullptr) {
+  // A window the window system no longer has (it stopped, and took its windows with it) is gone
+  // with its controls already.
+  if (running == nullptr || !platform::is_window(window)) {
     return;
   }
   // Its controls go with it, those made outside the table too: each kind's release runs and each

@@ -238,6 +238,19 @@ TEST_F(WindowTest, EndingThePresentationClosesWindowsBeforeFreeingImages) {
   EXPECT_FALSE(platform::unregister_class("WindowClass_0"));
 }
 
+// Ended after the window system, whose windows went with it: the layer lets go of its records
+// without touching those windows, and still frees its images.
+TEST_F(WindowTest, EndingThePresentationAfterTheWindowSystemFreesTheImagesOnly) {
+  open_viewer_window();
+  const platform::BitmapHandle canvas = image_handle(0);
+  platform::stop_window_system();
+  end_presentation();
+  EXPECT_EQ(platform::find_bitmap(canvas), nullptr);
+  start({1920, 1080});
+  open_viewer_window();
+  EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
+}
+
 TEST_F(WindowTest, AWindowThatCannotBeMadeLeavesNothingBehind) {
   display->refuse_windows(true);
   EXPECT_EQ(open_window(0, 0, 0, 300, 200, "Refused", viewer::window_flags), 0);
