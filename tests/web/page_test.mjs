@@ -28,7 +28,7 @@ before(async () => {
     throw new Error(`${tool} is missing: build the release preset first (scripts/check.sh does)`);
   });
   const folder = await fs.mkdtemp(path.join(os.tmpdir(), 'tablescope-web-'));
-  for (const page of [0, 1, 30]) {
+  for (const page of [0, 1, 2, 30]) {
     const file = path.join(folder, `page-${page}.ppm`);
     await promisify(execFile)(tool, [String(page), file]);
     const ppm = await fs.readFile(file);
@@ -40,8 +40,10 @@ before(async () => {
 
 after(() => site.close());
 
-async function openPage(browser) {
+// `beforeLoad` runs in the page before its own scripts.
+async function openPage(browser, beforeLoad = () => {}) {
   const page = await browser.newPage();
+  await page.evaluateOnNewDocument(beforeLoad);
   page.on('request', (request) => {
     if (!request.url().startsWith(site.origin + '/')) {
       strayRequests.push(request.url());
@@ -142,14 +144,35 @@ test('pages turn by click, Tab and space, and stop at the first and the last', a
   }
 });
 
-test('at a device pixel ratio of 2 the canvas has twice the pixels, each layout pixel a 2 x 2 block', async () => {
+test('at a device pixel ratio of 2 the canvas has twice the pixels, each layout pixel a 2 x 2 block, and follows a change of zoom', async () => {
   const browser = await launchChromium(['--force-device-scale-factor=2']);
   try {
-    const page = await openPage(browser);
+    // A zoom changes devicePixelRatio and fires the media queries that watched the old ratio.
+    // Chromium's emulation changes only the ratio, so the test fires the queries as a zoom would.
+    const page = await openPage(browser, () => {
+      const queries = [];
+      const matchMedia = window.matchMedia.bind(window);
+      window.matchMedia = (text) => {
+        const query = matchMedia(text);
+        queries.push(query);
+        return query;
+      };
+      window.fireMediaQueries = () => queries.splice(0).forEach((query) => query.dispatchEvent(new Event('change')));
+    });
     assert.deepEqual(await page.$eval('#canvas', (canvas) => [canvas.width, canvas.height]), [2088, 700]);
     assert.equal(await differenceFromPage(page, 0, 2), '', 'page 0 at start');
     await click(page, next);
     assert.equal(await differenceFromPage(page, 1, 2), '', 'Next');
+
+    // The zoom going back to 100 % while the program runs: the page stays, at one device pixel each.
+    await page.setViewport({width: 1200, height: 800, deviceScaleFactor: 1});
+    await page.waitForFunction(() => devicePixelRatio === 1);
+    await page.evaluate(() => fireMediaQueries());
+    await page.waitForFunction(() => document.getElementById('canvas').width === 1044);
+    assert.deepEqual(await page.$eval('#canvas', (canvas) => [canvas.width, canvas.height]), [1044, 350]);
+    assert.equal(await differenceFromPage(page, 1, 1), '', 'page 1 after the change');
+    await click(page, next);
+    assert.equal(await differenceFromPage(page, 2, 1), '', 'Next after the change');
   } finally {
     await browser.close();
   }
