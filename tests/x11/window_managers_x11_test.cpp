@@ -116,9 +116,10 @@ TEST(ViewerUnderFluxbox, IsCentredOnceTheFrameIsKnown) {
 // at all (twm, and i3 on the window itself, known only by the frame window). The frame ends centred
 // under each.
 TEST(ViewerUnderOtherWindowManagers, EndsWithItsFrameCentred) {
-  // i3 without a configuration of its own would start its bar and its first-run wizard.
+  // i3 without a configuration of its own would start its bar and its first-run wizard; the first
+  // line keeps it from taking the file for an old one and adding a bar.
   const std::string i3_configuration = ::testing::TempDir() + "tablescope_i3_config";
-  std::ofstream(i3_configuration) << "font pango:DejaVu Sans 10\n";
+  std::ofstream(i3_configuration) << "# i3 config file (v4)\nfont pango:DejaVu Sans 10\n";
   const std::vector<std::vector<std::string>> window_managers = {
       {"twm"}, {"fvwm3"}, {"awesome"}, {"i3", "-c", i3_configuration}};
   for (const std::vector<std::string>& command : window_managers) {
