@@ -66,6 +66,11 @@ Point requested_origin(const Window& top, Point inner_origin) {
                                     : inner_origin;
 }
 
+bool asked_earlier(const Window::Placement& placement, Point inner_origin) {
+  return std::find(placement.asked_before.begin(), placement.asked_before.end(), inner_origin) !=
+         placement.asked_before.end();
+}
+
 void ask_to_move(Window& top, Point inner_origin) {
   // Where it is already, with no other move on its way.
   if (!top.placement.awaiting && inner_origin == top.bounds.origin()) {
@@ -135,9 +140,10 @@ void moved(Window& top, Point inner_origin) {
              placement.readings_changed < most_reading_changes) {
     placement.frame_placed = !placement.frame_placed;
     ++placement.readings_changed;
+    // A late report of this place is no move of the user's.
+    placement.asked_before.push_back(inner_origin);
     internal::state().display->place_window(top, requested_origin(top, placement.asked));
-  } else if (!placement.awaiting && std::find(placement.asked_before.begin(), placement.asked_before.end(),
-                                               inner_origin) == placement.asked_before.end()) {
+  } else if (!placement.awaiting && !asked_earlier(placement, inner_origin)) {
     placement.centred = false;
   }
 }

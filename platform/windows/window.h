@@ -73,7 +73,7 @@ class Window {
     bool centred = false;
     bool frame_placed = false;  // the desktop puts the frame's top-left where the window is asked to go
     int readings_changed = 0;   // how often a report showed the desktop reading positions the other way
-    std::vector<Point> asked_before;  // earlier places asked for, which late reports may still name
+    std::vector<Point> asked_before;  // places asked for or passed through, which late reports may name
   };
   Placement placement;
 

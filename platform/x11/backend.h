@@ -103,6 +103,8 @@ class X11Display final : public Display {
   void write_property(::Window xid, Atom property, Atom type, std::span<const long> values);
   void write_property(::Window xid, Atom property, Atom type, std::string_view text);
   std::optional<FrameExtents> read_frame_extents(::Window xid);
+  // Where a window's top-left is on the screen; none for a window that is gone.
+  std::optional<Point> screen_origin(::Window xid);
   long window_state(::Window xid);
 
   ::Display* x_;

@@ -130,15 +130,22 @@ bool X11Display::on_reparent(XEvent&, Window& window) {
   return true;
 }
 
-// Mapped: where the window is now settles the place it was shown at, or shows that a window
-// manager put it elsewhere.
+// Mapped: where the window is now settles the place it was shown at without a window manager;
+// under one it is a place on the way (KWin maps and exposes a window in a frame still at 0,0).
 bool X11Display::on_map(XEvent& event, Window& window) {
-  Point origin;
-  ::Window child = 0;
-  if (XTranslateCoordinates(x_, event.xmap.window, root_, 0, 0, &origin.x, &origin.y, &child) != 0) {
-    input::moved(window, origin);
+  if (const std::optional<Point> origin = screen_origin(event.xmap.window)) {
+    input::moved(window, *origin);
   }
   return true;
+}
+
+std::optional<Point> X11Display::screen_origin(::Window xid) {
+  Point origin;
+  ::Window child = 0;
+  if (XTranslateCoordinates(x_, xid, root_, 0, 0, &origin.x, &origin.y, &child) == 0) {
+    return std::nullopt;
+  }
+  return origin;
 }
 
 bool X11Display::on_configure(XEvent& event, Window& window) {
@@ -148,8 +155,11 @@ bool X11Display::on_configure(XEvent& event, Window& window) {
   if (!configure.send_event) {
     // A real event gives the position in the frame; where the inner area is on the screen is
     // asked of the server.
-    ::Window child = 0;
-    XTranslateCoordinates(x_, configure.window, root_, 0, 0, &origin.x, &origin.y, &child);
+    const std::optional<Point> on_screen = screen_origin(configure.window);
+    if (!on_screen) {
+      return true;
+    }
+    origin = *on_screen;
   }
   input::moved(window, origin);
   return true;
