@@ -2,6 +2,8 @@
 #   embed_eprom_image(<image path> <output .cpp>)
 # The messages start with a space: CMake prints indented text as it stands instead of wrapping it,
 # so each error stays on one line whatever the length of the path.
+include("${CMAKE_CURRENT_LIST_DIR}/CppByteList.cmake")
+
 function(embed_eprom_image image output)
   if(NOT EXISTS "${image}")
     message(FATAL_ERROR " EPROM image not found: ${image} (set TABLESCOPE_EPROM_IMAGE to the 16,384-byte image of the wave EPROMs 64 and 68)")
@@ -11,11 +13,6 @@ function(embed_eprom_image image output)
     message(FATAL_ERROR " EPROM image ${image} holds ${image_size} bytes, not the 16,384 of the wave EPROMs 64 and 68")
   endif()
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${image}")
-
-  file(READ "${image}" hex HEX)
-  # 32 bytes (64 hex digits) a line keeps the generated source readable.
-  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
-  string(REGEX REPLACE "((0x..,){32})" "\\1\n    " bytes "${bytes}")
-  set(EPROM_IMAGE_BYTES "${bytes}")
+  cpp_byte_list("${image}" EPROM_IMAGE_BYTES)
   configure_file("${CMAKE_CURRENT_FUNCTION_LIST_DIR}/eprom_image.cpp.in" "${output}" @ONLY)
 endfunction()

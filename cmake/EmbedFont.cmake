@@ -1,14 +1,13 @@
 # Writes a C++ source that holds a font file's bytes, for a build that carries its face inside:
 #   embed_font(<font file> <output .cpp>)
+include("${CMAKE_CURRENT_LIST_DIR}/CppByteList.cmake")
+
 function(embed_font font output)
   if(NOT EXISTS "${font}")
     message(FATAL_ERROR " Font not found: ${font} (install the Debian package fonts-liberation)")
   endif()
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${font}")
-  file(READ "${font}" hex HEX)
-  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
-  string(REGEX REPLACE "((0x..,){32})" "\\1\n    " bytes "${bytes}")
+  cpp_byte_list("${font}" FONT_BYTES)
   get_filename_component(FONT_FILE_NAME "${font}" NAME)
-  set(FONT_BYTES "${bytes}")
   configure_file("${CMAKE_CURRENT_FUNCTION_LIST_DIR}/embedded_face.cpp.in" "${output}" @ONLY)
 endfunction()

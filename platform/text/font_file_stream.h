@@ -19,7 +19,12 @@ class FontFileStream {
   FontFileStream& operator=(const FontFileStream&) = delete;
 
   // For FT_Open_Face; the stream must outlive the face opened on it.
-  FT_Open_Args arguments();
+  FT_Open_Args arguments() {
+    FT_Open_Args arguments{};
+    arguments.flags = FT_OPEN_STREAM;
+    arguments.stream = &stream_;
+    return arguments;
+  }
 
  private:
   FontFileStream() = default;

@@ -44,11 +44,4 @@ std::unique_ptr<FontFileStream> FontFileStream::open(const std::string& path) {
 
 FontFileStream::~FontFileStream() = default;
 
-FT_Open_Args FontFileStream::arguments() {
-  FT_Open_Args arguments{};
-  arguments.flags = FT_OPEN_STREAM;
-  arguments.stream = &stream_;
-  return arguments;
-}
-
 }  // namespace platform
