@@ -71,6 +71,13 @@ bool asked_earlier(const Window::Placement& placement, Point inner_origin) {
          placement.asked_before.end();
 }
 
+// A new place asked for; late reports may still name the one before.
+void note_asked(Window::Placement& placement, Point inner_origin) {
+  placement.asked_before.push_back(placement.asked);
+  placement.asked = inner_origin;
+  placement.awaiting = true;
+}
+
 void ask_to_move(Window& top, Point inner_origin) {
   // Where it is already, with no other move on its way.
   if (!top.placement.awaiting && inner_origin == top.bounds.origin()) {
@@ -80,9 +87,7 @@ void ask_to_move(Window& top, Point inner_origin) {
   if (top.placement.awaiting && top.placement.asked == inner_origin) {
     return;
   }
-  top.placement.asked_before.push_back(top.placement.asked);
-  top.placement.asked = inner_origin;
-  top.placement.awaiting = true;
+  note_asked(top.placement, inner_origin);
   internal::state().display->place_window(top, requested_origin(top, inner_origin));
 }
 
@@ -183,8 +188,7 @@ void resolution_changed() {
       const int old_scale = top.scale;
       const Window::Placement old_placement = top.placement;
       top.scale = scale;
-      top.placement.asked = inner_origin;
-      top.placement.awaiting = true;
+      note_asked(top.placement, inner_origin);
       if (const std::optional<Surface> surface = display.resize_window(top, requested_origin(top, inner_origin))) {
         top.surface = *surface;
         top.bounds = Rect::at(inner_origin, top.bounds.size());
