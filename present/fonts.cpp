@@ -62,18 +62,19 @@ void follow_display_resolution() {
   if (running == nullptr) {
     return;
   }
-  running->fonts.for_each([running](ObjectNumber, FontRecord& record) {
+  running->fonts.for_each([](ObjectNumber, FontRecord& record) {
     const platform::FontRequest* made = platform::font_request(record.handle);
-    if (made == nullptr || made->height == height_for_points(record.points)) {
+    const int height = height_for_points(record.points);
+    if (made == nullptr || made->height == height) {
       return;
     }
     platform::FontRequest request = *made;
-    request.height = height_for_points(record.points);
+    request.height = height;
     const platform::FontHandle handle = platform::create_font(request);
     if (handle == 0) {
       return;
     }
-    const DrawingSession* session = running->session.get();
+    const DrawingSession* session = current_session();
     const bool selected = session != nullptr && session->text_device && session->text_device->font == record.handle;
     platform::delete_font(record.handle);
     record.handle = handle;

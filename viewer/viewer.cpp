@@ -4,7 +4,6 @@
 
 #include "page/render_page.h"
 #include "platform/graphics/glyphs.h"
-#include "platform/windows/messages.h"
 #include "present/controls.h"
 #include "present/events.h"
 #include "present/fonts.h"
@@ -68,7 +67,7 @@ bool handle_event(ViewerState& state, std::int32_t code) {
     show_page(state);
   }
   // The layer has made the label font again for the new resolution; the page still shows the old.
-  if (code == static_cast<std::int32_t>(platform::MessageCode::ResolutionChanged)) {
+  if (code == present::ResolutionEvent) {
     show_page(state);
   }
   return code != present::CloseEvent;

@@ -110,8 +110,8 @@ class Font {
     }
     return face_ != nullptr;
   }
-  // True when no installed face could be loaded for the font, whatever its size.
-  bool no_face() const { return no_face_; }
+  // True once the font has looked for its face, found or not.
+  bool tried() const { return tried_; }
   // What the font asked for and, once loaded, what it is drawn in; set when the two differ (a
   // face of bitmaps at another size) or no face could be loaded at all.
   std::optional<FontFallback> fallback() const {

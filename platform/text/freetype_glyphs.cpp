@@ -67,8 +67,10 @@ Font* loaded_font(FontHandle handle) {
   if (found == nullptr) {
     return nullptr;
   }
+  // Only the first use finds the face: only then can the font have fallen back.
+  const bool first_use = !found->tried();
   const bool loaded = found->load(system.library, system.configuration);
-  if (!system.fallback_reported) {
+  if (first_use && !system.fallback_reported) {
     if (const std::optional<FontFallback> fallback = found->fallback()) {
       system.fallback_reported = true;
       if (system.report) {
