@@ -4,9 +4,6 @@
 # Without an explicit choice, throw compiles but aborts when it runs. The program's failures at
 # start-up are reported through exceptions, as in the desktop builds.
 add_compile_options(-fexceptions)
-# Clang's -Wconversion also warns of every change of signedness, which GCC's, that of the other
-# builds, leaves to -Wsign-conversion: the same warnings in every build.
-add_compile_options(-Wno-sign-conversion)
 # Standard headers that the emscripten's libc++ lacks.
 include_directories(BEFORE SYSTEM "${CMAKE_CURRENT_LIST_DIR}/web-include")
 add_link_options(-fexceptions -sALLOW_MEMORY_GROWTH=1)

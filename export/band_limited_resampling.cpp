@@ -73,9 +73,7 @@ void BandLimitedResampling::resynthesise(const Cycle& first, const Cycle& second
   const auto scale = static_cast<double>(wavedata::wave_points);
   for (std::size_t n = 0; n < frame_size_; ++n) {
     first_frame[n] = frame_harmonics_[n].real() / scale;
-    if (!second_frame.empty()) {
-      second_frame[n] = frame_harmonics_[n].imag() / scale;
-    }
+    second_frame[n] = frame_harmonics_[n].imag() / scale;
   }
 }
 

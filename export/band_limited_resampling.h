@@ -10,8 +10,9 @@
 
 namespace exporter {
 
-// Band-limited resampling of one cycle: the 128-point wave's harmonics 1 to 63 (its Fourier
-// series below the Nyquist frequency, without the constant) played back at another length.
+// Band-limited resampling of cycles: the 128-point wave's harmonics 1 to 63 (its Fourier series
+// below the Nyquist frequency, without the constant) played back at another length. Two cycles
+// share one transform, the first as its real part and the second as its imaginary part.
 class BandLimitedResampling {
  public:
   // `frame_size` is a power of two, 128 or more.
@@ -20,8 +21,7 @@ class BandLimitedResampling {
 
   using Cycle = std::array<double, wavedata::wave_points>;
 
-  // Two cycles at once into frames of `frame_size`; the second frame may be empty, and then the
-  // second cycle is not used.
+  // Two cycles at once into frames of `frame_size`.
   void resynthesise(const Cycle& first, const Cycle& second, std::span<double> first_frame,
                     std::span<double> second_frame);
 

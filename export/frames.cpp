@@ -50,10 +50,9 @@ Frames bank_frames(const wavedata::SampleBank& bank, std::size_t frame_size, Ups
   };
   if (upsampling == Upsampling::Spectral) {
     BandLimitedResampling band_limited(frame_size);
+    static_assert(wavedata::stored_waves % 2 == 0, "the waves are resampled two at a time");
     for (std::size_t wave = 0; wave < wavedata::stored_waves; wave += 2) {
-      const bool pair = wave + 1 < wavedata::stored_waves;
-      band_limited.resynthesise(wave_levels(bank, wave), pair ? wave_levels(bank, wave + 1) : Wave{}, frame(wave),
-                            pair ? frame(wave + 1) : std::span<double>());
+      band_limited.resynthesise(wave_levels(bank, wave), wave_levels(bank, wave + 1), frame(wave), frame(wave + 1));
     }
     return frames;
   }

@@ -79,7 +79,8 @@ int give_name(const std::filesystem::path& temporary, const std::filesystem::pat
 
 void write_file_atomically(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, bool replace) {
   // Past a file-size limit, a write should fail with EFBIG and be reported, not end the process.
-  std::signal(SIGXFSZ, SIG_IGN);
+  static const bool size_limit_signal_ignored = std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR;
+  (void)size_limit_signal_ignored;
 
   std::filesystem::path temporary;
   const int descriptor = open_temporary(path, temporary);
