@@ -9,9 +9,12 @@
 #include "present/images.h"
 #include "present/presentation.h"
 #include "present/windows.h"
+#include "support/event_codes.h"
 #include "viewer/viewer.h"
 
 namespace present {
+
+using test_support::is_event_code;
 
 // The viewer's window on a headless screen, made by the viewer's own start-up: window 0 with the
 // picture (control 0) showing image 0, and the buttons "Previous" (1) and "Next" (2).
@@ -55,16 +58,6 @@ class HeadlessWindowFixture : public ::testing::Test {
       codes.push_back(code);
     }
     return codes;
-  }
-
-  static bool is_event_code(std::int32_t code) {
-    for (const std::int32_t event : {ControlEvent, CloseEvent, MoveEvent, SizeEvent, RepaintEvent, ActivateEvent,
-                                     MinimizeEvent, RestoreEvent}) {
-      if (code == event) {
-        return true;
-      }
-    }
-    return false;
   }
 
   platform::HeadlessDisplay* display = nullptr;

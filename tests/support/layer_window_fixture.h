@@ -12,6 +12,7 @@
 #include "platform/windows/window_system.h"
 #include "present/events.h"
 #include "present/presentation.h"
+#include "support/event_codes.h"
 #include "viewer/viewer.h"
 
 namespace test_support {
@@ -44,7 +45,7 @@ class LayerWindowFixture : public ::testing::Test {
       const std::int32_t code = present::wait_event(std::chrono::milliseconds(20));
       if (code == present::ControlEvent) {
         seen.emplace_back(code, present::event_control());
-      } else if (is_event(code)) {
+      } else if (is_event_code(code)) {
         seen.emplace_back(code, -1);
       }
     }
@@ -56,14 +57,6 @@ class LayerWindowFixture : public ::testing::Test {
   }
 
   std::vector<std::pair<std::int32_t, present::ObjectNumber>> seen;
-
- private:
-  static bool is_event(std::int32_t code) {
-    using namespace present;
-    const std::int32_t events[] = {CloseEvent, MoveEvent, SizeEvent, RepaintEvent, ActivateEvent, MinimizeEvent,
-                                   RestoreEvent};
-    return std::find(std::begin(events), std::end(events), code) != std::end(events);
-  }
 };
 
 }  // namespace test_support

@@ -118,7 +118,7 @@ TEST(ViewerWithMegabytesOfResources, FindsTheResolutionAtTheirEnd) {
 // A write to a connection that died since it was last looked at fails with EPIPE, which Xlib
 // takes to its handler of a lost connection (the program's one line), instead of ending the
 // process silently by SIGPIPE. Once the display is open, any write to a dead pipe does so.
-TEST(ViewerWritingToALostConnection, IsNotEndedBySigpipe) {
+TEST(OpeningTheX11Display, TurnsSigpipeIntoAFailedWrite) {
   const pid_t child = fork();
   if (child == 0) {
     std::string error;

@@ -85,17 +85,7 @@ class SoakOnX11Test : public ::testing::Test {
     if (known == references.end()) {
       known = references.try_emplace(expected_page, test_support::decoded_bank(), expected_page).first;
     }
-    const auto picture = [&] {
-      const platform::Rect inner = probe.inner_area(*window);
-      return probe.capture(platform::Rect::at({inner.left + 10, inner.top + 10}, {1024, 300}));
-    };
-    std::string difference = known->second.difference(picture());
-    for (const auto deadline = std::chrono::steady_clock::now() + 10s;
-         !difference.empty() && std::chrono::steady_clock::now() < deadline;) {
-      std::this_thread::sleep_for(5ms);
-      difference = known->second.difference(picture());
-    }
-    return difference;
+    return probe.difference_from(*window, known->second, 10s);
   }
 
   std::map<int, reference::ReferencePage> references;

@@ -225,8 +225,12 @@ platform::Rect XProbe::picture_of(Window window) {
 }
 
 std::string XProbe::difference_from_page(Window window, int page) {
-  const reference::ReferencePage expected(test_support::decoded_bank(), page);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  return difference_from(window, reference::ReferencePage(test_support::decoded_bank(), page));
+}
+
+std::string XProbe::difference_from(Window window, const reference::ReferencePage& expected,
+                                    std::chrono::milliseconds patience) {
+  const auto deadline = std::chrono::steady_clock::now() + patience;
   std::string difference = expected.difference(capture(picture_of(window)));
   while (!difference.empty() && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -3,12 +3,14 @@
 #include <X11/Xlib.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/graphics/geometry.h"
+#include "support/reference_page.h"
 
 namespace x11_test {
 
@@ -41,8 +43,10 @@ class XProbe {
   // Where the viewer's picture lies on the screen: 1024 x 300 from (10, 10) of the window's inner area.
   platform::Rect picture_of(Window window);
   // How the window's picture differs from the page worked out from the drawing rules: empty as
-  // soon as it shows the page, else what still differs after three seconds.
+  // soon as it shows the page, else what still differs after `patience`.
   std::string difference_from_page(Window window, int page);
+  std::string difference_from(Window window, const reference::ReferencePage& expected,
+                              std::chrono::milliseconds patience = std::chrono::seconds(3));
 
  private:
   std::vector<Window> client_list();
