@@ -44,24 +44,16 @@ class Win32Display final : public Display {
   Win32Display(const Win32Display&) = delete;
   Win32Display& operator=(const Win32Display&) = delete;
 
-  // The primary monitor is the one that holds the desktop's origin.
   Rect monitor() override {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) {
-      return Rect::at({0, 0}, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
-    }
-    return rect_of(info.rcMonitor);
+    const std::optional<MONITORINFO> info = primary_monitor();
+    return info ? rect_of(info->rcMonitor)
+                : Rect::at({0, 0}, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
   }
 
   // The primary monitor less the task bar.
   std::optional<Rect> work_area() override {
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) {
-      return std::nullopt;
-    }
-    return rect_of(info.rcWork);
+    const std::optional<MONITORINFO> info = primary_monitor();
+    return info ? std::optional<Rect>(rect_of(info->rcWork)) : std::nullopt;
   }
 
   int dpi() override { return dpi_; }
@@ -238,6 +230,16 @@ class Win32Display final : public Display {
   }
 
   // The rows of the area as a top-down bitmap of their own, so that its origin is unambiguous.
+  // The primary monitor is the one that holds the desktop's origin.
+  static std::optional<MONITORINFO> primary_monitor() {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) {
+      return std::nullopt;
+    }
+    return info;
+  }
+
   static void show_pixels(HDC device, const Window& window, const Rect& area) {
     const Surface& surface = window.surface;
     const Rect shown = area.intersected(Rect::at({0, 0}, surface.size));

@@ -9,6 +9,7 @@
 #include "platform/graphics/display_dpi.h"
 #include "platform/graphics/glyphs.h"
 #include "platform/graphics/handle_table.h"
+#include "platform/win32/native_values.h"
 
 // On Windows the glyphs come from GDI: a font is made with CreateFont, and a text is written white
 // on black by ExtTextOut into a device-independent bitmap, from which it is copied.
@@ -17,12 +18,7 @@ namespace {
 
 constexpr int default_pixel_height = 12;
 
-// ISO 8859-1 characters are the first 256 code points of Unicode.
-std::wstring widen(std::string_view text) {
-  std::wstring wide(text.size(), L'\0');
-  std::transform(text.begin(), text.end(), wide.begin(), [](char c) { return static_cast<unsigned char>(c); });
-  return wide;
-}
+using win32::widen;
 
 std::string narrow(const wchar_t* text) {
   std::string result;

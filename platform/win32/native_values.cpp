@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "platform/windows/window.h"
 
 namespace platform::win32 {
@@ -19,11 +21,9 @@ DWORD native_style(std::uint32_t style) {
 }
 
 // ISO 8859-1 characters are the first 256 code points of Unicode.
-std::wstring widen(const std::string& text) {
-  std::wstring wide;
-  for (const char character : text) {
-    wide.push_back(static_cast<unsigned char>(character));
-  }
+std::wstring widen(std::string_view text) {
+  std::wstring wide(text.size(), L'\0');
+  std::transform(text.begin(), text.end(), wide.begin(), [](char c) { return static_cast<unsigned char>(c); });
   return wide;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/graphics/geometry.h"
 #include "platform/windows/messages.h"
@@ -13,7 +14,7 @@ namespace platform::win32 {
 // What Win32 calls its styles, texts, keys and points, in the window system's terms and back.
 DWORD native_style(std::uint32_t style);
 // ISO 8859-1 text as the wide characters the window calls take.
-std::wstring widen(const std::string& text);
+std::wstring widen(std::string_view text);
 Key key_of(WPARAM virtual_key);
 // The modifier keys held at the time of the message being handled.
 std::int32_t held_modifiers();
