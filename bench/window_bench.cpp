@@ -5,9 +5,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/headless/headless_display.h"
-#include "platform/windows/window_system.h"
-#include "platform/x11/display.h"
+#include "platform/headless/backend.h"
+#include "platform/window_system/window_system.h"
+#include "platform/x11/backend.h"
 #include "present/controls.h"
 #include "present/events.h"
 #include "present/images.h"
@@ -34,7 +34,7 @@ bool start_display(bool on_x11, benchmark::State& state) {
 
 // Lets the viewer's window reach the screen and be painted there, as the user first sees it.
 void wait_until_painted_on_screen() {
-  platform::Window& window = *present::layer()->windows.find(0)->handle;
+  platform::WindowNode& window = *present::layer()->windows.find(0)->handle;
   while (!platform::display()->on_screen(window) || !window.update.empty()) {
     present::wait_event(std::chrono::milliseconds(1));
   }
@@ -89,7 +89,7 @@ void page_turn(benchmark::State& state) {
   viewer::ViewerState viewer_state;
   viewer::start_viewer(viewer_state);
   wait_until_painted_on_screen();
-  platform::Window& window = *present::layer()->windows.find(0)->handle;
+  platform::WindowNode& window = *present::layer()->windows.find(0)->handle;
   std::uint32_t time = 100000;
   int turn = 0;
   for (auto _ : state) {

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/headless_display.h"
-#include "platform/windows/window_system.h"
+#include "platform/headless/backend.h"
+#include "platform/window_system/window_system.h"
 #include "present/controls.h"
 #include "present/drawing_session.h"
 #include "present/events.h"
@@ -236,7 +236,7 @@ class Sequence {
   }
 
   void window_action(int action) {
-    platform::Window* window = display_.topmost_window();
+    platform::WindowNode* window = display_.topmost_window();
     if (window == nullptr) {
       return;
     }

@@ -1,11 +1,11 @@
 #include "platform/native_display.h"
 
 #if defined(_WIN32)
-#include "platform/win32/display.h"
+#include "platform/win32/backend.h"
 #elif defined(__EMSCRIPTEN__)
-#include "platform/web/display.h"
+#include "platform/web/backend.h"
 #else
-#include "platform/x11/display.h"
+#include "platform/x11/backend.h"
 #endif
 
 namespace platform {
@@ -14,20 +14,20 @@ namespace platform {
 const char* const native_display_name = "the Windows desktop";
 
 // A Win32 desktop does not go away under a running program.
-std::unique_ptr<Display> open_native_display(std::string& error, DisplayFailureReport) {
+std::unique_ptr<NativeDisplay> open_native_display(std::string& error, DisplayFailureReport) {
   return open_win32_display(error);
 }
 #elif defined(__EMSCRIPTEN__)
 const char* const native_display_name = "a web page with a canvas";
 
 // The page stays while the program runs.
-std::unique_ptr<Display> open_native_display(std::string& error, DisplayFailureReport) {
+std::unique_ptr<NativeDisplay> open_native_display(std::string& error, DisplayFailureReport) {
   return open_web_display(error);
 }
 #else
 const char* const native_display_name = "an X display";
 
-std::unique_ptr<Display> open_native_display(std::string& error, DisplayFailureReport report) {
+std::unique_ptr<NativeDisplay> open_native_display(std::string& error, DisplayFailureReport report) {
   return open_x11_display(error, report);
 }
 #endif

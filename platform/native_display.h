@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/windows/display.h"
+#include "platform/window_system/seam.h"
 
 namespace platform {
 
@@ -11,7 +11,7 @@ namespace platform {
 // the web build, X11 elsewhere.
 // Returns nullptr, with the reason in `error`, when it cannot be used. A display that fails later
 // (a lost connection) tells `report`, and the program ends.
-std::unique_ptr<Display> open_native_display(std::string& error, DisplayFailureReport report);
+std::unique_ptr<NativeDisplay> open_native_display(std::string& error, DisplayFailureReport report);
 
 // The desktop in the words of the program's messages: "needs <this> to show its window".
 extern const char* const native_display_name;

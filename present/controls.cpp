@@ -1,7 +1,7 @@
 #include "present/controls.h"
 
-#include "platform/windows/controls.h"
-#include "platform/windows/window_system.h"
+#include "platform/window_system/controls.h"
+#include "platform/window_system/window_system.h"
 #include "present/handlers.h"
 #include "present/layer.h"
 
@@ -11,7 +11,7 @@ namespace {
 // A picture shows its image by reference: the image is neither freed nor changed here. It takes
 // the image's size and repaints at once, without erasing, with the image's current pixels.
 std::intptr_t show_image(ControlRecord& record, std::intptr_t value) {
-  platform::Window& picture = *record.handle;
+  platform::WindowNode& picture = *record.handle;
   record.image = value;
   if (const platform::Bitmap* bitmap = platform::find_bitmap(value)) {
     platform::move_child(picture, platform::Rect::at(picture.bounds.origin(), {bitmap->width(), bitmap->height()}));
@@ -31,7 +31,7 @@ constexpr ControlKind push_button_kind{push_button_kind_code, nullptr};
 constexpr ControlKind picture_kind{picture_kind_code, show_image};
 
 // Creates the native control in the control list's window, then puts it under its number.
-ControlRecord* place_control(ObjectNumber number, platform::Window* control, const ControlKind& kind,
+ControlRecord* place_control(ObjectNumber number, platform::WindowNode* control, const ControlKind& kind,
                              ObjectNumber& assigned) {
   Layer& running = *layer();
   ControlRecord* record = running.controls.claim(number);
@@ -47,7 +47,7 @@ ControlRecord* place_control(ObjectNumber number, platform::Window* control, con
   return record;
 }
 
-std::intptr_t result_for(ObjectNumber number, ObjectNumber assigned, platform::Window* control) {
+std::intptr_t result_for(ObjectNumber number, ObjectNumber assigned, platform::WindowNode* control) {
   return number == assign_number ? assigned : number_at(control);
 }
 
@@ -59,7 +59,7 @@ std::intptr_t create_image_view(ObjectNumber number, int x, int y, int width, in
     return 0;
   }
   running->drag_distance = platform::system_metrics().drag_distance;
-  platform::Window* control =
+  platform::WindowNode* control =
       platform::create_child(platform::picture_class, *running->control_list.window, "", platform::style_notify,
                              control_area(x, y, width, height), 0, false);
   if (control == nullptr) {
@@ -81,7 +81,7 @@ std::intptr_t create_push_button(ObjectNumber number, int x, int y, int width, i
   if (running == nullptr || running->control_list.window == nullptr) {
     return 0;
   }
-  platform::Window* control = platform::create_child(platform::push_button_class, *running->control_list.window,
+  platform::WindowNode* control = platform::create_child(platform::push_button_class, *running->control_list.window,
                                                      caption, 0, control_area(x, y, width, height), 0, true);
   if (control == nullptr) {
     return 0;

@@ -5,8 +5,8 @@
 
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/glyphs.h"
-#include "platform/windows/messages.h"
-#include "platform/windows/window.h"
+#include "platform/window_system/messages.h"
+#include "platform/window_system/window.h"
 #include "present/object_number.h"
 
 namespace present {
@@ -23,7 +23,7 @@ inline constexpr int push_button_kind_code = 1;
 inline constexpr int picture_kind_code = 9;
 
 struct ControlRecord {
-  platform::Window* handle = nullptr;
+  platform::WindowNode* handle = nullptr;
   const ControlKind* kind = nullptr;
   platform::Handler previous_handler;  // what the control did before the layer's handler
   // Pictures: the image shown (never owned), and the state of a left press on it.
@@ -35,7 +35,7 @@ struct ControlRecord {
 
 // The window that receives controls created from now on, and the font controls get.
 struct ControlList {
-  platform::Window* window = nullptr;
+  platform::WindowNode* window = nullptr;
   platform::FontHandle font = 0;
 };
 

@@ -1,6 +1,6 @@
 #include "present/events.h"
 
-#include "platform/windows/window_system.h"
+#include "platform/window_system/window_system.h"
 #include "present/layer.h"
 
 namespace present {
@@ -36,7 +36,7 @@ namespace {
 
 // Tab and Shift+Tab on one of the layer's windows become its focus commands.
 bool handled_as_shortcut(Layer& layer, const platform::Message& message) {
-  platform::Window* active = platform::active_window();
+  platform::WindowNode* active = platform::active_window();
   const auto number = active != nullptr ? window_number_of(*active) : std::nullopt;
   WindowRecord* record = number ? layer.windows.find(*number) : nullptr;
   return record != nullptr && record->handle == active && record->shortcuts.translate(*active, message);

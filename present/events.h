@@ -6,7 +6,7 @@
 #include <memory_resource>
 #include <optional>
 
-#include "platform/windows/messages.h"
+#include "platform/window_system/messages.h"
 #include "present/object_number.h"
 
 namespace present {

@@ -4,7 +4,7 @@
 #include <tuple>
 #include <utility>
 
-#include "platform/windows/window_system.h"
+#include "platform/window_system/window_system.h"
 #include "present/layer.h"
 
 namespace present {
@@ -18,8 +18,8 @@ void queue(Layer& layer, std::int32_t code, ObjectNumber control, ObjectNumber w
 
 // The focused control is remembered by its number, so that a control destroyed in the meantime
 // is never given the focus back.
-void remember_focus(platform::Window& window) {
-  platform::Window* focused = platform::focus();
+void remember_focus(platform::WindowNode& window) {
+  platform::WindowNode* focused = platform::focus();
   const auto number = focused != nullptr && platform::top_level_of(focused) == &window ? control_number_of(*focused)
                                                                                        : std::nullopt;
   if (number) {
@@ -29,7 +29,7 @@ void remember_focus(platform::Window& window) {
   }
 }
 
-void restore_focus(Layer& layer, platform::Window& window) {
+void restore_focus(Layer& layer, platform::WindowNode& window) {
   const auto remembered = platform::property(window, focus_memory);
   const ControlRecord* control = remembered ? layer.controls.find(*remembered) : nullptr;
   if (control != nullptr && platform::top_level_of(control->handle) == &window) {
@@ -60,7 +60,7 @@ void size_changed(Layer& layer, WindowRecord& record, platform::SizeKind kind) {
 
 void control_command(Layer& layer, const platform::Message& message) {
   const platform::ControlNotice& notice = message.as<platform::ControlNotice>();
-  platform::Window* source = platform::child_with_id(*message.window, notice.id);
+  platform::WindowNode* source = platform::child_with_id(*message.window, notice.id);
   const auto number = source != nullptr ? control_number_of(*source) : std::nullopt;
   if (!number || layer.controls.find(*number) == nullptr) {
     return;
@@ -80,7 +80,7 @@ std::intptr_t window_handler(ObjectNumber window_number, const platform::Message
     return platform::default_handling(message);
   }
   Layer& layer = *running;
-  platform::Window& window = *message.window;
+  platform::WindowNode& window = *message.window;
   layer.current.window = window_number;
   switch (message.code) {
     case platform::MessageCode::Close:
@@ -121,7 +121,7 @@ std::intptr_t window_handler(ObjectNumber window_number, const platform::Message
       follow_display_resolution();
       return platform::default_handling(message);
     case platform::MessageCode::ColourSchemeChanged:
-      for (platform::Window* child : window.children) {
+      for (platform::WindowNode* child : window.children) {
         platform::send(child, platform::MessageCode::ColourSchemeChanged);
       }
       return platform::default_handling(message);
@@ -139,7 +139,7 @@ std::intptr_t picture_handler(ObjectNumber control_number, const platform::Messa
   Layer& layer = *running;
   // Kept before anything below can change the registry.
   const platform::Handler pass_on = record->previous_handler;
-  platform::Window* top = platform::top_level_of(message.window);
+  platform::WindowNode* top = platform::top_level_of(message.window);
   const ObjectNumber window_number = window_number_of(*top).value_or(0);
   // The picture keeps the press where it was as 16-bit numbers, as a desktop's messages carry it.
   const auto pointer = [&message] {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/windows/messages.h"
+#include "platform/window_system/messages.h"
 #include "present/object_number.h"
 
 namespace present {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/windows/window_system.h"
+#include "platform/window_system/window_system.h"
 #include "present/drawing_session.h"
 #include "present/presentation.h"
 #include "present/text.h"

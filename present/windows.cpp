@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/windows/window_system.h"
+#include "platform/window_system/window_system.h"
 #include "present/handlers.h"
 #include "present/layer.h"
 
@@ -17,19 +17,19 @@ std::string class_name_for(ObjectNumber number) { return "WindowClass_" + std::t
 
 }  // namespace
 
-std::optional<ObjectNumber> window_number_of(const platform::Window& window) {
+std::optional<ObjectNumber> window_number_of(const platform::WindowNode& window) {
   return platform::property(window, window_mark);
 }
 
-std::optional<ObjectNumber> control_number_of(const platform::Window& window) {
+std::optional<ObjectNumber> control_number_of(const platform::WindowNode& window) {
   return platform::property(window, control_mark);
 }
 
-void mark_control(platform::Window& control, ObjectNumber number) {
+void mark_control(platform::WindowNode& control, ObjectNumber number) {
   platform::set_property(control, control_mark, number);
 }
 
-void unmark_control(platform::Window& control) { platform::remove_property(control, control_mark); }
+void unmark_control(platform::WindowNode& control) { platform::remove_property(control, control_mark); }
 
 std::intptr_t open_window(ObjectNumber number, int x, int y, int inner_width, int inner_height,
                           std::string_view title, std::uint32_t flags) {
@@ -58,7 +58,7 @@ std::intptr_t open_window(ObjectNumber number, int x, int y, int inner_width, in
     x = centred.x;
     y = centred.y;
   }
-  platform::Window* window = platform::create_top_level(class_name, title, style, platform::Rect::at({x, y}, outer));
+  platform::WindowNode* window = platform::create_top_level(class_name, title, style, platform::Rect::at({x, y}, outer));
   if (window == nullptr) {
     platform::unregister_class(class_name);
     running->windows.remove(assigned);
@@ -76,7 +76,7 @@ std::intptr_t open_window(ObjectNumber number, int x, int y, int inner_width, in
 
 void close_window(WindowRecord& record) {
   Layer* running = layer();
-  platform::Window* window = record.handle;
+  platform::WindowNode* window = record.handle;
   // A window the window system no longer has (it stopped, and took its windows with it) is gone
   // with its controls already.
   if (running == nullptr || !platform::is_window(window)) {
@@ -102,8 +102,8 @@ void close_window(WindowRecord& record) {
   record.shortcuts = {};
 }
 
-void move_focus(platform::Window& window, bool forward) {
-  if (platform::Window* next = platform::next_tab_stop(window, forward)) {
+void move_focus(platform::WindowNode& window, bool forward) {
+  if (platform::WindowNode* next = platform::next_tab_stop(window, forward)) {
     platform::set_focus(next);
   }
 }

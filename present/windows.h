@@ -5,8 +5,8 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/windows/shortcuts.h"
-#include "platform/windows/window.h"
+#include "platform/window_system/shortcuts.h"
+#include "platform/window_system/window.h"
 #include "present/colour.h"
 #include "present/object_number.h"
 
@@ -32,7 +32,7 @@ inline int window_length(int length) { return std::clamp(length, 0, max_window_e
 inline int window_position(int position) { return std::clamp(position, -max_window_extent, max_window_extent); }
 
 struct WindowRecord {
-  platform::Window* handle = nullptr;
+  platform::WindowNode* handle = nullptr;
   ObjectNumber number = 0;
   platform::ShortcutTable shortcuts;
   std::optional<Colour> background;  // replaces the class background when set
@@ -45,17 +45,17 @@ std::intptr_t open_window(ObjectNumber number, int x, int y, int inner_width, in
                           std::string_view title, std::uint32_t flags);
 
 // The registry number of a layer window or control, from the mark on its native window.
-std::optional<ObjectNumber> window_number_of(const platform::Window& window);
-std::optional<ObjectNumber> control_number_of(const platform::Window& window);
+std::optional<ObjectNumber> window_number_of(const platform::WindowNode& window);
+std::optional<ObjectNumber> control_number_of(const platform::WindowNode& window);
 
-void mark_control(platform::Window& control, ObjectNumber number);
-void unmark_control(platform::Window& control);
+void mark_control(platform::WindowNode& control, ObjectNumber number);
+void unmark_control(platform::WindowNode& control);
 
 // Closes the window in a record: its controls, its native window, its class.
 void close_window(WindowRecord& record);
 
 // Moves the keyboard focus to the next (or previous) enabled, visible tab stop of a window,
 // wrapping around; with none focused, to the first (or last).
-void move_focus(platform::Window& window, bool forward);
+void move_focus(platform::WindowNode& window, bool forward);
 
 }  // namespace present

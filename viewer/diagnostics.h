@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "platform/graphics/glyphs.h"
-#include "platform/windows/display.h"
+#include "platform/window_system/seam.h"
 
 namespace viewer {
 

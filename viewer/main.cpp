@@ -7,7 +7,7 @@
 #include "export/run_export.h"
 #include "platform/graphics/glyphs.h"
 #include "platform/native_display.h"
-#include "platform/windows/window_system.h"
+#include "platform/window_system/window_system.h"
 #include "viewer/command_arguments.h"
 #include "viewer/diagnostics.h"
 #include "viewer/viewer.h"

@@ -1,4 +1,4 @@
-#include "platform/headless/headless_display.h"
+#include "platform/headless/backend.h"
 
 #include <algorithm>
 #include <cassert>
@@ -14,13 +14,13 @@ FrameExtents HeadlessDisplay::frame_extents(std::uint32_t style) {
   return (style & style_title_bar) != 0 ? frame_ : FrameExtents{};
 }
 
-Window& HeadlessDisplay::own(const Window& window) const {
+WindowNode& HeadlessDisplay::own(const WindowNode& window) const {
   const auto found = std::find(windows_.begin(), windows_.end(), &window);
   assert(found != windows_.end() && "a window this display made");
   return **found;
 }
 
-Surface HeadlessDisplay::make_surface(const Window& window) {
+Surface HeadlessDisplay::make_surface(const WindowNode& window) {
   WindowPixels& native = *natives_[&window];
   const Size size = window.device_size();
   const auto width = static_cast<std::size_t>(size.width);
@@ -33,7 +33,7 @@ Surface HeadlessDisplay::make_surface(const Window& window) {
   return {held, native.pixels.data(), width};
 }
 
-std::optional<NativeWindow> HeadlessDisplay::create_window(Window& window) {
+std::optional<NativeWindow> HeadlessDisplay::create_window(WindowNode& window) {
   if (refuse_windows_) {
     return std::nullopt;
   }
@@ -43,7 +43,7 @@ std::optional<NativeWindow> HeadlessDisplay::create_window(Window& window) {
 }
 
 // The window goes where it is asked at once, as under a window manager that never interferes.
-std::optional<Surface> HeadlessDisplay::resize_window(const Window& window, Point inner_origin) {
+std::optional<Surface> HeadlessDisplay::resize_window(const WindowNode& window, Point inner_origin) {
   if (refuse_windows_ || !natives_.contains(&window)) {
     return std::nullopt;
   }
@@ -52,7 +52,7 @@ std::optional<Surface> HeadlessDisplay::resize_window(const Window& window, Poin
   return surface;
 }
 
-void HeadlessDisplay::place_window(const Window& window, Point inner_origin) {
+void HeadlessDisplay::place_window(const WindowNode& window, Point inner_origin) {
   const Point arrives = read(window, inner_origin);
   if (hold_moves_) {
     held_moves_.emplace_back(&own(window), arrives);
@@ -61,7 +61,7 @@ void HeadlessDisplay::place_window(const Window& window, Point inner_origin) {
   }
 }
 
-Point HeadlessDisplay::read(const Window& window, Point inner_origin) {
+Point HeadlessDisplay::read(const WindowNode& window, Point inner_origin) {
   if (places_read_as_frames_ == 0) {
     return inner_origin;
   }
@@ -71,7 +71,7 @@ Point HeadlessDisplay::read(const Window& window, Point inner_origin) {
 
 void HeadlessDisplay::release_moves(std::size_t keep) {
   const std::size_t released = held_moves_.size() - std::min(keep, held_moves_.size());
-  const std::vector<std::pair<Window*, Point>> moves(held_moves_.begin(), held_moves_.begin() + static_cast<std::ptrdiff_t>(released));
+  const std::vector<std::pair<WindowNode*, Point>> moves(held_moves_.begin(), held_moves_.begin() + static_cast<std::ptrdiff_t>(released));
   held_moves_.erase(held_moves_.begin(), held_moves_.begin() + static_cast<std::ptrdiff_t>(released));
   for (const auto& [window, origin] : moves) {
     input::moved(*window, origin);
@@ -83,7 +83,7 @@ void HeadlessDisplay::change_resolution(int dpi) {
   input::resolution_changed();
 }
 
-void HeadlessDisplay::destroy_window(const Window& window) {
+void HeadlessDisplay::destroy_window(const WindowNode& window) {
   std::erase_if(held_moves_, [&window](const auto& held) { return held.first == &window; });
   natives_.erase(&window);
   std::erase(windows_, &window);
@@ -93,7 +93,7 @@ void HeadlessDisplay::destroy_window(const Window& window) {
 }
 
 // Showing a window activates it and tells where it is, as a window manager would.
-void HeadlessDisplay::show(const Window& window) {
+void HeadlessDisplay::show(const WindowNode& window) {
   if (hold_exposure_) {
     natives_.at(&window)->on_screen = false;
   }
@@ -101,17 +101,17 @@ void HeadlessDisplay::show(const Window& window) {
   activate(&own(window));
 }
 
-bool HeadlessDisplay::on_screen(const Window& window) {
+bool HeadlessDisplay::on_screen(const WindowNode& window) {
   const auto found = natives_.find(&window);
   return found != natives_.end() && found->second->on_screen;
 }
 
-void HeadlessDisplay::expose(Window& window) {
+void HeadlessDisplay::expose(WindowNode& window) {
   natives_.at(&window)->on_screen = true;
   input::exposed(window, Rect::at({0, 0}, window.device_size()));
 }
 
-void HeadlessDisplay::uncover(Window& window, const Rect& area) {
+void HeadlessDisplay::uncover(WindowNode& window, const Rect& area) {
   constexpr Pixel lost = rgb(0x12, 0x34, 0x56);
   WindowPixels& native = *natives_.at(&window);
   const Size size = window.device_size();
@@ -128,7 +128,7 @@ void HeadlessDisplay::uncover(Window& window, const Rect& area) {
 
 // With bands, only the rows the surface holds now reach the screen: an area beyond them is a
 // fault of the window system, which the pixels read back then show.
-Pixel* HeadlessDisplay::present(const Window& window, const Rect& area) {
+Pixel* HeadlessDisplay::present(const WindowNode& window, const Rect& area) {
   ++presents_;
   WindowPixels& native = *natives_.at(&window);
   if (native.shown.empty()) {
@@ -161,7 +161,7 @@ bool HeadlessDisplay::pump(bool wait, std::optional<std::chrono::milliseconds> l
   std::exit(3);
 }
 
-Window* HeadlessDisplay::top_level_at(Point screen, Point& inner) const {
+WindowNode* HeadlessDisplay::top_level_at(Point screen, Point& inner) const {
   for (auto window = windows_.rbegin(); window != windows_.rend(); ++window) {
     const Rect shown = Rect::at((*window)->bounds.origin(), (*window)->device_size());
     if ((*window)->visible && !(*window)->minimized && shown.contains(screen)) {
@@ -174,14 +174,14 @@ Window* HeadlessDisplay::top_level_at(Point screen, Point& inner) const {
 
 void HeadlessDisplay::move_pointer(Point screen) {
   Point inner;
-  if (Window* window = top_level_at(screen, inner)) {
+  if (WindowNode* window = top_level_at(screen, inner)) {
     input::pointer_moved(*window, inner, ++clock_);
   }
 }
 
 void HeadlessDisplay::press(MouseButton button, Point screen) {
   Point inner;
-  if (Window* window = top_level_at(screen, inner)) {
+  if (WindowNode* window = top_level_at(screen, inner)) {
     activate(window);
     input::button(*window, button, true, inner, ++clock_);
   }
@@ -189,7 +189,7 @@ void HeadlessDisplay::press(MouseButton button, Point screen) {
 
 void HeadlessDisplay::release(MouseButton button, Point screen) {
   Point inner;
-  Window* window = top_level_at(screen, inner);
+  WindowNode* window = top_level_at(screen, inner);
   if (window == nullptr && !windows_.empty()) {
     // A release off every window still ends a press, as a grabbed pointer would.
     window = windows_.back();
@@ -216,25 +216,25 @@ void HeadlessDisplay::type(Key key, std::int32_t modifiers) {
   this->key(key, false, modifiers);
 }
 
-void HeadlessDisplay::request_close(Window& window) { input::close_requested(window); }
+void HeadlessDisplay::request_close(WindowNode& window) { input::close_requested(window); }
 
-void HeadlessDisplay::minimize(Window& window) {
+void HeadlessDisplay::minimize(WindowNode& window) {
   if (&window == active_) {
     activate(nullptr);
   }
   input::state_changed(window, true);
 }
 
-void HeadlessDisplay::restore(Window& window) {
+void HeadlessDisplay::restore(WindowNode& window) {
   input::state_changed(window, false);
   activate(&window);
 }
 
-void HeadlessDisplay::move_window(Window& window, Point outer_origin) {
+void HeadlessDisplay::move_window(WindowNode& window, Point outer_origin) {
   input::moved(window, {outer_origin.x + window.frame.left, outer_origin.y + window.frame.top});
 }
 
-void HeadlessDisplay::activate(Window* window) {
+void HeadlessDisplay::activate(WindowNode* window) {
   if (window == active_) {
     return;
   }
@@ -249,17 +249,17 @@ void HeadlessDisplay::activate(Window* window) {
   }
 }
 
-Point HeadlessDisplay::outer_origin(const Window& window) const {
+Point HeadlessDisplay::outer_origin(const WindowNode& window) const {
   return {window.bounds.left - window.frame.left, window.bounds.top - window.frame.top};
 }
 
-Size HeadlessDisplay::outer_size(const Window& window) const {
+Size HeadlessDisplay::outer_size(const WindowNode& window) const {
   const Size inner = window.device_size();
   return {inner.width + window.frame.left + window.frame.right, inner.height + window.frame.top + window.frame.bottom};
 }
 
-Pixel HeadlessDisplay::pixel(const Window& window, Point at) const {
-  const Window* top = &window;
+Pixel HeadlessDisplay::pixel(const WindowNode& window, Point at) const {
+  const WindowNode* top = &window;
   while (!top->top_level()) {
     at = {at.x + top->bounds.left, at.y + top->bounds.top};
     top = top->parent;
@@ -267,7 +267,7 @@ Pixel HeadlessDisplay::pixel(const Window& window, Point at) const {
   return device_pixel(*top, {at.x * top->scale, at.y * top->scale});
 }
 
-Pixel HeadlessDisplay::device_pixel(const Window& top, Point at) const {
+Pixel HeadlessDisplay::device_pixel(const WindowNode& top, Point at) const {
   const std::vector<Pixel>& shown = natives_.at(&top)->shown;
   if (!shown.empty()) {
     return shown[static_cast<std::size_t>(at.y) * static_cast<std::size_t>(top.device_size().width) +

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/windows/window_system.h"
+#include "platform/window_system/window_system.h"
 
 namespace platform {
 namespace {

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/graphics/bitmap.h"
-#include "platform/windows/display.h"
+#include "platform/window_system/seam.h"
 
 namespace platform {
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/windows/window.h"
+#include "platform/window_system/window.h"
 
 namespace platform::win32 {
 namespace {

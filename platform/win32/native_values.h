@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "platform/graphics/geometry.h"
-#include "platform/windows/messages.h"
+#include "platform/window_system/messages.h"
 
 namespace platform::win32 {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/graphics/geometry.h"
-#include "platform/windows/window.h"
+#include "platform/window_system/window.h"
 #include "platform/x11/pixel_format.h"
 
 namespace platform {

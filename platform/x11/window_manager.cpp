@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/windows/display.h"
-#include "platform/x11/backend.h"
+#include "platform/window_system/seam.h"
+#include "platform/x11/x11_display.h"
 #include "platform/x11/window_icon.h"
 
 namespace platform {
@@ -188,7 +188,7 @@ void X11Display::set_size_hints(::Window xid, Point inner_origin, Size size) {
   XFree(size_hints);
 }
 
-void X11Display::set_hints(const Window& window, ::Window xid, Point inner_origin) {
+void X11Display::set_hints(const WindowNode& window, ::Window xid, Point inner_origin) {
   set_size_hints(xid, inner_origin, window.device_size());
   XWMHints* wm_hints = XAllocWMHints();
   wm_hints->flags = InputHint | StateHint;
@@ -236,7 +236,7 @@ void X11Display::set_hints(const Window& window, ::Window xid, Point inner_origi
   set_title(window);
 }
 
-void X11Display::set_title(const Window& window) {
+void X11Display::set_title(const WindowNode& window) {
   const auto found = natives_.find(&window);
   if (found == natives_.end()) {
     return;
@@ -255,7 +255,7 @@ long X11Display::window_state(::Window xid) {
 // The window manager sets the frame's extents when it frames the window, and again whenever it
 // changes the frame; new windows are guessed to get the latest. Some set them in steps (nothing
 // first, then the real frame): each step is reported.
-void X11Display::frame_extents_arrived(Window& window, Native& native) {
+void X11Display::frame_extents_arrived(WindowNode& window, Native& native) {
   if (const auto extents = read_frame_extents(native.xid)) {
     native.frame_told = true;
     frame_ = *extents;
@@ -266,7 +266,7 @@ void X11Display::frame_extents_arrived(Window& window, Native& native) {
 // Window managers that tell nothing of the frame (no EWMH at all, or not on the window itself)
 // still put the window into a frame window of their own: the frame is what that window adds around
 // the inner area.
-void X11Display::frame_of_parent_arrived(Window& window, const Native& native) {
+void X11Display::frame_of_parent_arrived(WindowNode& window, const Native& native) {
   if (native.frame_told || native.destroyed) {
     return;
   }

@@ -18,9 +18,9 @@
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/display_dpi.h"
 #include "platform/graphics/glyphs.h"
-#include "platform/headless/headless_display.h"
+#include "platform/headless/backend.h"
 #include "platform/text/font_match.h"
-#include "platform/windows/window_system.h"
+#include "platform/window_system/window_system.h"
 #include "present/images.h"
 #include "viewer/viewer.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/windows/shortcuts.h"
+#include "platform/window_system/shortcuts.h"
 #include "window_system_fixture.h"
 
 namespace platform {
@@ -9,11 +9,11 @@ namespace {
 using FocusTest = WindowSystemTest;
 
 TEST_F(FocusTest, TabStopsComeInCreationOrderSkipTheRestAndWrap) {
-  Window* top = make_top();
-  Window* first = make_child(*top, {10, 10, 50, 30}, 1);
-  Window* picture = make_child(*top, {60, 10, 100, 30}, 2, false);
-  Window* second = make_child(*top, {110, 10, 150, 30}, 3);
-  Window* third = make_child(*top, {160, 10, 200, 30}, 4);
+  WindowNode* top = make_top();
+  WindowNode* first = make_child(*top, {10, 10, 50, 30}, 1);
+  WindowNode* picture = make_child(*top, {60, 10, 100, 30}, 2, false);
+  WindowNode* second = make_child(*top, {110, 10, 150, 30}, 3);
+  WindowNode* third = make_child(*top, {160, 10, 200, 30}, 4);
   ASSERT_NE(picture, nullptr);
 
   // Nothing focused: the first forwards, the last backwards.
@@ -42,16 +42,16 @@ TEST_F(FocusTest, TabStopsComeInCreationOrderSkipTheRestAndWrap) {
   EXPECT_EQ(next_tab_stop(*top, true), first);
   EXPECT_EQ(next_tab_stop(*top, false), second);
 
-  Window* empty = make_top({600, 100});
+  WindowNode* empty = make_top({600, 100});
   EXPECT_EQ(next_tab_stop(*empty, true), nullptr);
   EXPECT_EQ(next_tab_stop(*empty, false), nullptr);
 }
 
 TEST_F(FocusTest, TabAndShiftTabThroughAShortcutTableWalkTheStopsRoundAndRound) {
-  Window* top = make_top();
-  Window* previous = make_child(*top, {10, 10, 50, 30}, 1);
+  WindowNode* top = make_top();
+  WindowNode* previous = make_child(*top, {10, 10, 50, 30}, 1);
   make_child(*top, {60, 10, 100, 30}, 2, false);
-  Window* next = make_child(*top, {110, 10, 150, 30}, 3);
+  WindowNode* next = make_child(*top, {110, 10, 150, 30}, 3);
   constexpr std::int32_t forward = 1;
   constexpr std::int32_t backward = 2;
   const ShortcutTable shortcuts({{Key::Tab, NoModifier, forward}, {Key::Tab, Shift, backward}});
@@ -74,7 +74,7 @@ TEST_F(FocusTest, TabAndShiftTabThroughAShortcutTableWalkTheStopsRoundAndRound) 
   pump();
   ASSERT_EQ(focus(), top);  // showing activates, and activation focuses the window itself
 
-  std::vector<const Window*> walked;
+  std::vector<const WindowNode*> walked;
   for (int press = 0; press < 3; ++press) {
     display->type(Key::Tab);
     pump();
@@ -85,13 +85,13 @@ TEST_F(FocusTest, TabAndShiftTabThroughAShortcutTableWalkTheStopsRoundAndRound) 
     pump();
     walked.push_back(focus());
   }
-  EXPECT_EQ(walked, (std::vector<const Window*>{previous, next, previous, next, previous, next}));
+  EXPECT_EQ(walked, (std::vector<const WindowNode*>{previous, next, previous, next, previous, next}));
 }
 
 TEST_F(FocusTest, TheLoserHearsOfItBeforeTheWinnerAndAGoneOrDisabledWindowHoldsNoFocus) {
-  Window* top = make_top();
-  Window* first = make_child(*top, {10, 10, 50, 30}, 1);
-  Window* second = make_child(*top, {110, 10, 150, 30}, 2);
+  WindowNode* top = make_top();
+  WindowNode* first = make_child(*top, {10, 10, 50, 30}, 1);
+  WindowNode* second = make_child(*top, {110, 10, 150, 30}, 2);
   const std::size_t start = log.size();
 
   set_focus(first);
@@ -144,12 +144,12 @@ TEST_F(FocusTest, TheCaptureTakesThePointerUntilItIsReleasedOrTakenOver) {
 }
 
 TEST_F(FocusTest, AnInactiveWindowHoldsNoFocusAndItsHandlerCanGiveTheRememberedOneBack) {
-  Window* first_top = make_top();
-  Window* control = make_child(*first_top, {10, 10, 50, 30}, 1);
-  Window* other_top = make_top({600, 100});
+  WindowNode* first_top = make_top();
+  WindowNode* control = make_child(*first_top, {10, 10, 50, 30}, 1);
+  WindowNode* other_top = make_top({600, 100});
   // What the window's own handler remembers of the focus when it is deactivated, and gives back
   // when it is activated again.
-  Window* remembered = nullptr;
+  WindowNode* remembered = nullptr;
   const Handler logged = set_handler(*first_top, nullptr);
   set_handler(*first_top, [&](const Message& message) -> std::intptr_t {
     if (message.code == MessageCode::Activate) {

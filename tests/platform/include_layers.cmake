@@ -2,7 +2,7 @@
 # this order, each using only those before it, and no backend uses another backend.
 # Run as: cmake -DPLATFORM_DIR=<source>/platform -P include_layers.cmake
 cmake_minimum_required(VERSION 3.25)
-set(layers graphics text windows)
+set(layers graphics text window_system)
 set(backends headless x11 win32 web)
 
 function(allowed_folders folder result)

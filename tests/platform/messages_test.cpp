@@ -36,8 +36,8 @@ TEST_F(MessagesTest, PostedMessagesAndInputComeOutOldestFirstSentOnesAtOnceAndPa
 }
 
 TEST_F(MessagesTest, SendAnswersWithTheHandlersResultAndAGoneWindowGetsNothing) {
-  Window* top = make_top();
-  Window* child = make_child(*top, {10, 10, 60, 40}, 1);
+  WindowNode* top = make_top();
+  WindowNode* child = make_child(*top, {10, 10, 60, 40}, 1);
   set_handler(*child, [](const Message& message) {
     const RawParameters raw = raw_parameters(message.payload);
     return raw.first * 10 + raw.second;
@@ -81,13 +81,13 @@ TEST_F(MessagesTest, APressSoonAfterAndNearTheLastOnTheSameWindowIsADoubleClick)
                     log.push_back(handled(message));
                     return default_handling(message);
                   }});
-  Window* top = make_top();
-  Window* asks = make_child(*top, {10, 10, 60, 40}, 1);
-  Window* single = create_child("Single", *top, "", 0, {100, 10, 150, 40}, 2, false);
+  WindowNode* top = make_top();
+  WindowNode* asks = make_child(*top, {10, 10, 60, 40}, 1);
+  WindowNode* single = create_child("Single", *top, "", 0, {100, 10, 150, 40}, 2, false);
   show_window(*top);
   drain();
   const SystemMetrics& metrics = system_metrics();
-  const auto codes_of = [&](Window* window, const auto& act) {
+  const auto codes_of = [&](WindowNode* window, const auto& act) {
     const std::size_t start = log.size();
     act();
     drain();
@@ -133,8 +133,8 @@ TEST_F(MessagesTest, APressSoonAfterAndNearTheLastOnTheSameWindowIsADoubleClick)
 // The double-click time is the longest time that may pass between the two presses, and the
 // distance the farthest the second may lie from the first on either axis: both count in full.
 TEST_F(MessagesTest, ADoubleClickReachesExactlyToTheDoubleClickTimeAndDistance) {
-  Window* top = make_top();
-  Window* asks = make_child(*top, {10, 10, 60, 40}, 1);
+  WindowNode* top = make_top();
+  WindowNode* asks = make_child(*top, {10, 10, 60, 40}, 1);
   show_window(*top);
   drain();
   const SystemMetrics& metrics = system_metrics();
@@ -170,8 +170,8 @@ TEST_F(MessagesTest, ADoubleClickReachesExactlyToTheDoubleClickTimeAndDistance) 
 }
 
 TEST_F(MessagesTest, AHandlerThatReplacesItselfFinishesTheMessageAndTheNextGoesToItsSuccessor) {
-  Window* top = make_top();
-  Window* child = make_child(*top, {10, 10, 60, 40}, 1);
+  WindowNode* top = make_top();
+  WindowNode* child = make_child(*top, {10, 10, 60, 40}, 1);
   std::vector<std::string> calls;
   // The state a running handler keeps in its closure must outlive its own replacement.
   const std::string name = "original, still running after replacing itself";
@@ -190,8 +190,8 @@ TEST_F(MessagesTest, AHandlerThatReplacesItselfFinishesTheMessageAndTheNextGoesT
 }
 
 TEST_F(MessagesTest, ASubclassingHandlerSeesEachMessageFirstAndPassesItOnToThePreviousOne) {
-  Window* top = make_top();
-  Window* child = make_child(*top, {10, 10, 60, 40}, 1);
+  WindowNode* top = make_top();
+  WindowNode* child = make_child(*top, {10, 10, 60, 40}, 1);
   std::vector<MessageCode> seen_first;
   Handler previous;
   previous = set_handler(*child, [&](const Message& message) -> std::intptr_t {

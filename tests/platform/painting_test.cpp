@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "platform/windows/window_system.h"
+#include "platform/window_system/window_system.h"
 #include "window_system_fixture.h"
 
 namespace platform {
@@ -30,23 +30,23 @@ class PaintingTest : public WindowSystemTest {
                     }});
   }
 
-  Window* make_tile(Window& parent, const Rect& bounds) {
+  WindowNode* make_tile(WindowNode& parent, const Rect& bounds) {
     return create_child("Tile", parent, "", 0, bounds, 9, false);
   }
 
   // How many messages of a kind the window got since the log held `start` of them.
-  std::size_t count(const Window* window, MessageCode code, std::size_t start = 0) const {
+  std::size_t count(const WindowNode* window, MessageCode code, std::size_t start = 0) const {
     return static_cast<std::size_t>(std::count_if(log.begin() + static_cast<std::ptrdiff_t>(start), log.end(),
                                                   [&](const Handled& handled) {
                                                     return handled.window == window && handled.code == code;
                                                   }));
   }
-  std::size_t paints_of(const Window* window, std::size_t start = 0) const {
+  std::size_t paints_of(const WindowNode* window, std::size_t start = 0) const {
     return count(window, MessageCode::Paint, start);
   }
 
   // Every pixel of the top-level window's inner area is what `expected` says of its point.
-  ::testing::AssertionResult shows(const Window& top, const std::function<Pixel(Point)>& expected) const {
+  ::testing::AssertionResult shows(const WindowNode& top, const std::function<Pixel(Point)>& expected) const {
     for (int y = 0; y < top.bounds.height(); ++y) {
       for (int x = 0; x < top.bounds.width(); ++x) {
         if (display->pixel(top, {x, y}) != expected({x, y})) {
@@ -62,8 +62,8 @@ class PaintingTest : public WindowSystemTest {
 };
 
 TEST_F(PaintingTest, MarkedAreasGatherIntoOnePaintAndErasingOnlyWhereAsked) {
-  Window* top = make_top();
-  Window* tile = make_tile(*top, {20, 20, 120, 100});
+  WindowNode* top = make_top();
+  WindowNode* tile = make_tile(*top, {20, 20, 120, 100});
   show_window(*top);
   drain();
   clips.clear();
@@ -92,8 +92,8 @@ TEST_F(PaintingTest, MarkedAreasGatherIntoOnePaintAndErasingOnlyWhereAsked) {
 }
 
 TEST_F(PaintingTest, UpdatePaintsAtOnceAndShowsTheResultUnlessTheWindowCannotBeSeen) {
-  Window* top = make_top();
-  Window* tile = make_tile(*top, {20, 20, 120, 100});
+  WindowNode* top = make_top();
+  WindowNode* tile = make_tile(*top, {20, 20, 120, 100});
   // Hidden: nothing to paint yet, even on request.
   update_window(*tile);
   EXPECT_EQ(paints_of(tile), 0u);
@@ -123,8 +123,8 @@ TEST_F(PaintingTest, UpdatePaintsAtOnceAndShowsTheResultUnlessTheWindowCannotBeS
 }
 
 TEST_F(PaintingTest, ChildrenArePaintedOverTheirParentWhereverTheParentWasPainted) {
-  Window* top = make_top();
-  Window* tile = make_tile(*top, {20, 20, 60, 50});
+  WindowNode* top = make_top();
+  WindowNode* tile = make_tile(*top, {20, 20, 60, 50});
   show_window(*top);
   drain();
   // The parent's background everywhere but under the child, which is painted over it.
@@ -164,9 +164,9 @@ TEST_F(PaintingTest, ChildrenArePaintedOverTheirParentWhereverTheParentWasPainte
 TEST_F(PaintingTest, ThroughASurfaceOfSomeRowsEveryMarkedRowIsPaintedOnceBandByBand) {
   // Seven rows a band: neither the window nor the tile fits a whole number of them.
   display->paint_in_bands(7);
-  Window* top = make_top();
+  WindowNode* top = make_top();
   const Rect tile_bounds{20, 20, 120, 100};
-  Window* tile = make_tile(*top, tile_bounds);
+  WindowNode* tile = make_tile(*top, tile_bounds);
   ASSERT_EQ(top->surface.size, (Size{400, 7}));
   show_window(*top);
   drain();
@@ -218,10 +218,10 @@ TEST_F(PaintingTest, ThroughASurfaceOfSomeRowsEveryMarkedRowIsPaintedOnceBandByB
 
 TEST_F(PaintingTest, AChildReachingPastItsWindowIsPaintedAndShownOnlyWithinTheWindow) {
   display->paint_in_bands(7);
-  Window* top = make_top();
+  WindowNode* top = make_top();
   // 400 rows in a window of 300, from row 20 on.
   const Rect tile_bounds{20, 20, 120, 420};
-  Window* tile = make_tile(*top, tile_bounds);
+  WindowNode* tile = make_tile(*top, tile_bounds);
   show_window(*top);
   drain();
   for (const Rect& clip : clips) {
@@ -246,9 +246,9 @@ TEST_F(PaintingTest, AChildReachingPastItsWindowIsPaintedAndShownOnlyWithinTheWi
 
 TEST_F(PaintingTest, AShownWindowIsPaintedOnceWhenItReachesTheScreen) {
   display->hold_exposure(true);
-  Window* top = make_top();
+  WindowNode* top = make_top();
   const Rect tile_bounds{20, 20, 120, 100};
-  Window* tile = make_tile(*top, tile_bounds);
+  WindowNode* tile = make_tile(*top, tile_bounds);
   show_window(*top);
   drain();
   update_window(*tile);

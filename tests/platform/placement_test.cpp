@@ -39,7 +39,7 @@ TEST_F(PlacementTest, ACentredWindowFollowsEachNewFrameUntilTheUserMovesIt) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Window* top = make_top(c.centred ? centred_origin(inner, style_title_bar) : Point{100, 100});
+    WindowNode* top = make_top(c.centred ? centred_origin(inner, style_title_bar) : Point{100, 100});
     ASSERT_NE(top, nullptr);
     show_window(*top);
     if (c.moved_by_user) {
@@ -63,7 +63,7 @@ TEST_F(PlacementTest, ACentredWindowEndsCentredHoweverItsPositionIsRead) {
   for (const int places_read_as_frames : {1, 100}) {
     SCOPED_TRACE(places_read_as_frames);
     display->read_places_as_frames(places_read_as_frames);
-    Window* top = make_top(centred_origin(inner, style_title_bar));
+    WindowNode* top = make_top(centred_origin(inner, style_title_bar));
     ASSERT_NE(top, nullptr);
     show_window(*top);
     drain();
@@ -94,7 +94,7 @@ namespace {
 // with the second.
 TEST_F(PlacementTest, ALaterFrameOvertakesAMoveStillOnItsWay) {
   const FrameExtents told = HeadlessDisplay::default_frame;
-  Window* top = make_top(centred_origin(inner, style_title_bar));
+  WindowNode* top = make_top(centred_origin(inner, style_title_bar));
   show_window(*top);
   display->hold_moves(true);
   display->change_frame(*top, {26, 26, 60, 29});
@@ -134,7 +134,7 @@ TEST_F(PlacementTest, AWindowGoesOnThePrimaryMonitorWithItsRightEdgeOnTheScreen)
     }
     const Point origin = centred_origin(inner, style_title_bar);
     EXPECT_EQ(origin, c.outer_origin);
-    Window* top = make_top(origin);
+    WindowNode* top = make_top(origin);
     ASSERT_NE(top, nullptr);
     show_window(*top);
     EXPECT_EQ(display->outer_origin(*top), c.outer_origin);
@@ -148,7 +148,7 @@ TEST_F(PlacementTest, AWindowGoesOnThePrimaryMonitorWithItsRightEdgeOnTheScreen)
 // reports of where it was come after the next change: each change starts from where the window is
 // about to be, so its centre stays.
 TEST_F(PlacementTest, ARunOfResolutionChangesKeepsTheWindowsCentre) {
-  Window* top = make_top(centred_origin(inner, style_title_bar));
+  WindowNode* top = make_top(centred_origin(inner, style_title_bar));
   show_window(*top);
   drain();
   const FrameExtents frame = HeadlessDisplay::default_frame;

@@ -6,14 +6,14 @@
 #include <ostream>
 #include <vector>
 
-#include "platform/headless/headless_display.h"
-#include "platform/windows/window_system.h"
+#include "platform/headless/backend.h"
+#include "platform/window_system/window_system.h"
 
 namespace platform {
 
 // One message as a handler saw it.
 struct Handled {
-  const Window* window;
+  const WindowNode* window;
   MessageCode code;
   std::intptr_t first = 0;
   std::intptr_t second = 0;
@@ -53,26 +53,26 @@ class WindowSystemTest : public ::testing::Test {
   void TearDown() override { stop_window_system(); }
 
   // A hidden top-level window with a caption whose inner area is 400 x 300.
-  Window* make_top(Point outer_origin = {100, 100}) {
+  WindowNode* make_top(Point outer_origin = {100, 100}) {
     const FrameExtents frame = HeadlessDisplay::default_frame;
     const Rect outer = Rect::at(outer_origin, {400 + frame.left + frame.right, 300 + frame.top + frame.bottom});
     return create_top_level(logged_class, "Test", style_title_bar, outer);
   }
 
-  Window* make_child(Window& parent, const Rect& bounds, std::intptr_t id, bool tab_stop = true) {
+  WindowNode* make_child(WindowNode& parent, const Rect& bounds, std::intptr_t id, bool tab_stop = true) {
     return create_child(logged_class, parent, "", 0, bounds, id, tab_stop);
   }
 
   struct TwoChildren {
-    Window* top;
-    Window* left;
-    Window* right;
+    WindowNode* top;
+    WindowNode* left;
+    WindowNode* right;
   };
   // A shown top-level window with two children side by side, all painted.
   TwoChildren shown_with_two_children() {
-    Window* top = make_top();
-    Window* left = make_child(*top, {10, 10, 60, 40}, 1);
-    Window* right = make_child(*top, {100, 10, 150, 40}, 2);
+    WindowNode* top = make_top();
+    WindowNode* left = make_child(*top, {10, 10, 60, 40}, 1);
+    WindowNode* right = make_child(*top, {100, 10, 150, 40}, 2);
     show_window(*top);
     drain();
     return {top, left, right};
@@ -97,8 +97,8 @@ class WindowSystemTest : public ::testing::Test {
     return found;
   }
 
-  static Point on_screen(const Window& window, Point at) {
-    for (const Window* part = &window; part != nullptr; part = part->parent) {
+  static Point on_screen(const WindowNode& window, Point at) {
+    for (const WindowNode* part = &window; part != nullptr; part = part->parent) {
       at = {at.x + part->bounds.left, at.y + part->bounds.top};
     }
     return at;

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/windows/controls.h"
+#include "platform/window_system/controls.h"
 #include "present/layer.h"
 #include "support/headless_viewer_window.h"
 
@@ -176,18 +176,18 @@ TEST_F(EventsTest, AMoveOfExactlyTheDragDistanceStartsNoDrag) {
 }
 
 TEST_F(EventsTest, CloseAndMoveCarryTheNumberOfTheirWindow) {
-  platform::Window& first = window();
+  platform::WindowNode& first = window();
   ASSERT_NE(open_window(5, 0, 0, 300, 200, "Five", viewer::window_flags), 0);
-  platform::Window& five = window();
+  platform::WindowNode& five = window();
   const std::intptr_t assigned = open_window(assign_number, 0, 0, 300, 200, "Assigned", viewer::window_flags);
   ASSERT_NE(assigned, 0);
-  platform::Window& other = window();
+  platform::WindowNode& other = window();
   ASSERT_NE(&five, &first);
   ASSERT_NE(&other, &five);
   events();
 
   const struct {
-    platform::Window& window;
+    platform::WindowNode& window;
     ObjectNumber number;
   } windows[] = {{five, 5}, {other, assigned}, {first, 0}};
   for (const auto& [native, number] : windows) {
@@ -216,20 +216,20 @@ TEST_F(EventsTest, TheCloseBoxIsReportedOnceAndTheWindowStays) {
 
 TEST_F(EventsTest, TabAndShiftTabCycleTheButtonsAndSpaceClicksTheFocusedOne) {
   EXPECT_EQ(platform::focus(), nullptr);
-  std::vector<platform::Window*> order;
+  std::vector<platform::WindowNode*> order;
   for (int i = 0; i < 3; ++i) {
     display->type(Key::Tab);
     events();
     order.push_back(platform::focus());
   }
-  EXPECT_EQ(order, (std::vector<platform::Window*>{&control(1), &control(2), &control(1)}));
+  EXPECT_EQ(order, (std::vector<platform::WindowNode*>{&control(1), &control(2), &control(1)}));
   order.clear();
   for (int i = 0; i < 3; ++i) {
     display->type(Key::Tab, platform::Shift);
     events();
     order.push_back(platform::focus());
   }
-  EXPECT_EQ(order, (std::vector<platform::Window*>{&control(2), &control(1), &control(2)}));
+  EXPECT_EQ(order, (std::vector<platform::WindowNode*>{&control(2), &control(1), &control(2)}));
 
   display->type(Key::Space);
   EXPECT_EQ(control_events(), (std::vector<Delivered>{{ControlEvent, 2, 0}}));

@@ -4,8 +4,8 @@
 #include <climits>
 #include <vector>
 
-#include "platform/windows/controls.h"
-#include "platform/windows/display.h"
+#include "platform/window_system/controls.h"
+#include "platform/window_system/seam.h"
 #include "present/drawing_session.h"
 #include "present/primitives.h"
 #include "support/headless_viewer_window.h"
@@ -156,7 +156,7 @@ TEST_F(WindowTest, UncoveringTheWindowShowsTheCanvasAsItIsNow) {
 
 TEST_F(WindowTest, ReusingANumberReplacesTheObject) {
   open_viewer_window();
-  platform::Window* first_next = &control(2);
+  platform::WindowNode* first_next = &control(2);
   ASSERT_NE(create_push_button(2, 950, 320, 70, 25, "Onward"), 0);
   EXPECT_FALSE(platform::is_window(first_next));
   EXPECT_EQ(control(2).text, "Onward");
@@ -167,8 +167,8 @@ TEST_F(WindowTest, ReusingANumberReplacesTheObject) {
     first_destroyed = first_destroyed || message.code == platform::MessageCode::Destroy;
     return platform::default_handling(message);
   });
-  platform::Window* picture = &control(0);
-  platform::Window* previous = &control(1);
+  platform::WindowNode* picture = &control(0);
+  platform::WindowNode* previous = &control(1);
   ASSERT_NE(open_window(0, 0, 0, 300, 200, "Second", viewer::window_flags), 0);
   EXPECT_TRUE(first_destroyed);
   // The first window's controls went with it: their numbers name nothing any more.
@@ -187,7 +187,7 @@ TEST_F(WindowTest, ControlsWithAssignedNumbersGoWithTheirWindow) {
   ASSERT_NE(picture, 0);
   // A new window may take a destroyed one's address, so destruction is seen as it happens.
   std::vector<std::intptr_t> destroyed;
-  const auto watch = [&destroyed](platform::Window& native, std::intptr_t number) {
+  const auto watch = [&destroyed](platform::WindowNode& native, std::intptr_t number) {
     const platform::Handler own = platform::set_handler(native, nullptr);
     platform::set_handler(native, [&destroyed, own, number](const platform::Message& message) {
       if (message.code == platform::MessageCode::Destroy) {
@@ -222,7 +222,7 @@ TEST_F(WindowTest, ControlsWithAssignedNumbersGoWithTheirWindow) {
 
 TEST_F(WindowTest, EndingThePresentationClosesWindowsBeforeFreeingImages) {
   open_viewer_window();
-  platform::Window* native = &window();
+  platform::WindowNode* native = &window();
   const platform::BitmapHandle canvas = image_handle(0);
   std::vector<std::string> order;
   platform::set_handler(*native, [&](const platform::Message& message) {

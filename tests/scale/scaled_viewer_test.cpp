@@ -10,8 +10,8 @@
 #include "platform/graphics/display_dpi.h"
 #include "platform/graphics/glyphs.h"
 #include "platform/graphics/scale.h"
-#include "platform/headless/headless_display.h"
-#include "platform/windows/window_system.h"
+#include "platform/headless/backend.h"
+#include "platform/window_system/window_system.h"
 #include "present/events.h"
 #include "present/fonts.h"
 #include "present/images.h"
@@ -57,7 +57,7 @@ class ScaledViewerTest : public ::testing::Test {
     }
   }
 
-  platform::Window& window() { return *present::layer()->windows.find(0)->handle; }
+  platform::WindowNode& window() { return *present::layer()->windows.find(0)->handle; }
 
   // Takes every event there is now and hands it to the viewer, as its loop does; the control of the
   // last control event.
@@ -87,7 +87,7 @@ class ScaledViewerTest : public ::testing::Test {
 
   // Every device pixel of the window's inner area, row by row.
   std::vector<platform::Pixel> inner_pixels() {
-    const platform::Window& top = window();
+    const platform::WindowNode& top = window();
     std::vector<platform::Pixel> pixels;
     for (int y = 0; y < top.device_size().height; ++y) {
       for (int x = 0; x < top.device_size().width; ++x) {
@@ -99,7 +99,7 @@ class ScaledViewerTest : public ::testing::Test {
 
   // Every canvas pixel is a solid block of scale x scale device pixels at the picture's place.
   ::testing::AssertionResult picture_shows_canvas_in_blocks() {
-    const platform::Window& top = window();
+    const platform::WindowNode& top = window();
     const int scale = top.scale;
     const platform::Bitmap& canvas = *platform::find_bitmap(present::image_handle(0));
     for (int y = 0; y < 300; ++y) {
@@ -121,7 +121,7 @@ class ScaledViewerTest : public ::testing::Test {
   }
 
   CaptionInk caption_ink(present::ObjectNumber button) {
-    const platform::Window& top = window();
+    const platform::WindowNode& top = window();
     const int scale = top.scale;
     const Rect area = platform::scaled(platform::child_with_id(window(), button)->bounds, scale);
     const auto at = [&](int x, int y) { return display->device_pixel(top, {area.left + x, area.top + y}); };

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/headless/headless_display.h"
-#include "platform/windows/window_system.h"
+#include "platform/headless/backend.h"
+#include "platform/window_system/window_system.h"
 #include "present/controls.h"
 #include "present/events.h"
 #include "present/images.h"
@@ -36,9 +36,9 @@ class HeadlessWindowFixture : public ::testing::Test {
   void open_viewer_window() { ASSERT_TRUE(viewer::open_viewer_window()); }
 
   // The window in front; the viewer's only window.
-  platform::Window& window() { return *display->topmost_window(); }
+  platform::WindowNode& window() { return *display->topmost_window(); }
   // A control is its window's child with the control's number as identifier.
-  platform::Window& control(ObjectNumber number) { return *platform::child_with_id(window(), number); }
+  platform::WindowNode& control(ObjectNumber number) { return *platform::child_with_id(window(), number); }
 
   // A point of the window's inner area on the screen.
   platform::Point screen_point(int x, int y) { return {window().bounds.left + x, window().bounds.top + y}; }

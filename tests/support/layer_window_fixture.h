@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/windows/window_system.h"
+#include "platform/window_system/window_system.h"
 #include "present/events.h"
 #include "present/presentation.h"
 #include "support/event_codes.h"
@@ -22,7 +22,7 @@ namespace test_support {
 class LayerWindowFixture : public ::testing::Test {
  protected:
   // Starts the window system on the display and the layer on it, and opens the viewer's window.
-  void open_window_on(std::unique_ptr<platform::Display> display, const std::string& error) {
+  void open_window_on(std::unique_ptr<platform::NativeDisplay> display, const std::string& error) {
     ASSERT_TRUE(display) << error;
     platform::start_window_system(std::move(display));
     present::start_presentation();

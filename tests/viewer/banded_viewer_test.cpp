@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "platform/graphics/scale.h"
-#include "platform/headless/headless_display.h"
-#include "platform/windows/window_system.h"
+#include "platform/headless/backend.h"
+#include "platform/window_system/window_system.h"
 #include "present/events.h"
 #include "present/layer.h"
 #include "viewer/viewer.h"
@@ -39,7 +39,7 @@ class Session {
   Session& operator=(const Session&) = delete;
 
   bool started() const { return started_; }
-  platform::Window& window() { return *present::layer()->windows.find(0)->handle; }
+  platform::WindowNode& window() { return *present::layer()->windows.find(0)->handle; }
 
   // Every device pixel of the window's inner area, rows top-down.
   Screen screen() {

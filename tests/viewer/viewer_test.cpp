@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/graphics/display_dpi.h"
-#include "platform/headless/headless_display.h"
-#include "platform/windows/window_system.h"
+#include "platform/headless/backend.h"
+#include "platform/window_system/window_system.h"
 #include "present/colour.h"
 #include "present/events.h"
 #include "present/images.h"
@@ -36,8 +36,8 @@ class ViewerTest : public ::testing::Test {
     platform::stop_window_system();
   }
 
-  platform::Window& window() { return *display->topmost_window(); }
-  platform::Window& control(present::ObjectNumber number) { return *platform::child_with_id(window(), number); }
+  platform::WindowNode& window() { return *display->topmost_window(); }
+  platform::WindowNode& control(present::ObjectNumber number) { return *platform::child_with_id(window(), number); }
   Point centre_of(present::ObjectNumber number) {
     const platform::Rect& bounds = control(number).bounds;
     return {window().bounds.left + (bounds.left + bounds.right) / 2, window().bounds.top + (bounds.top + bounds.bottom) / 2};
@@ -176,7 +176,7 @@ TEST_F(ViewerTest, TheCloseBoxEndsTheLoopWithTheWindowStillShown) {
   });
   EXPECT_EQ(state.last_event, present::CloseEvent);
   EXPECT_TRUE(window().visible);
-  platform::Window* native = &window();
+  platform::WindowNode* native = &window();
   EXPECT_TRUE(platform::is_window(native));
   shut_down_viewer(state);
   EXPECT_FALSE(platform::is_window(native));

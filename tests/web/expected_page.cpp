@@ -11,8 +11,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/headless/headless_display.h"
-#include "platform/windows/window_system.h"
+#include "platform/headless/backend.h"
+#include "platform/window_system/window_system.h"
 #include "present/events.h"
 #include "support/decoded_bank.h"
 #include "support/reference_page.h"
@@ -22,7 +22,7 @@ namespace {
 
 // Clicks "Next" until the viewer shows the page.
 void turn_to(platform::HeadlessDisplay& display, viewer::ViewerState& state, int page) {
-  platform::Window& window = *display.topmost_window();
+  platform::WindowNode& window = *display.topmost_window();
   const platform::Rect& next = platform::child_with_id(window, viewer::next_button)->bounds;
   const platform::Point centre{window.bounds.left + (next.left + next.right) / 2,
                                window.bounds.top + (next.top + next.bottom) / 2};
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
   turn_to(display, state, page);
 
   const reference::ReferencePage expected(test_support::decoded_bank(), page);
-  const platform::Window& window = *display.topmost_window();
+  const platform::WindowNode& window = *display.topmost_window();
   std::string pixels;
   for (int y = 0; y < reference::ReferencePage::height; ++y) {
     for (int x = 0; x < reference::ReferencePage::width; ++x) {

@@ -5,8 +5,8 @@
 #include <optional>
 #include <thread>
 
-#include "platform/windows/window_system.h"
-#include "platform/x11/display.h"
+#include "platform/window_system/window_system.h"
+#include "platform/x11/backend.h"
 #include "present/controls.h"
 #include "present/drawing_session.h"
 #include "present/events.h"

@@ -17,8 +17,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/windows/window_system.h"
-#include "platform/x11/display.h"
+#include "platform/window_system/window_system.h"
+#include "platform/x11/backend.h"
 #include "x_probe.h"
 #include "x_session.h"
 
@@ -156,7 +156,7 @@ TEST(ViewerWhoseWindowAnotherClientDestroys, ForgivesTheRequestsOnTheirWay) {
                             }});
   for (int launch = 0; launch < 50; ++launch) {
     // One band of rows: painting it sends one image and never waits for the server.
-    platform::Window* window = platform::create_top_level("Doomed", "doomed", 0, platform::Rect::at({0, 0}, {200, 20}));
+    platform::WindowNode* window = platform::create_top_level("Doomed", "doomed", 0, platform::Rect::at({0, 0}, {200, 20}));
     ASSERT_NE(window, nullptr);
     platform::show_window(*window);
     platform::Message message;

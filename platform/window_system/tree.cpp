@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "platform/windows/system_state.h"
-#include "platform/windows/window_system.h"
+#include "platform/window_system/system_state.h"
+#include "platform/window_system/window_system.h"
 
 namespace platform {
 
@@ -23,13 +23,13 @@ const WindowClass* find_class(std::string_view name) {
 
 }  // namespace
 
-Window* create_top_level(std::string_view class_name, std::string_view title, std::uint32_t style, const Rect& outer) {
+WindowNode* create_top_level(std::string_view class_name, std::string_view title, std::uint32_t style, const Rect& outer) {
   const WindowClass* window_class = find_class(class_name);
   if (window_class == nullptr) {
     return nullptr;
   }
   internal::System& system = internal::state();
-  auto window = std::make_unique<Window>();
+  auto window = std::make_unique<WindowNode>();
   window->window_class = window_class;
   window->handler = window_class->handler;
   window->text = title;
@@ -51,14 +51,14 @@ Window* create_top_level(std::string_view class_name, std::string_view title, st
   return system.windows.back().get();
 }
 
-Window* create_child(std::string_view class_name, Window& parent, std::string_view text, std::uint32_t style,
+WindowNode* create_child(std::string_view class_name, WindowNode& parent, std::string_view text, std::uint32_t style,
                      const Rect& bounds, std::intptr_t id, bool tab_stop) {
   const WindowClass* window_class = find_class(class_name);
   if (window_class == nullptr || !is_window(&parent)) {
     return nullptr;
   }
   internal::System& system = internal::state();
-  auto window = std::make_unique<Window>();
+  auto window = std::make_unique<WindowNode>();
   window->window_class = window_class;
   window->handler = window_class->handler;
   window->parent = &parent;
@@ -70,12 +70,12 @@ Window* create_child(std::string_view class_name, Window& parent, std::string_vi
   window->visible = true;
   parent.children.push_back(window.get());
   system.windows.push_back(std::move(window));
-  Window* child = system.windows.back().get();
+  WindowNode* child = system.windows.back().get();
   invalidate(*child);
   return child;
 }
 
-void destroy_window(Window* window) {
+void destroy_window(WindowNode* window) {
   internal::System* system = running();
   if (system == nullptr || !is_window(window)) {
     return;
@@ -113,27 +113,27 @@ void destroy_window(Window* window) {
   std::erase_if(system->windows, [window](const auto& owned) { return owned.get() == window; });
 }
 
-bool is_window(const Window* window) {
+bool is_window(const WindowNode* window) {
   internal::System* system = running();
   return system != nullptr && window != nullptr &&
          std::any_of(system->windows.begin(), system->windows.end(),
                      [window](const auto& owned) { return owned.get() == window; });
 }
 
-Window* top_level_of(Window* window) {
+WindowNode* top_level_of(WindowNode* window) {
   while (window != nullptr && !window->top_level()) {
     window = window->parent;
   }
   return window;
 }
 
-Window* child_with_id(Window& parent, std::intptr_t id) {
+WindowNode* child_with_id(WindowNode& parent, std::intptr_t id) {
   const auto found = std::find_if(parent.children.begin(), parent.children.end(),
-                                  [id](const Window* child) { return child->id == id; });
+                                  [id](const WindowNode* child) { return child->id == id; });
   return found != parent.children.end() ? *found : nullptr;
 }
 
-void show_window(Window& window) {
+void show_window(WindowNode& window) {
   internal::System* system = running();
   if (system == nullptr || !is_window(&window) || !window.top_level()) {
     return;
@@ -145,7 +145,7 @@ void show_window(Window& window) {
   system->display->show(window);
 }
 
-void move_child(Window& window, const Rect& bounds) {
+void move_child(WindowNode& window, const Rect& bounds) {
   if (!is_window(&window) || window.top_level() || window.bounds == bounds) {
     return;
   }
@@ -155,7 +155,7 @@ void move_child(Window& window, const Rect& bounds) {
   invalidate(window);
 }
 
-void set_enabled(Window& window, bool enabled) {
+void set_enabled(WindowNode& window, bool enabled) {
   if (window.enabled != enabled) {
     window.enabled = enabled;
     if (!enabled && internal::within(internal::state().focus, window)) {
@@ -167,9 +167,9 @@ void set_enabled(Window& window, bool enabled) {
 
 namespace input {
 
-void close_requested(Window& top) { post(&top, MessageCode::Close); }
+void close_requested(WindowNode& top) { post(&top, MessageCode::Close); }
 
-void state_changed(Window& top, bool minimized) {
+void state_changed(WindowNode& top, bool minimized) {
   if (top.minimized == minimized) {
     return;
   }

@@ -1,12 +1,12 @@
-#include "platform/windows/shortcuts.h"
+#include "platform/window_system/shortcuts.h"
 
 #include <algorithm>
 
-#include "platform/windows/window_system.h"
+#include "platform/window_system/window_system.h"
 
 namespace platform {
 
-bool ShortcutTable::translate(Window& window, const Message& message) const {
+bool ShortcutTable::translate(WindowNode& window, const Message& message) const {
   if (message.code != MessageCode::KeyDown) {
     return false;
   }

@@ -1,7 +1,7 @@
 #pragma once
 
-// What the window system's own files share. Nothing outside platform/windows/*.cpp includes this:
-// callers see the window system through platform/windows/window_system.h only.
+// What the window system's own files share. Nothing outside platform/window_system/*.cpp includes this:
+// callers see the window system through platform/window_system/window_system.h only.
 
 #include <cassert>
 #include <cstdint>
@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/windows/display.h"
-#include "platform/windows/window_system.h"
+#include "platform/window_system/seam.h"
+#include "platform/window_system/window_system.h"
 
 namespace platform::internal {
 
@@ -36,20 +36,20 @@ struct QueueEntry {
 
 // The press that a next press may make a double click of.
 struct LastPress {
-  Window* window = nullptr;
+  WindowNode* window = nullptr;
   MouseButton button = MouseButton::Left;
   std::uint32_t time = 0;
   Point at;
 };
 
 struct System {
-  std::unique_ptr<Display> display;
-  std::vector<std::unique_ptr<Window>> windows;  // in creation order
+  std::unique_ptr<NativeDisplay> display;
+  std::vector<std::unique_ptr<WindowNode>> windows;  // in creation order
   std::map<std::string, WindowClass, std::less<>> classes;
   std::deque<QueueEntry> queue;  // posted messages and raw input, oldest first
-  Window* focus = nullptr;
-  Window* capture = nullptr;
-  Window* active = nullptr;
+  WindowNode* focus = nullptr;
+  WindowNode* capture = nullptr;
+  WindowNode* active = nullptr;
   LastPress last_press;
   int paint_depth = 0;  // begin_paint calls not yet ended; damage is shown when it drops to 0
 };
@@ -66,12 +66,12 @@ inline System& state() {
   return *running_system;
 }
 
-inline Rect inner_rect(const Window& window) { return Rect::at({0, 0}, window.bounds.size()); }
+inline Rect inner_rect(const WindowNode& window) { return Rect::at({0, 0}, window.bounds.size()); }
 
 // Where a window's inner area lies in its top-level window's inner area.
-inline Point offset_in_top_level(const Window& window) {
+inline Point offset_in_top_level(const WindowNode& window) {
   Point offset;
-  for (const Window* part = &window; !part->top_level(); part = part->parent) {
+  for (const WindowNode* part = &window; !part->top_level(); part = part->parent) {
     offset.x += part->bounds.left;
     offset.y += part->bounds.top;
   }
@@ -79,7 +79,7 @@ inline Point offset_in_top_level(const Window& window) {
 }
 
 // Whether `window` is `ancestor` or lies inside it.
-inline bool within(const Window* window, const Window& ancestor) {
+inline bool within(const WindowNode* window, const WindowNode& ancestor) {
   for (; window != nullptr; window = window->parent) {
     if (window == &ancestor) {
       return true;
@@ -89,21 +89,21 @@ inline bool within(const Window* window, const Window& ancestor) {
 }
 
 // Calls the window's handler, or the default handling when it has none.
-std::intptr_t call_handler(Window& window, const Message& message);
+std::intptr_t call_handler(WindowNode& window, const Message& message);
 
 // The message that raw input becomes at the moment it is taken out of the queue.
-Message resolve_input(Window& top, const RawInput& raw);
+Message resolve_input(WindowNode& top, const RawInput& raw);
 
 // The first window, in creation order, with an area to paint that can be seen.
-Window* first_needing_paint();
+WindowNode* first_needing_paint();
 // Has the window's handler paint what is marked on it, band by band where the surface holds only
 // some rows of the window, and unmarks it.
-std::intptr_t paint_marked(Window& window, const Message& message);
+std::intptr_t paint_marked(WindowNode& window, const Message& message);
 
 // The scale a top-level window is shown at on the display as it is now.
-int fitting_scale_of(const Window& top);
+int fitting_scale_of(const WindowNode& top);
 // A new top-level window's placement: asked for where its bounds are, and centred when its frame
 // goes where centred_origin puts it.
-void start_placement(Window& top, Point outer_origin);
+void start_placement(WindowNode& top, Point outer_origin);
 
 }  // namespace platform::internal

@@ -3,29 +3,29 @@
 #include <algorithm>
 #include <vector>
 
-#include "platform/windows/system_state.h"
-#include "platform/windows/window_system.h"
+#include "platform/window_system/system_state.h"
+#include "platform/window_system/window_system.h"
 
 namespace platform {
 
 using internal::running;
 
-Window* focus() { return running() != nullptr ? running()->focus : nullptr; }
+WindowNode* focus() { return running() != nullptr ? running()->focus : nullptr; }
 
-void set_focus(Window* window) {
+void set_focus(WindowNode* window) {
   internal::System* system = running();
   if (system == nullptr || (window != nullptr && !is_window(window)) || system->focus == window) {
     return;
   }
-  Window* previous = system->focus;
+  WindowNode* previous = system->focus;
   system->focus = window;
   send(previous, MessageCode::KillFocus);
   send(window, MessageCode::SetFocus);
 }
 
-Window* next_tab_stop(Window& parent, bool forward) {
-  std::vector<Window*> stops;
-  for (Window* child : parent.children) {
+WindowNode* next_tab_stop(WindowNode& parent, bool forward) {
+  std::vector<WindowNode*> stops;
+  for (WindowNode* child : parent.children) {
     if (child->tab_stop && child->enabled && child->visible) {
       stops.push_back(child);
     }
@@ -40,14 +40,14 @@ Window* next_tab_stop(Window& parent, bool forward) {
   return focused == stops.end() || focused == stops.begin() ? stops.back() : *(focused - 1);
 }
 
-Window* capture() { return running() != nullptr ? running()->capture : nullptr; }
+WindowNode* capture() { return running() != nullptr ? running()->capture : nullptr; }
 
-void set_capture(Window* window) {
+void set_capture(WindowNode* window) {
   internal::System* system = running();
   if (system == nullptr || !is_window(window) || system->capture == window) {
     return;
   }
-  Window* previous = system->capture;
+  WindowNode* previous = system->capture;
   system->capture = window;
   send(previous, MessageCode::CaptureLost);
 }
@@ -55,17 +55,17 @@ void set_capture(Window* window) {
 void release_capture() {
   internal::System* system = running();
   if (system != nullptr && system->capture != nullptr) {
-    Window* previous = system->capture;
+    WindowNode* previous = system->capture;
     system->capture = nullptr;
     send(previous, MessageCode::CaptureLost);
   }
 }
 
-Window* active_window() { return running() != nullptr ? running()->active : nullptr; }
+WindowNode* active_window() { return running() != nullptr ? running()->active : nullptr; }
 
 namespace input {
 
-void activation(Window& top, bool active) {
+void activation(WindowNode& top, bool active) {
   internal::System* system = &internal::state();
   if (active && system->active != &top) {
     system->active = &top;

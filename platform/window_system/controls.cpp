@@ -1,12 +1,12 @@
-#include "platform/windows/controls.h"
+#include "platform/window_system/controls.h"
 
 #include <cassert>
 #include <string>
 
 #include "platform/graphics/glyphs.h"
 #include "platform/graphics/scale.h"
-#include "platform/windows/display.h"
-#include "platform/windows/window_system.h"
+#include "platform/window_system/seam.h"
+#include "platform/window_system/window_system.h"
 
 namespace platform {
 namespace {
@@ -18,18 +18,18 @@ constexpr Pixel focused_border_colour = rgb(0x00, 0x78, 0xD7);
 constexpr Pixel pressed_face_colour = rgb(0xCC, 0xE4, 0xF7);
 constexpr Pixel pressed_border_colour = rgb(0x00, 0x54, 0x99);
 
-struct ButtonState : Window::ControlState {
+struct ButtonState : WindowNode::ControlState {
   bool tracking = false;    // the primary button went down on the button and is still held
   bool pointer_in = false;  // while tracking: the pointer is over the button
   bool space_down = false;
 };
 
-struct PictureState : Window::ControlState {
+struct PictureState : WindowNode::ControlState {
   BitmapHandle image = 0;
 };
 
 template <typename State>
-State& state_of(Window& window) {
+State& state_of(WindowNode& window) {
   if (!window.control) {
     window.control = std::make_unique<State>();
   }
@@ -37,7 +37,7 @@ State& state_of(Window& window) {
   return static_cast<State&>(*window.control);
 }
 
-Rect whole(const Window& window) { return Rect::at({0, 0}, window.bounds.size()); }
+Rect whole(const WindowNode& window) { return Rect::at({0, 0}, window.bounds.size()); }
 
 // The desktop's own look where the display offers one, else a flat conventional one.
 void paint_button_face(PaintContext& paint, const Rect& area, const ButtonLook& look) {
@@ -52,7 +52,7 @@ void paint_button_face(PaintContext& paint, const Rect& area, const ButtonLook& 
   }
 }
 
-void paint_button(Window& button) {
+void paint_button(WindowNode& button) {
   PaintContext paint = begin_paint(button);
   const Rect area = whole(button);
   const bool pressed = button_pressed(button);
@@ -64,10 +64,10 @@ void paint_button(Window& button) {
   end_paint(button, paint);
 }
 
-void click(Window& button) { send(button.parent, MessageCode::Command, ControlNotice{notify_clicked, button.id}); }
+void click(WindowNode& button) { send(button.parent, MessageCode::Command, ControlNotice{notify_clicked, button.id}); }
 
 std::intptr_t push_button_handler(const Message& message) {
-  Window& button = *message.window;
+  WindowNode& button = *message.window;
   ButtonState& state = state_of<ButtonState>(button);
   switch (message.code) {
     case MessageCode::Paint:
@@ -137,7 +137,7 @@ std::intptr_t push_button_handler(const Message& message) {
 }
 
 std::intptr_t picture_handler(const Message& message) {
-  Window& picture = *message.window;
+  WindowNode& picture = *message.window;
   switch (message.code) {
     case MessageCode::Paint: {
       PaintContext paint = begin_paint(picture);
@@ -180,9 +180,9 @@ void register_built_in_controls() {
   register_class({std::string(picture_class), face, true, picture_handler});
 }
 
-void set_picture_image(Window& picture, BitmapHandle image) { state_of<PictureState>(picture).image = image; }
+void set_picture_image(WindowNode& picture, BitmapHandle image) { state_of<PictureState>(picture).image = image; }
 
-bool button_pressed(const Window& button) {
+bool button_pressed(const WindowNode& button) {
   const auto* state = dynamic_cast<const ButtonState*>(button.control.get());
   return state != nullptr && ((state->tracking && state->pointer_in) || state->space_down);
 }

@@ -1,21 +1,21 @@
 // Messages: sent ones are handled at once; posted ones and the display's input wait in one queue,
 // oldest first, and areas to paint come out only when the queue is empty.
 
-#include "platform/windows/system_state.h"
-#include "platform/windows/window_system.h"
+#include "platform/window_system/system_state.h"
+#include "platform/window_system/window_system.h"
 
 namespace platform {
 
 using internal::running;
 
-std::intptr_t send(Window* window, MessageCode code, Payload payload) {
+std::intptr_t send(WindowNode* window, MessageCode code, Payload payload) {
   if (!is_window(window)) {
     return 0;
   }
   return internal::call_handler(*window, Message{window, code, payload});
 }
 
-void post(Window* window, MessageCode code, Payload payload) {
+void post(WindowNode* window, MessageCode code, Payload payload) {
   internal::System* system = running();
   if (system != nullptr && (window == nullptr || is_window(window))) {
     system->queue.push_back({Message{window, code, payload}, std::nullopt});
@@ -39,7 +39,7 @@ bool get_message(Message& message, std::optional<std::chrono::milliseconds> limi
       message = entry.raw ? internal::resolve_input(*entry.message.window, *entry.raw) : entry.message;
       return true;
     }
-    if (Window* window = internal::first_needing_paint()) {
+    if (WindowNode* window = internal::first_needing_paint()) {
       message = Message{window, MessageCode::Paint};
       return true;
     }
@@ -61,7 +61,7 @@ std::intptr_t dispatch(const Message& message) {
   if (system == nullptr || !is_window(message.window)) {
     return 0;
   }
-  Window* window = message.window;
+  WindowNode* window = message.window;
   if (message.code == MessageCode::Paint) {
     return internal::paint_marked(*window, message);
   }

@@ -1,6 +1,6 @@
 // The web display: the window system's one top-level window shown on the page's canvas.
 
-#include "platform/web/display.h"
+#include "platform/web/backend.h"
 
 #include <emscripten.h>
 
@@ -30,7 +30,7 @@ std::int32_t modifiers_of(std::int32_t page_modifiers) {
   return modifiers;
 }
 
-class WebDisplay final : public Display {
+class WebDisplay final : public NativeDisplay {
  public:
   static constexpr int largest_canvas = 16384;
 
@@ -43,7 +43,7 @@ class WebDisplay final : public Display {
   FrameExtents frame_extents(std::uint32_t) override { return {}; }
 
   // The page has one canvas, for one top-level window.
-  std::optional<NativeWindow> create_window(Window& window) override {
+  std::optional<NativeWindow> create_window(WindowNode& window) override {
     if (window_ != nullptr) {
       return std::nullopt;
     }
@@ -51,24 +51,24 @@ class WebDisplay final : public Display {
     set_title(window);
     return NativeWindow{0, make_surface(window)};
   }
-  std::optional<Surface> resize_window(const Window& window, Point) override {
+  std::optional<Surface> resize_window(const WindowNode& window, Point) override {
     if (&window != window_) {
       return std::nullopt;
     }
     return make_surface(window);
   }
   // The canvas stays where the page lays it out.
-  void place_window(const Window&, Point) override {}
-  void destroy_window(const Window& window) override {
+  void place_window(const WindowNode&, Point) override {}
+  void destroy_window(const WindowNode& window) override {
     if (&window == window_) {
       window_ = nullptr;
       exposure_due_ = exposed_ = false;
     }
   }
-  void set_title(const Window& window) override {
+  void set_title(const WindowNode& window) override {
     web::web_page_title(window.text.data(), static_cast<int>(window.text.size()));
   }
-  void show(const Window& window) override {
+  void show(const WindowNode& window) override {
     if (&window != window_) {
       return;
     }
@@ -79,11 +79,11 @@ class WebDisplay final : public Display {
   }
   // The browser shows the canvas when the program next gives it the thread, which is when it asks
   // for input: the window is exposed then, so that what start-up draws meanwhile is painted once.
-  bool on_screen(const Window& window) override { return &window == window_ && exposed_; }
+  bool on_screen(const WindowNode& window) override { return &window == window_ && exposed_; }
 
   // Turns the area's pixels, 0x00RRGGBB words, into the RGBA bytes of an ImageData and puts them
   // on the canvas.
-  Pixel* present(const Window& window, const Rect& area) override {
+  Pixel* present(const WindowNode& window, const Rect& area) override {
     if (&window != window_) {
       return window.surface.pixels;
     }
@@ -124,7 +124,7 @@ class WebDisplay final : public Display {
   // Both are left unset: the window system paints the whole surface before it presents any of it,
   // and each presented area is converted before it is put. Clearing them would cost the start-up
   // tens of milliseconds while the browser still runs the program's first, unoptimized code.
-  Surface make_surface(const Window& window) {
+  Surface make_surface(const WindowNode& window) {
     const Size size = window.device_size();
     const auto count = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
     pixels_.reset(new Pixel[count]);
@@ -162,7 +162,7 @@ class WebDisplay final : public Display {
     if (window_ == nullptr) {
       return;
     }
-    Window& window = *window_;
+    WindowNode& window = *window_;
     const Point at{record.x, record.y};
     switch (record.kind) {
       case web::InputKind::PointerMoved:
@@ -187,7 +187,7 @@ class WebDisplay final : public Display {
     }
   }
 
-  Window* window_ = nullptr;
+  WindowNode* window_ = nullptr;
   bool exposure_due_ = false;
   bool exposed_ = false;
   std::unique_ptr<Pixel[]> pixels_;
@@ -196,7 +196,7 @@ class WebDisplay final : public Display {
 
 }  // namespace
 
-std::unique_ptr<Display> open_web_display(std::string& error) {
+std::unique_ptr<NativeDisplay> open_web_display(std::string& error) {
   if (web::web_page_attach() == 0) {
     error = "the page has no canvas for it";
     return nullptr;

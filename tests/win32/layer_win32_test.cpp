@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/display.h"
-#include "platform/windows/window_system.h"
+#include "platform/win32/backend.h"
+#include "platform/window_system/window_system.h"
 #include "present/controls.h"
 #include "present/drawing_session.h"
 #include "present/events.h"

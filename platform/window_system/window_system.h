@@ -10,17 +10,17 @@
 #include "platform/graphics/geometry.h"
 #include "platform/graphics/paint_context.h"
 #include "platform/graphics/pixel.h"
-#include "platform/windows/display.h"
-#include "platform/windows/messages.h"
-#include "platform/windows/window.h"
+#include "platform/window_system/seam.h"
+#include "platform/window_system/messages.h"
+#include "platform/window_system/window.h"
 
 namespace platform {
 
 // Starts the window system on a display; stopping destroys every window that is left.
-void start_window_system(std::unique_ptr<Display> display);
+void start_window_system(std::unique_ptr<NativeDisplay> display);
 void stop_window_system();
 bool window_system_running();
-Display* display();
+NativeDisplay* display();
 
 // --- Classes -------------------------------------------------------------------------------
 
@@ -44,15 +44,15 @@ inline constexpr std::string_view picture_class = "Static";
 // outer_size gives; the inner area is what is left inside the frame of its style, in layout
 // pixels. The window is shown at the scale the desktop's resolution asks for where it fits the
 // primary monitor, else at the largest that fits, at least 1. Starts hidden.
-Window* create_top_level(std::string_view class_name, std::string_view title, std::uint32_t style, const Rect& outer);
+WindowNode* create_top_level(std::string_view class_name, std::string_view title, std::uint32_t style, const Rect& outer);
 // A child control at `bounds` in the parent's inner area; starts visible.
-Window* create_child(std::string_view class_name, Window& parent, std::string_view text, std::uint32_t style,
+WindowNode* create_child(std::string_view class_name, WindowNode& parent, std::string_view text, std::uint32_t style,
                      const Rect& bounds, std::intptr_t id, bool tab_stop);
-void destroy_window(Window* window);
-bool is_window(const Window* window);
+void destroy_window(WindowNode* window);
+bool is_window(const WindowNode* window);
 
-Window* top_level_of(Window* window);
-Window* child_with_id(Window& parent, std::intptr_t id);
+WindowNode* top_level_of(WindowNode* window);
+WindowNode* child_with_id(WindowNode& parent, std::intptr_t id);
 
 // The inner area in layout pixels with the frame of this style around it: what create_top_level
 // takes. On the screen the inner area is `scale` times as large.
@@ -63,24 +63,24 @@ Size outer_size(Size inner, std::uint32_t style);
 // never shrinks below its layout; the user can move it to see the rest.
 Point centred_origin(Size inner, std::uint32_t style);
 
-Handler set_handler(Window& window, Handler handler);
+Handler set_handler(WindowNode& window, Handler handler);
 // What a window of no particular behaviour does with a message.
 std::intptr_t default_handling(const Message& message);
 
-void set_property(Window& window, std::string_view name, std::intptr_t value);
-std::optional<std::intptr_t> property(const Window& window, std::string_view name);
-void remove_property(Window& window, std::string_view name);
+void set_property(WindowNode& window, std::string_view name, std::intptr_t value);
+std::optional<std::intptr_t> property(const WindowNode& window, std::string_view name);
+void remove_property(WindowNode& window, std::string_view name);
 
 // Shows a top-level window in the normal state, which also activates it.
-void show_window(Window& window);
-void move_child(Window& window, const Rect& bounds);
-void set_enabled(Window& window, bool enabled);
+void show_window(WindowNode& window);
+void move_child(WindowNode& window, const Rect& bounds);
+void set_enabled(WindowNode& window, bool enabled);
 
 // --- Messages ------------------------------------------------------------------------------
 
 // Calls the window's handler at once and returns its answer; 0 for a window that is gone.
-std::intptr_t send(Window* window, MessageCode code, Payload payload = {});
-void post(Window* window, MessageCode code, Payload payload = {});
+std::intptr_t send(WindowNode* window, MessageCode code, Payload payload = {});
+void post(WindowNode* window, MessageCode code, Payload payload = {});
 
 // The next message: posted messages and input first, then areas to paint. Waits without a limit,
 // or at most `limit` (0 only looks); false when nothing came in time.
@@ -89,16 +89,16 @@ std::intptr_t dispatch(const Message& message);
 
 // --- Focus, capture, activation ------------------------------------------------------------
 
-Window* focus();
-void set_focus(Window* window);
+WindowNode* focus();
+void set_focus(WindowNode* window);
 // The enabled, visible tab stop among the parent's children that comes after the focused one
 // (before it, backwards), in the order of creation and wrapping around; with none of them
 // focused, the first (the last); nullptr when the parent has no tab stop.
-Window* next_tab_stop(Window& parent, bool forward);
-Window* capture();
-void set_capture(Window* window);
+WindowNode* next_tab_stop(WindowNode& parent, bool forward);
+WindowNode* capture();
+void set_capture(WindowNode* window);
 void release_capture();
-Window* active_window();
+WindowNode* active_window();
 
 // --- Painting ------------------------------------------------------------------------------
 
@@ -106,9 +106,9 @@ Window* active_window();
 // background to be painted first (begin_paint then sends EraseBackground). Without erasing, the
 // handler paints every pixel of the mark: where the surface holds a band of rows, nothing of an
 // earlier painting is left under it.
-void invalidate(Window& window, std::optional<Rect> area = std::nullopt, bool erase = true);
+void invalidate(WindowNode& window, std::optional<Rect> area = std::nullopt, bool erase = true);
 // Paints what is marked on the window (and on its children, for a top-level window) now.
-void update_window(Window& window);
+void update_window(WindowNode& window);
 
 // --- Desktop values ------------------------------------------------------------------------
 
@@ -119,9 +119,9 @@ SystemMetrics system_metrics();
 
 // Opens painting of what is marked on the window: erasing first where that was asked for
 // (an EraseBackground message that carries the context), and unmarks it.
-PaintContext begin_paint(Window& window);
+PaintContext begin_paint(WindowNode& window);
 // Paints the children under the painted area and shows the result.
-void end_paint(Window& window, const PaintContext& context);
+void end_paint(WindowNode& window, const PaintContext& context);
 
 // The context that an EraseBackground message carries.
 PaintContext& erase_context(const Message& message);

@@ -1,4 +1,4 @@
-#include "platform/win32/display.h"
+#include "platform/win32/backend.h"
 
 #include <windows.h>
 #include <windowsx.h>
@@ -25,7 +25,7 @@ Win32Display* current_display = nullptr;
 
 LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
-class Win32Display final : public Display {
+class Win32Display final : public NativeDisplay {
  public:
   explicit Win32Display(HINSTANCE instance) : instance_(instance) {
     HDC screen = GetDC(nullptr);
@@ -64,7 +64,7 @@ class Win32Display final : public Display {
     return {-outer.left, outer.right, -outer.top, outer.bottom};
   }
 
-  std::optional<NativeWindow> create_window(Window& window) override {
+  std::optional<NativeWindow> create_window(WindowNode& window) override {
     const Size size = window.device_size();
     Native& native = natives_[&window];
     native.pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
@@ -83,7 +83,7 @@ class Win32Display final : public Display {
                         {size, native.pixels.data(), static_cast<std::size_t>(size.width)}};
   }
 
-  std::optional<Surface> resize_window(const Window& window, Point inner_origin) override {
+  std::optional<Surface> resize_window(const WindowNode& window, Point inner_origin) override {
     const auto found = natives_.find(&window);
     if (found == natives_.end()) {
       return std::nullopt;
@@ -101,14 +101,14 @@ class Win32Display final : public Display {
     return Surface{size, native.pixels.data(), static_cast<std::size_t>(size.width)};
   }
 
-  void place_window(const Window& window, Point inner_origin) override {
+  void place_window(const WindowNode& window, Point inner_origin) override {
     if (const HWND hwnd = handle_of(window)) {
       const Point outer_origin = outer_origin_of(window, inner_origin);
       SetWindowPos(hwnd, nullptr, outer_origin.x, outer_origin.y, 0, 0, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
     }
   }
 
-  void destroy_window(const Window& window) override {
+  void destroy_window(const WindowNode& window) override {
     const auto found = natives_.find(&window);
     if (found == natives_.end()) {
       return;
@@ -120,7 +120,7 @@ class Win32Display final : public Display {
     natives_.erase(found);
   }
 
-  void set_title(const Window& window) override {
+  void set_title(const WindowNode& window) override {
     if (const HWND hwnd = handle_of(window)) {
       SetWindowTextW(hwnd, widen(window.text).c_str());
     }
@@ -128,7 +128,7 @@ class Win32Display final : public Display {
 
   // Shown where it was made, which is its place from now on: the window's own moves before it was
   // known here were not reported.
-  void show(const Window& window) override {
+  void show(const WindowNode& window) override {
     if (const HWND hwnd = handle_of(window)) {
       ShowWindow(hwnd, SW_SHOWNORMAL);
       SetForegroundWindow(hwnd);
@@ -138,7 +138,7 @@ class Win32Display final : public Display {
     }
   }
 
-  Pixel* present(const Window& window, const Rect& area) override {
+  Pixel* present(const WindowNode& window, const Rect& area) override {
     if (const HWND hwnd = handle_of(window)) {
       HDC device = GetDC(hwnd);
       show_pixels(device, window, area);
@@ -202,22 +202,22 @@ class Win32Display final : public Display {
 
   static Rect rect_of(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
-  static Point outer_origin_of(const Window& window, Point inner_origin) {
+  static Point outer_origin_of(const WindowNode& window, Point inner_origin) {
     return {inner_origin.x - window.frame.left, inner_origin.y - window.frame.top};
   }
 
-  static Size outer_size(const Window& window) {
+  static Size outer_size(const WindowNode& window) {
     const Size inner = window.device_size();
     const FrameExtents& frame = window.frame;
     return {inner.width + frame.left + frame.right, inner.height + frame.top + frame.bottom};
   }
 
-  HWND handle_of(const Window& window) const {
+  HWND handle_of(const WindowNode& window) const {
     const auto found = natives_.find(&window);
     return found != natives_.end() ? found->second.hwnd : nullptr;
   }
 
-  Window* window_of(HWND hwnd) const {
+  WindowNode* window_of(HWND hwnd) const {
     const auto found = by_handle_.find(hwnd);
     return found != by_handle_.end() ? found->second : nullptr;
   }
@@ -240,7 +240,7 @@ class Win32Display final : public Display {
     return info;
   }
 
-  static void show_pixels(HDC device, const Window& window, const Rect& area) {
+  static void show_pixels(HDC device, const WindowNode& window, const Rect& area) {
     const Surface& surface = window.surface;
     const Rect shown = area.intersected(Rect::at({0, 0}, surface.size));
     if (shown.empty() || surface.pixels == nullptr) {
@@ -259,7 +259,7 @@ class Win32Display final : public Display {
                       &info, DIB_RGB_COLORS);
   }
 
-  void pointer_button(HWND hwnd, Window& window, MouseButton button, bool pressed, LPARAM lparam) {
+  void pointer_button(HWND hwnd, WindowNode& window, MouseButton button, bool pressed, LPARAM lparam) {
     // Held buttons keep the pointer's input coming here even off the window, so that every press
     // has its release.
     if (pressed && GetCapture() != hwnd) {
@@ -275,13 +275,13 @@ class Win32Display final : public Display {
   HINSTANCE instance_;
   int dpi_ = 96;
   bool reported_ = false;
-  std::map<const Window*, Native> natives_;
-  std::map<HWND, Window*> by_handle_;
+  std::map<const WindowNode*, Native> natives_;
+  std::map<HWND, WindowNode*> by_handle_;
   ButtonLookPainter buttons_;
 };
 
 LRESULT Win32Display::handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  Window* window = window_of(hwnd);
+  WindowNode* window = window_of(hwnd);
   if (window == nullptr) {
     return DefWindowProcW(hwnd, message, wparam, lparam);
   }
@@ -374,7 +374,7 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
 
 }  // namespace
 
-std::unique_ptr<Display> open_win32_display(std::string& error) {
+std::unique_ptr<NativeDisplay> open_win32_display(std::string& error) {
   if (current_display != nullptr) {
     error = "the Windows desktop is already open";
     return nullptr;

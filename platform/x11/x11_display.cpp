@@ -1,7 +1,7 @@
 // The connection to the X server, the program's windows and their surfaces, and the wait for
 // events.
 
-#include "platform/x11/display.h"
+#include "platform/x11/backend.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -20,8 +20,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/windows/display.h"
-#include "platform/x11/backend.h"
+#include "platform/window_system/seam.h"
+#include "platform/x11/x11_display.h"
 #include "platform/x11/errors.h"
 #include "platform/x11/resources.h"
 #include "platform/x11/wait.h"
@@ -128,7 +128,7 @@ bool X11Display::read_dpi() {
 // The surface holds a band of the window's rows, which the window system paints and shows one after
 // another: the server keeps what it has been shown. Four bands in turn let a page turn go by with
 // little waiting for the server, in a third of the memory of the whole window.
-std::unique_ptr<X11Image> X11Display::make_image(const Window& window) {
+std::unique_ptr<X11Image> X11Display::make_image(const WindowNode& window) {
   constexpr int band_rows = 24;
   constexpr int bands = 4;
   const Size size = window.device_size();
@@ -137,7 +137,7 @@ std::unique_ptr<X11Image> X11Display::make_image(const Window& window) {
                                                                                                 : nullptr;
 }
 
-std::optional<NativeWindow> X11Display::create_window(Window& window) {
+std::optional<NativeWindow> X11Display::create_window(WindowNode& window) {
   const Size size = window.device_size();
   // Under StaticGravity (set_size_hints) a window's position is its inner area's own, whatever
   // frame the window manager puts around it.
@@ -167,7 +167,7 @@ std::optional<NativeWindow> X11Display::create_window(Window& window) {
   return NativeWindow{xid, native.image->surface()};
 }
 
-std::optional<Surface> X11Display::resize_window(const Window& window, Point inner_origin) {
+std::optional<Surface> X11Display::resize_window(const WindowNode& window, Point inner_origin) {
   Native* native = native_of(window);
   if (native == nullptr) {
     return std::nullopt;
@@ -185,14 +185,14 @@ std::optional<Surface> X11Display::resize_window(const Window& window, Point inn
   return native->image->surface();
 }
 
-void X11Display::place_window(const Window& window, Point inner_origin) {
+void X11Display::place_window(const WindowNode& window, Point inner_origin) {
   if (const Native* native = native_of(window); native != nullptr && !native->destroyed) {
     XMoveWindow(x_, native->xid, inner_origin.x, inner_origin.y);
     XFlush(x_);
   }
 }
 
-void X11Display::destroy_window(const Window& window) {
+void X11Display::destroy_window(const WindowNode& window) {
   const auto found = natives_.find(&window);
   if (found == natives_.end()) {
     return;
@@ -211,7 +211,7 @@ void X11Display::destroy_window(const Window& window) {
 
 // Mapped where it was made; where it ends up is reported once it is mapped, after any window
 // manager has framed and placed it.
-void X11Display::show(const Window& window) {
+void X11Display::show(const WindowNode& window) {
   if (Native* native = native_of(window)) {
     // A window manager activates a new window as its focus rules say; without one, a click does.
     XMapRaised(x_, native->xid);
@@ -257,12 +257,12 @@ std::optional<std::chrono::steady_clock::time_point> X11Display::next_map_check(
 
 // The server draws nothing on a window before it is mapped and seen; its first Expose event tells
 // when it is.
-bool X11Display::on_screen(const Window& window) {
+bool X11Display::on_screen(const WindowNode& window) {
   const Native* native = native_of(window);
   return native != nullptr && native->exposed;
 }
 
-Pixel* X11Display::present(const Window& window, const Rect& area) {
+Pixel* X11Display::present(const WindowNode& window, const Rect& area) {
   Native* native = native_of(window);
   if (native == nullptr || native->destroyed) {
     return window.surface.pixels;
@@ -271,12 +271,12 @@ Pixel* X11Display::present(const Window& window, const Rect& area) {
   return native->image->surface().pixels;
 }
 
-Window* X11Display::window_of(::Window xid) {
+WindowNode* X11Display::window_of(::Window xid) {
   const auto found = by_xid_.find(xid);
   return found != by_xid_.end() ? found->second : nullptr;
 }
 
-X11Display::Native* X11Display::native_of(const Window& window) {
+X11Display::Native* X11Display::native_of(const WindowNode& window) {
   const auto found = natives_.find(&window);
   return found != natives_.end() ? &found->second : nullptr;
 }
@@ -334,7 +334,7 @@ bool X11Display::pump(bool wait, std::optional<std::chrono::milliseconds> limit)
 
 namespace {
 
-std::unique_ptr<Display> open(std::string& error, MonitorQuery monitor, DisplayFailureReport report) {
+std::unique_ptr<NativeDisplay> open(std::string& error, MonitorQuery monitor, DisplayFailureReport report) {
   ::Display* x = XOpenDisplay(nullptr);
   if (x == nullptr) {
     const char* name = std::getenv("DISPLAY");
@@ -351,11 +351,11 @@ std::unique_ptr<Display> open(std::string& error, MonitorQuery monitor, DisplayF
 
 }  // namespace
 
-std::unique_ptr<Display> open_x11_display(std::string& error, DisplayFailureReport report) {
+std::unique_ptr<NativeDisplay> open_x11_display(std::string& error, DisplayFailureReport report) {
   return open(error, {}, report);
 }
 
-std::unique_ptr<Display> open_x11_display(std::string& error, MonitorQuery monitor) {
+std::unique_ptr<NativeDisplay> open_x11_display(std::string& error, MonitorQuery monitor) {
   return open(error, std::move(monitor), nullptr);
 }
 

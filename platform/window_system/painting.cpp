@@ -1,14 +1,14 @@
 // Painting: areas marked on windows, painted when the queue is empty or at once on request, each
 // window over its parent, and the painted parts of a top-level window handed to the display.
 
-#include "platform/windows/window_system.h"
+#include "platform/window_system/window_system.h"
 
 #include <algorithm>
 #include <cassert>
 #include <vector>
 
 #include "platform/graphics/scale.h"
-#include "platform/windows/system_state.h"
+#include "platform/window_system/system_state.h"
 
 namespace platform {
 
@@ -17,7 +17,7 @@ using internal::running;
 namespace {
 
 // Shows what was painted, once the outermost painting has ended.
-void present_damage(Window& top) {
+void present_damage(WindowNode& top) {
   internal::System& system = internal::state();
   if (!top.damage.empty() && system.paint_depth == 0) {
     const Rect shown = scaled(top.damage, top.scale).intersected(Rect::at({0, 0}, top.device_size()));
@@ -29,8 +29,8 @@ void present_damage(Window& top) {
 }
 
 // Whether what is painted on the window now would be seen.
-bool paintable(Window& window) {
-  Window& top = *top_level_of(&window);
+bool paintable(WindowNode& window) {
+  WindowNode& top = *top_level_of(&window);
   return window.visible && top.visible && !top.minimized && internal::state().display->on_screen(top);
 }
 
@@ -44,7 +44,7 @@ Rect rows_outside(const Rect& area, int top, int bottom) {
 // Calls the handler with the window's mark cut to `part` (in its top-level's coordinates); what
 // the handler leaves marked is unmarked, so that one that does not paint is not asked again and
 // again.
-std::intptr_t paint_part(Window& window, const Message& message, const Rect& part, Point offset, bool erase) {
+std::intptr_t paint_part(WindowNode& window, const Message& message, const Rect& part, Point offset, bool erase) {
   window.update = part.moved(-offset.x, -offset.y);
   window.erase = erase;
   const std::intptr_t result = internal::call_handler(window, message);
@@ -57,7 +57,7 @@ std::intptr_t paint_part(Window& window, const Message& message, const Rect& par
 
 }  // namespace
 
-Window* internal::first_needing_paint() {
+WindowNode* internal::first_needing_paint() {
   for (const auto& window : internal::state().windows) {
     if (!window->update.empty() && paintable(*window)) {
       return window.get();
@@ -69,8 +69,8 @@ Window* internal::first_needing_paint() {
 // A surface that holds a band of rows is moved down the marked area a band at a time, and each
 // band is shown before the next is painted. A child painted within its parent's painting only
 // gets the band at hand; the rest of its mark waits for a painting of its own.
-std::intptr_t internal::paint_marked(Window& window, const Message& message) {
-  Window& top = *top_level_of(&window);
+std::intptr_t internal::paint_marked(WindowNode& window, const Message& message) {
+  WindowNode& top = *top_level_of(&window);
   Surface& surface = top.surface;
   const int band_rows = surface.size.height / top.scale;
   if (band_rows <= 0) {
@@ -107,7 +107,7 @@ std::intptr_t internal::paint_marked(Window& window, const Message& message) {
   return result;
 }
 
-void invalidate(Window& window, std::optional<Rect> area, bool erase) {
+void invalidate(WindowNode& window, std::optional<Rect> area, bool erase) {
   if (!is_window(&window)) {
     return;
   }
@@ -120,7 +120,7 @@ void invalidate(Window& window, std::optional<Rect> area, bool erase) {
   window.erase = window.erase || erase;
 }
 
-void update_window(Window& window) {
+void update_window(WindowNode& window) {
   if (!is_window(&window) || window.update.empty()) {
     return;
   }
@@ -129,8 +129,8 @@ void update_window(Window& window) {
   }
 }
 
-PaintContext begin_paint(Window& window) {
-  Window* top = top_level_of(&window);
+PaintContext begin_paint(WindowNode& window) {
+  WindowNode* top = top_level_of(&window);
   const Point offset = internal::offset_in_top_level(window);
   PaintContext context(top->surface, offset, window.update, top->scale);
   const bool erase = window.erase;
@@ -145,12 +145,12 @@ PaintContext begin_paint(Window& window) {
   return context;
 }
 
-void end_paint(Window& window, const PaintContext& context) {
-  Window* top = top_level_of(&window);
+void end_paint(WindowNode& window, const PaintContext& context) {
+  WindowNode* top = top_level_of(&window);
   const Point offset = internal::offset_in_top_level(window);
   top->damage = top->damage.united(context.clip().moved(offset.x, offset.y));
   // Children lie over their parent's background: paint them again where it was painted.
-  for (Window* child : std::vector<Window*>(window.children)) {
+  for (WindowNode* child : std::vector<WindowNode*>(window.children)) {
     const Rect under = context.clip().intersected(child->bounds);
     if (child->visible && is_window(child) && !under.empty()) {
       child->update = child->update.united(under.moved(-child->bounds.left, -child->bounds.top));
@@ -172,7 +172,7 @@ namespace input {
 // Painted again rather than shown from the surface: a picture then shows its image's pixels as
 // they are now, not as they were when the surface was last composed. The exposed device pixels
 // are widened to the layout pixels that cover them.
-void exposed(Window& top, const Rect& area) {
+void exposed(WindowNode& top, const Rect& area) {
   const int scale = top.scale;
   invalidate(top, Rect{area.left / scale, area.top / scale, (area.right + scale - 1) / scale,
                        (area.bottom + scale - 1) / scale},

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/windows/messages.h"
+#include "platform/window_system/messages.h"
 
 namespace platform {
 
@@ -21,7 +21,7 @@ class ShortcutTable {
   explicit ShortcutTable(std::vector<Shortcut> entries) : entries_(std::move(entries)) {}
 
   // Sends the command of the entry matching the key press, if any, to `window`; true when sent.
-  bool translate(Window& window, const Message& message) const;
+  bool translate(WindowNode& window, const Message& message) const;
 
  private:
   std::vector<Shortcut> entries_;

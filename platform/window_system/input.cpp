@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "platform/graphics/scale.h"
-#include "platform/windows/system_state.h"
-#include "platform/windows/window_system.h"
+#include "platform/window_system/system_state.h"
+#include "platform/window_system/window_system.h"
 
 namespace platform {
 
@@ -16,12 +16,12 @@ namespace {
 
 // The deepest visible, enabled window under a point of a top-level window's inner area, and the
 // point in its coordinates.
-Window* window_at(Window& top, Point& at) {
-  Window* found = &top;
+WindowNode* window_at(WindowNode& top, Point& at) {
+  WindowNode* found = &top;
   for (bool descended = true; descended;) {
     descended = false;
     for (auto child = found->children.rbegin(); child != found->children.rend(); ++child) {
-      Window* candidate = *child;
+      WindowNode* candidate = *child;
       if (candidate->visible && candidate->enabled && candidate->bounds.contains(at)) {
         at = {at.x - candidate->bounds.left, at.y - candidate->bounds.top};
         found = candidate;
@@ -35,8 +35,8 @@ Window* window_at(Window& top, Point& at) {
 
 // Where pointer input at a point of a top-level window goes: the capturing window when it belongs
 // to that window, else the window under the point.
-Window* pointer_target(Window& top, Point& at) {
-  Window* capture = internal::state().capture;
+WindowNode* pointer_target(WindowNode& top, Point& at) {
+  WindowNode* capture = internal::state().capture;
   if (capture != nullptr && top_level_of(capture) == &top) {
     const Point offset = internal::offset_in_top_level(*capture);
     at = {at.x - offset.x, at.y - offset.y};
@@ -47,7 +47,7 @@ Window* pointer_target(Window& top, Point& at) {
 
 // A press close enough in time and place to the last one, on the same window and with the same
 // button, is a double click when the window's class asks for them.
-bool is_double_click(const Window& target, const internal::RawInput& press) {
+bool is_double_click(const WindowNode& target, const internal::RawInput& press) {
   const internal::LastPress& last = internal::state().last_press;
   const SystemMetrics& metrics = system_metrics();
   return target.window_class->double_clicks && last.window == &target && last.button == press.button &&
@@ -63,13 +63,13 @@ MessageCode button_code(MouseButton button, bool pressed, bool double_click) {
   return double_click ? MessageCode::RightDoubleClick : pressed ? MessageCode::RightDown : MessageCode::RightUp;
 }
 
-void queue_input(Window& top, const internal::RawInput& raw) {
+void queue_input(WindowNode& top, const internal::RawInput& raw) {
   assert(top.top_level() && "input arrives at top-level windows");
   internal::state().queue.push_back({Message{&top}, raw});
 }
 
 // The layout pixel under a device pixel of a top-level window.
-Point layout_point(const Window& top, Point device) {
+Point layout_point(const WindowNode& top, Point device) {
   return {unscaled(device.x, top.scale), unscaled(device.y, top.scale)};
 }
 
@@ -77,14 +77,14 @@ Point layout_point(const Window& top, Point device) {
 
 // Pointer input goes to the capturing window or the window under the pointer, keys to the
 // focused window.
-Message internal::resolve_input(Window& top, const RawInput& raw) {
+Message internal::resolve_input(WindowNode& top, const RawInput& raw) {
   System& system = internal::state();
   if (raw.kind == RawInput::Kind::Key) {
-    Window* target = within(system.focus, top) ? system.focus : &top;
+    WindowNode* target = within(system.focus, top) ? system.focus : &top;
     return {target, raw.pressed ? MessageCode::KeyDown : MessageCode::KeyUp, KeyStroke{raw.key, raw.modifiers}};
   }
   Point at = raw.at;
-  Window* target = pointer_target(top, at);
+  WindowNode* target = pointer_target(top, at);
   if (raw.kind == RawInput::Kind::PointerMove) {
     return {target, MessageCode::MouseMove, at};
   }
@@ -98,17 +98,17 @@ Message internal::resolve_input(Window& top, const RawInput& raw) {
 
 namespace input {
 
-void pointer_moved(Window& top, Point at, std::uint32_t time) {
+void pointer_moved(WindowNode& top, Point at, std::uint32_t time) {
   queue_input(top, {internal::RawInput::Kind::PointerMove, layout_point(top, at), MouseButton::Left, false, time});
 }
 
-void button(Window& top, MouseButton which, bool pressed, Point at, std::uint32_t time) {
+void button(WindowNode& top, MouseButton which, bool pressed, Point at, std::uint32_t time) {
   if (which != MouseButton::Middle) {
     queue_input(top, {internal::RawInput::Kind::Button, layout_point(top, at), which, pressed, time});
   }
 }
 
-void key(Window& top, Key key, bool pressed, std::int32_t modifiers) {
+void key(WindowNode& top, Key key, bool pressed, std::int32_t modifiers) {
   queue_input(top, {internal::RawInput::Kind::Key, {}, MouseButton::Left, pressed, 0, key, modifiers});
 }
 

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/windows/system_state.h"
-#include "platform/windows/window_system.h"
+#include "platform/window_system/system_state.h"
+#include "platform/window_system/window_system.h"
 
 namespace platform {
 
@@ -37,19 +37,19 @@ bool unregister_class(std::string_view name) {
   return true;
 }
 
-Handler set_handler(Window& window, Handler handler) {
+Handler set_handler(WindowNode& window, Handler handler) {
   std::swap(window.handler, handler);
   return handler;
 }
 
-std::intptr_t internal::call_handler(Window& window, const Message& message) {
+std::intptr_t internal::call_handler(WindowNode& window, const Message& message) {
   // A copy, since a handler may replace itself while it runs.
   const Handler handler = window.handler;
   return handler ? handler(message) : default_handling(message);
 }
 
 std::intptr_t default_handling(const Message& message) {
-  Window* window = message.window;
+  WindowNode* window = message.window;
   switch (message.code) {
     case MessageCode::Paint: {
       const PaintContext context = begin_paint(*window);
@@ -75,16 +75,16 @@ std::intptr_t default_handling(const Message& message) {
   }
 }
 
-void set_property(Window& window, std::string_view name, std::intptr_t value) {
+void set_property(WindowNode& window, std::string_view name, std::intptr_t value) {
   window.properties.insert_or_assign(std::string(name), value);
 }
 
-std::optional<std::intptr_t> property(const Window& window, std::string_view name) {
+std::optional<std::intptr_t> property(const WindowNode& window, std::string_view name) {
   const auto found = window.properties.find(name);
   return found != window.properties.end() ? std::optional(found->second) : std::nullopt;
 }
 
-void remove_property(Window& window, std::string_view name) {
+void remove_property(WindowNode& window, std::string_view name) {
   const auto found = window.properties.find(name);
   if (found != window.properties.end()) {
     window.properties.erase(found);

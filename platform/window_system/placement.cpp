@@ -6,8 +6,8 @@
 
 #include "platform/graphics/display_dpi.h"
 #include "platform/graphics/scale.h"
-#include "platform/windows/system_state.h"
-#include "platform/windows/window_system.h"
+#include "platform/window_system/system_state.h"
+#include "platform/window_system/window_system.h"
 
 namespace platform {
 
@@ -25,7 +25,7 @@ struct Desk {
   Rect work;
 };
 
-Desk desk_of(Display& display) {
+Desk desk_of(NativeDisplay& display) {
   const Rect monitor = display.monitor();
   const std::optional<Rect> told = display.work_area();
   const Rect work = told ? told->intersected(monitor) : monitor;
@@ -54,31 +54,31 @@ Point centred_on_monitor(Size outer, const Desk& desk) {
 }
 
 // Where the inner area of a top-level window goes when it is centred with the frame it has now.
-Point centred_inner_origin(const Window& top) {
+Point centred_inner_origin(const WindowNode& top) {
   const Point outer = centred_on_monitor(outer_device_size(top.bounds.size(), top.scale, top.frame),
                                          desk_of(*internal::state().display));
   return {outer.x + top.frame.left, outer.y + top.frame.top};
 }
 
 // What the display is asked for to have the inner area at `inner_origin`.
-Point requested_origin(const Window& top, Point inner_origin) {
+Point requested_origin(const WindowNode& top, Point inner_origin) {
   return top.placement.frame_placed ? Point{inner_origin.x - top.frame.left, inner_origin.y - top.frame.top}
                                     : inner_origin;
 }
 
-bool asked_earlier(const Window::Placement& placement, Point inner_origin) {
+bool asked_earlier(const WindowNode::Placement& placement, Point inner_origin) {
   return std::find(placement.asked_before.begin(), placement.asked_before.end(), inner_origin) !=
          placement.asked_before.end();
 }
 
 // A new place asked for; late reports may still name the one before.
-void note_asked(Window::Placement& placement, Point inner_origin) {
+void note_asked(WindowNode::Placement& placement, Point inner_origin) {
   placement.asked_before.push_back(placement.asked);
   placement.asked = inner_origin;
   placement.awaiting = true;
 }
 
-void ask_to_move(Window& top, Point inner_origin) {
+void ask_to_move(WindowNode& top, Point inner_origin) {
   // Where it is already, with no other move on its way.
   if (!top.placement.awaiting && inner_origin == top.bounds.origin()) {
     top.placement.asked = inner_origin;
@@ -93,12 +93,12 @@ void ask_to_move(Window& top, Point inner_origin) {
 
 }  // namespace
 
-int internal::fitting_scale_of(const Window& top) {
-  Display& display = *internal::state().display;
+int internal::fitting_scale_of(const WindowNode& top) {
+  NativeDisplay& display = *internal::state().display;
   return fitting_scale(display.dpi(), top.bounds.size(), top.frame, display.monitor().size());
 }
 
-void internal::start_placement(Window& top, Point outer_origin) {
+void internal::start_placement(WindowNode& top, Point outer_origin) {
   top.placement.asked = top.bounds.origin();
   top.placement.centred = outer_origin == centred_origin(top.bounds.size(), top.style);
 }
@@ -108,7 +108,7 @@ Point centred_origin(Size inner, std::uint32_t style) {
   if (system == nullptr) {
     return {};
   }
-  Display& display = *system->display;
+  NativeDisplay& display = *system->display;
   const FrameExtents frame = display.frame_extents(style);
   const Size monitor = display.monitor().size();
   return centred_on_monitor(outer_device_size(inner, fitting_scale(display.dpi(), inner, frame, monitor), frame),
@@ -127,8 +127,8 @@ namespace input {
 // which hold from then on. Some window managers read the place a window is first shown at as the
 // frame's and every later one as the inner area's, so the reading may change twice; a window
 // manager that keeps changing it is followed no further.
-void moved(Window& top, Point inner_origin) {
-  Window::Placement& placement = top.placement;
+void moved(WindowNode& top, Point inner_origin) {
+  WindowNode::Placement& placement = top.placement;
   const Point shift{top.frame.left, top.frame.top};
   const Point read_the_other_way = placement.frame_placed
                                        ? Point{placement.asked.x - shift.x, placement.asked.y - shift.y}
@@ -153,7 +153,7 @@ void moved(Window& top, Point inner_origin) {
   }
 }
 
-void frame_changed(Window& top, const FrameExtents& frame) {
+void frame_changed(WindowNode& top, const FrameExtents& frame) {
   if (top.frame == frame) {
     return;
   }
@@ -167,13 +167,13 @@ void frame_changed(Window& top, const FrameExtents& frame) {
 // resolution even where its scale stays. Then each hears of it, for what it made at the old one.
 void resolution_changed() {
   internal::System& system = internal::state();
-  Display& display = *system.display;
+  NativeDisplay& display = *system.display;
   set_display_dpi(layout_dpi(display.dpi()));
   for (const auto& window : system.windows) {
     if (!window->top_level()) {
       continue;
     }
-    Window& top = *window;
+    WindowNode& top = *window;
     const int scale = internal::fitting_scale_of(top);
     if (scale != top.scale) {
       const Size old_outer = outer_device_size(top.bounds.size(), top.scale, top.frame);
@@ -186,7 +186,7 @@ void resolution_changed() {
           placed({centre.x - outer.width / 2, centre.y - outer.height / 2}, outer, desk_of(display));
       const Point inner_origin{origin.x + top.frame.left, origin.y + top.frame.top};
       const int old_scale = top.scale;
-      const Window::Placement old_placement = top.placement;
+      const WindowNode::Placement old_placement = top.placement;
       top.scale = scale;
       note_asked(top.placement, inner_origin);
       if (const std::optional<Surface> surface = display.resize_window(top, requested_origin(top, inner_origin))) {

@@ -7,14 +7,14 @@
 #include <utility>
 #include <vector>
 
-#include "platform/windows/display.h"
+#include "platform/window_system/seam.h"
 
 namespace platform {
 
 // An in-memory screen for tests: windows get surfaces in memory, input is injected at screen
 // points, and every window's pixels can be read back. Screen points are device pixels; windows
 // are shown at the scale that the chosen resolution asks for.
-class HeadlessDisplay : public Display {
+class HeadlessDisplay : public NativeDisplay {
  public:
   static constexpr FrameExtents default_frame{4, 4, 30, 4};
 
@@ -24,14 +24,14 @@ class HeadlessDisplay : public Display {
   std::optional<Rect> work_area() override { return work_area_; }
   int dpi() override { return dpi_; }
   FrameExtents frame_extents(std::uint32_t style) override;
-  std::optional<NativeWindow> create_window(Window& window) override;
-  std::optional<Surface> resize_window(const Window& window, Point inner_origin) override;
-  void place_window(const Window& window, Point inner_origin) override;
-  void destroy_window(const Window& window) override;
-  void set_title(const Window&) override {}
-  void show(const Window& window) override;
-  bool on_screen(const Window& window) override;
-  Pixel* present(const Window& window, const Rect& area) override;
+  std::optional<NativeWindow> create_window(WindowNode& window) override;
+  std::optional<Surface> resize_window(const WindowNode& window, Point inner_origin) override;
+  void place_window(const WindowNode& window, Point inner_origin) override;
+  void destroy_window(const WindowNode& window) override;
+  void set_title(const WindowNode&) override {}
+  void show(const WindowNode& window) override;
+  bool on_screen(const WindowNode& window) override;
+  Pixel* present(const WindowNode& window, const Rect& area) override;
   bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override;
 
   // --- What a test does, as the user would ----------------------------------------------
@@ -42,11 +42,11 @@ class HeadlessDisplay : public Display {
   void click(MouseButton button, Point screen);
   void key(Key key, bool pressed, std::int32_t modifiers = NoModifier);
   void type(Key key, std::int32_t modifiers = NoModifier);
-  void request_close(Window& window);
-  void minimize(Window& window);
-  void restore(Window& window);
-  void move_window(Window& window, Point outer_origin);
-  void activate(Window* window);
+  void request_close(WindowNode& window);
+  void minimize(WindowNode& window);
+  void restore(WindowNode& window);
+  void move_window(WindowNode& window, Point outer_origin);
+  void activate(WindowNode* window);
   void change_colour_scheme() { input::colour_scheme_changed(); }
   // The desktop's resolution changes, as when the user picks another in its settings.
   void change_resolution(int dpi);
@@ -62,7 +62,7 @@ class HeadlessDisplay : public Display {
   // top-left, as by a window manager that does not honour the window's gravity.
   void read_places_as_frames(int places) { places_read_as_frames_ = places; }
   // The window manager frames the window, or frames it again, with this frame.
-  void change_frame(Window& window, const FrameExtents& frame) { input::frame_changed(window, frame); }
+  void change_frame(WindowNode& window, const FrameExtents& frame) { input::frame_changed(window, frame); }
   // While set, making a top-level window fails, as on a display that has run out of resources.
   void refuse_windows(bool refuse) { refuse_windows_ = refuse; }
   // While set above 0, top-level windows made from then on get a surface of that many layout rows,
@@ -73,10 +73,10 @@ class HeadlessDisplay : public Display {
   // under a window manager that takes its time to map it.
   void hold_exposure(bool hold) { hold_exposure_ = hold; }
   // The window reaches the screen, all of it exposed.
-  void expose(Window& window);
+  void expose(WindowNode& window);
   // Part of the window, in device pixels of its inner area, comes out from under another one:
   // what the screen showed there is lost until the window is painted again.
-  void uncover(Window& window, const Rect& area);
+  void uncover(WindowNode& window, const Rect& area);
   // Lets time pass, so that the next press is no double click.
   void wait_ms(std::uint32_t milliseconds) { clock_ += milliseconds; }
 
@@ -86,15 +86,15 @@ class HeadlessDisplay : public Display {
 
   // --- What a test reads back ------------------------------------------------------------
   // The top-level window in front of the others, or nullptr on an empty screen.
-  Window* topmost_window() const { return windows_.empty() ? nullptr : windows_.back(); }
-  Point outer_origin(const Window& window) const;
-  Size outer_size(const Window& window) const;
+  WindowNode* topmost_window() const { return windows_.empty() ? nullptr : windows_.back(); }
+  Point outer_origin(const WindowNode& window) const;
+  Size outer_size(const WindowNode& window) const;
   // A pixel of a window's inner area, in layout pixels: the top-left device pixel of
   // its block.
-  Pixel pixel(const Window& window, Point at) const;
+  Pixel pixel(const WindowNode& window, Point at) const;
   // A pixel of a top-level window's inner area, in device pixels: its surface's, or where it is
   // painted in bands, what was last presented there.
-  Pixel device_pixel(const Window& top, Point at) const;
+  Pixel device_pixel(const WindowNode& top, Point at) const;
   std::size_t presents() const { return presents_; }
 
  private:
@@ -103,28 +103,28 @@ class HeadlessDisplay : public Display {
     std::vector<Pixel> shown;  // with bands: the whole inner area as presented, rows of its width
     bool on_screen = true;
   };
-  Window* top_level_at(Point screen, Point& inner) const;
-  Surface make_surface(const Window& window);
+  WindowNode* top_level_at(Point screen, Point& inner) const;
+  Surface make_surface(const WindowNode& window);
   // The window system's window that a call names, to report input about it.
-  Window& own(const Window& window) const;
+  WindowNode& own(const WindowNode& window) const;
   // Where the inner area arrives when it is asked to go to `inner_origin`.
-  Point read(const Window& window, Point inner_origin);
+  Point read(const WindowNode& window, Point inner_origin);
 
   Rect monitor_;
   std::optional<Rect> work_area_;
   FrameExtents frame_;
   int dpi_;
   std::uint32_t clock_ = 1000;
-  std::vector<Window*> windows_;  // top-level windows, the topmost last
-  Window* active_ = nullptr;
-  std::map<const Window*, std::unique_ptr<WindowPixels>> natives_;
+  std::vector<WindowNode*> windows_;  // top-level windows, the topmost last
+  WindowNode* active_ = nullptr;
+  std::map<const WindowNode*, std::unique_ptr<WindowPixels>> natives_;
   std::function<bool()> idle_;
   bool refuse_windows_ = false;
   int band_rows_ = 0;
   bool hold_exposure_ = false;
   bool hold_moves_ = false;
   int places_read_as_frames_ = 0;
-  std::vector<std::pair<Window*, Point>> held_moves_;
+  std::vector<std::pair<WindowNode*, Point>> held_moves_;
   std::size_t presents_ = 0;
 };
 

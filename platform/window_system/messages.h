@@ -10,7 +10,7 @@
 namespace platform {
 
 class PaintContext;
-class Window;
+class WindowNode;
 
 // The window system's own message codes. They start well above the codes a caller of the
 // presentation layer treats as events, so that a raw message can never be mistaken for one.
@@ -72,7 +72,7 @@ struct ShortcutCommand {
 using Payload = std::variant<std::monostate, Point, KeyStroke, SizeKind, Activation, ControlNotice, ShortcutCommand>;
 
 struct Message {
-  Window* window = nullptr;
+  WindowNode* window = nullptr;
   MessageCode code = MessageCode::Paint;
   Payload payload = std::monostate{};
   PaintContext* paint = nullptr;  // EraseBackground, which only begin_paint sends: the painting under way

@@ -9,7 +9,7 @@
 #include "platform/graphics/geometry.h"
 #include "platform/graphics/pixel.h"
 #include "platform/graphics/surface.h"
-#include "platform/windows/messages.h"
+#include "platform/window_system/messages.h"
 
 namespace platform {
 
@@ -22,20 +22,20 @@ inline constexpr std::uint32_t style_maximize_box = 0x00010000;
 inline constexpr std::uint32_t style_sizing_border = 0x00040000;
 inline constexpr std::uint32_t style_notify = 0x00000100;  // a picture reports clicks to its parent
 
-class Display;
+class NativeDisplay;
 struct WindowClass;
 
 // A top-level window or a child control. Owned by the window system; callers hold pointers, and
 // the window system tells them apart from stale ones with is_window.
-class Window {
+class WindowNode {
  public:
-  Window() = default;
-  Window(const Window&) = delete;
-  Window& operator=(const Window&) = delete;
+  WindowNode() = default;
+  WindowNode(const WindowNode&) = delete;
+  WindowNode& operator=(const WindowNode&) = delete;
 
   const WindowClass* window_class = nullptr;
-  Window* parent = nullptr;
-  std::vector<Window*> children;  // in creation order, which is the order of tab stops
+  WindowNode* parent = nullptr;
+  std::vector<WindowNode*> children;  // in creation order, which is the order of tab stops
   std::string text;               // caption or title, ISO 8859-1
   std::uint32_t style = 0;
   std::intptr_t id = 0;           // a child's identifier, reported with its commands

@@ -1,12 +1,12 @@
 // Starting and stopping the window system, and the values it takes from the desktop.
 
-#include "platform/windows/window_system.h"
+#include "platform/window_system/window_system.h"
 
 #include "platform/graphics/display_dpi.h"
 #include "platform/graphics/glyphs.h"
 #include "platform/graphics/scale.h"
-#include "platform/windows/controls.h"
-#include "platform/windows/system_state.h"
+#include "platform/window_system/controls.h"
+#include "platform/window_system/system_state.h"
 
 namespace platform {
 
@@ -25,7 +25,7 @@ void destroy_running_system() {
 
 }  // namespace
 
-void start_window_system(std::unique_ptr<Display> display) {
+void start_window_system(std::unique_ptr<NativeDisplay> display) {
   destroy_running_system();
   internal::running_system = std::make_unique<internal::System>();
   set_display_dpi(layout_dpi(display->dpi()));
@@ -42,7 +42,7 @@ void stop_window_system() {
 
 bool window_system_running() { return running() != nullptr; }
 
-Display* display() { return running() != nullptr ? running()->display.get() : nullptr; }
+NativeDisplay* display() { return running() != nullptr ? running()->display.get() : nullptr; }
 
 Size outer_size(Size inner, std::uint32_t style) {
   internal::System* system = running();

@@ -10,7 +10,7 @@
 #include "platform/graphics/geometry.h"
 #include "platform/graphics/pixel.h"
 #include "platform/graphics/surface.h"
-#include "platform/windows/window.h"
+#include "platform/window_system/window.h"
 
 namespace platform {
 
@@ -52,9 +52,9 @@ struct NativeWindow {
 // The window system calls a backend only through this class, and a backend reports what happens
 // only through the functions of namespace input below: it translates, and every decision (where a
 // window goes, what its frame is taken to be, when it moves again) is the window system's.
-class Display {
+class NativeDisplay {
  public:
-  virtual ~Display() = default;
+  virtual ~NativeDisplay() = default;
 
   // The primary monitor: where it lies on the desktop and its size, in device pixels.
   virtual Rect monitor() = 0;
@@ -73,28 +73,28 @@ class Display {
   // top-left on the screen with a size of `window.device_size()`, and hands over a surface of that
   // width that holds all its rows or a band of a whole number of layout rows. Nothing on failure.
   // The backend keeps `window` to report what happens to it, and writes nothing in it.
-  virtual std::optional<NativeWindow> create_window(Window& window) = 0;
+  virtual std::optional<NativeWindow> create_window(WindowNode& window) = 0;
   // The window's scale has changed: gives its native window the new device size with its inner
   // area's top-left at `inner_origin`, and hands over a new surface. Nothing, with the window as
   // it was, on failure or where the backend cannot do it; the window then keeps its old scale.
-  virtual std::optional<Surface> resize_window(const Window& /*window*/, Point /*inner_origin*/) {
+  virtual std::optional<Surface> resize_window(const WindowNode& /*window*/, Point /*inner_origin*/) {
     return std::nullopt;
   }
   // Asks for the window's inner area to go to `inner_origin` on the screen; where it really goes
   // comes back through input::moved.
-  virtual void place_window(const Window& window, Point inner_origin) = 0;
-  virtual void destroy_window(const Window& window) = 0;
-  virtual void set_title(const Window& window) = 0;
+  virtual void place_window(const WindowNode& window, Point inner_origin) = 0;
+  virtual void destroy_window(const WindowNode& window) = 0;
+  virtual void set_title(const WindowNode& window) = 0;
   // Shows the window in the normal state, which also activates it.
-  virtual void show(const Window& window) = 0;
+  virtual void show(const WindowNode& window) = 0;
   // False while a shown window has not yet reached the screen: what was painted then would be
   // lost, so painting waits for the window's first exposure.
-  virtual bool on_screen(const Window& /*window*/) { return true; }
+  virtual bool on_screen(const WindowNode& /*window*/) { return true; }
 
   // Shows an area of the window, in device pixels of the inner area, from the surface's rows, and
   // hands back the pixels to paint next: the surface's own, or other memory of the same layout
   // where the backend still reads the ones just shown.
-  virtual Pixel* present(const Window& window, const Rect& area) = 0;
+  virtual Pixel* present(const WindowNode& window, const Rect& area) = 0;
 
   // The desktop's own colours and its settings for drags and double clicks, where it has them;
   // the window system's conventional ones stand in for what it has not.
@@ -115,16 +115,16 @@ class Display {
 // the inner area's top-left on the screen. Times are in milliseconds of the display's own clock;
 // they decide what is a double click.
 namespace input {
-void pointer_moved(Window& top, Point at, std::uint32_t time);
-void button(Window& top, MouseButton button, bool pressed, Point at, std::uint32_t time);
-void key(Window& top, Key key, bool pressed, std::int32_t modifiers);
-void activation(Window& top, bool active);
-void close_requested(Window& top);
-void moved(Window& top, Point inner_origin);
+void pointer_moved(WindowNode& top, Point at, std::uint32_t time);
+void button(WindowNode& top, MouseButton button, bool pressed, Point at, std::uint32_t time);
+void key(WindowNode& top, Key key, bool pressed, std::int32_t modifiers);
+void activation(WindowNode& top, bool active);
+void close_requested(WindowNode& top);
+void moved(WindowNode& top, Point inner_origin);
 // The frame that the desktop has put around the window, each time it changes.
-void frame_changed(Window& top, const FrameExtents& frame);
-void state_changed(Window& top, bool minimized);
-void exposed(Window& top, const Rect& area);
+void frame_changed(WindowNode& top, const FrameExtents& frame);
+void state_changed(WindowNode& top, bool minimized);
+void exposed(WindowNode& top, const Rect& area);
 void colour_scheme_changed();
 // The desktop's resolution (Display::dpi) has changed: windows take the scale it asks for.
 void resolution_changed();
