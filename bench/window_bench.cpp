@@ -7,6 +7,7 @@
 
 #include "platform/headless/backend.h"
 #include "platform/window_system/window_system.h"
+#include "tests/support/test_program.h"
 #include "platform/x11/backend.h"
 #include "present/controls.h"
 #include "present/events.h"
@@ -23,7 +24,7 @@ bool start_display(bool on_x11, benchmark::State& state) {
     return true;
   }
   std::string error;
-  auto display = platform::open_x11_display(error);
+  auto display = platform::open_x11_display(tests::test_program, error);
   if (!display) {
     state.SkipWithError(("no X display: " + error).c_str());
     return false;

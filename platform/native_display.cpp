@@ -1,5 +1,7 @@
 #include "platform/native_display.h"
 
+#include <iterator>
+
 #if defined(_WIN32)
 #include "platform/win32/backend.h"
 #elif defined(__EMSCRIPTEN__)
@@ -9,27 +11,70 @@
 #endif
 
 namespace platform {
+namespace {
 
+// A Win32 desktop does not go away under a running program, nor does the page; their failures
+// need no report.
+constexpr Backend built_in[] = {
 #if defined(_WIN32)
-const char* const native_display_name = "the Windows desktop";
-
-// A Win32 desktop does not go away under a running program.
-std::unique_ptr<NativeDisplay> open_native_display(std::string& error, DisplayFailureReport) {
-  return open_win32_display(error);
-}
+    {"win32", "the Windows desktop",
+     [](const ProgramIdentity& identity, std::string& error, DisplayFailureReport) {
+       return open_win32_display(identity, error);
+     }},
 #elif defined(__EMSCRIPTEN__)
-const char* const native_display_name = "a web page with a canvas";
-
-// The page stays while the program runs.
-std::unique_ptr<NativeDisplay> open_native_display(std::string& error, DisplayFailureReport) {
-  return open_web_display(error);
-}
+    {"web", "a web page with a canvas",
+     [](const ProgramIdentity& identity, std::string& error, DisplayFailureReport) {
+       return open_web_display(identity, error);
+     }},
 #else
-const char* const native_display_name = "an X display";
-
-std::unique_ptr<NativeDisplay> open_native_display(std::string& error, DisplayFailureReport report) {
-  return open_x11_display(error, report);
-}
+    {"x11", "an X display", open_x11_display},
 #endif
+};
+
+// "a, b or c" of the backends' descriptions or names.
+template <typename Part>
+std::string listed(Part part) {
+  std::string text;
+  const std::span<const Backend> all = backends();
+  for (std::size_t index = 0; index < all.size(); ++index) {
+    if (index > 0) text += index + 1 == all.size() ? " or " : ", ";
+    text += part(all[index]);
+  }
+  return text;
+}
+
+}  // namespace
+
+std::span<const Backend> backends() { return built_in; }
+
+OpenedDisplay open_native_display(const ProgramIdentity& identity, DisplayFailureReport report,
+                                  const char* forced) {
+  OpenedDisplay opened;
+  const bool chosen = forced != nullptr && *forced != '\0';
+  for (const Backend& backend : backends()) {
+    if (chosen && backend.name != forced) continue;
+    std::string error;
+    opened.display = backend.open(identity, error, report);
+    if (opened.display) {
+      opened.described = backend.described;
+      opened.error.clear();
+      return opened;
+    }
+    if (!opened.error.empty()) opened.error += "; ";
+    opened.error += error;
+    if (chosen) {
+      opened.described = backend.described;
+      return opened;
+    }
+  }
+  if (chosen) {
+    opened.described = "a display";
+    opened.error = "TABLESCOPE_BACKEND names \"" + std::string(forced) + "\", and this build has " +
+                   listed([](const Backend& backend) { return std::string(backend.name); });
+  } else {
+    opened.described = listed([](const Backend& backend) { return std::string(backend.described); });
+  }
+  return opened;
+}
 
 }  // namespace platform

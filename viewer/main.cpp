@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <new>
 #include <string>
@@ -11,6 +12,17 @@
 #include "viewer/command_arguments.h"
 #include "viewer/diagnostics.h"
 #include "viewer/viewer.h"
+#include "viewer/window_icon.h"
+
+namespace {
+
+// As the desktop entry and the package name the program; 1 is the icon's number in the Windows
+// build's resources.
+platform::ProgramIdentity identity() {
+  return {"io.github.tablescope.Tablescope", "tablescope", "Tablescope", viewer::window_icon(), 1};
+}
+
+}  // namespace
 
 // Without arguments Tablescope opens its window on the desktop, shows the waves until the window
 // is closed, and exits with 0. With arguments it converts the waves into files and exits, without
@@ -23,17 +35,17 @@ int main(int argc, char** argv) {
     return exporter::run_export(arguments);
   }
   try {
-    std::string error;
-    auto display = platform::open_native_display(error, viewer::report_display_failure);
-    if (!display) {
-      std::fprintf(stderr, "tablescope: needs %s to show its window: %s\n", platform::native_display_name,
-                   viewer::printable(error).c_str());
+    platform::OpenedDisplay opened = platform::open_native_display(identity(), viewer::report_display_failure,
+                                                                   std::getenv("TABLESCOPE_BACKEND"));
+    if (!opened.display) {
+      std::fprintf(stderr, "tablescope: needs %s to show its window: %s\n", opened.described.c_str(),
+                   viewer::printable(opened.error).c_str());
       return 2;
     }
-    platform::start_window_system(std::move(display));
+    platform::start_window_system(std::move(opened.display));
     viewer::ViewerState state;
     if (!viewer::start_viewer(state)) {
-      std::fprintf(stderr, "tablescope: could not open its window on %s\n", platform::native_display_name);
+      std::fprintf(stderr, "tablescope: could not open its window on %s\n", opened.described.c_str());
       platform::stop_window_system();
       return 1;
     }

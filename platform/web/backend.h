@@ -9,6 +9,6 @@ namespace platform {
 
 // The page the program runs in: its one top-level window is the canvas. Returns nullptr, with the
 // reason in `error`, when the page has no canvas to show it on.
-std::unique_ptr<NativeDisplay> open_web_display(std::string& error);
+std::unique_ptr<NativeDisplay> open_web_display(const ProgramIdentity& identity, std::string& error);
 
 }  // namespace platform

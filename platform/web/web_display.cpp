@@ -196,7 +196,8 @@ class WebDisplay final : public NativeDisplay {
 
 }  // namespace
 
-std::unique_ptr<NativeDisplay> open_web_display(std::string& error) {
+// The page names the program itself; the identity has nothing for it to show.
+std::unique_ptr<NativeDisplay> open_web_display(const ProgramIdentity&, std::string& error) {
   if (web::web_page_attach() == 0) {
     error = "the page has no canvas for it";
     return nullptr;

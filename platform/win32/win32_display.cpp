@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -16,10 +17,6 @@ namespace {
 
 using namespace win32;
 
-constexpr wchar_t window_class_name[] = L"Tablescope";
-// The program's icon, where the executable carries one.
-constexpr int icon_resource = 1;
-
 class Win32Display;
 Win32Display* current_display = nullptr;
 
@@ -27,7 +24,7 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
 
 class Win32Display final : public NativeDisplay {
  public:
-  explicit Win32Display(HINSTANCE instance) : instance_(instance) {
+  Win32Display(HINSTANCE instance, std::wstring window_class) : instance_(instance), window_class_(std::move(window_class)) {
     HDC screen = GetDC(nullptr);
     if (screen != nullptr) {
       dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
@@ -70,7 +67,7 @@ class Win32Display final : public NativeDisplay {
     native.pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
     const Point outer_origin = outer_origin_of(window, window.bounds.origin());
     const Size outer = outer_size(window);
-    const HWND hwnd = CreateWindowExW(0, window_class_name, widen(window.text).c_str(), native_style(window.style),
+    const HWND hwnd = CreateWindowExW(0, window_class_.c_str(), widen(window.text).c_str(), native_style(window.style),
                                       outer_origin.x, outer_origin.y, outer.width, outer.height, nullptr, nullptr,
                                       instance_, nullptr);
     if (hwnd == nullptr) {
@@ -273,6 +270,7 @@ class Win32Display final : public NativeDisplay {
   }
 
   HINSTANCE instance_;
+  std::wstring window_class_;  // the class every window of the program is made in
   int dpi_ = 96;
   bool reported_ = false;
   std::map<const WindowNode*, Native> natives_;
@@ -374,7 +372,7 @@ LRESULT CALLBACK window_procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM
 
 }  // namespace
 
-std::unique_ptr<NativeDisplay> open_win32_display(std::string& error) {
+std::unique_ptr<NativeDisplay> open_win32_display(const ProgramIdentity& identity, std::string& error) {
   if (current_display != nullptr) {
     error = "the Windows desktop is already open";
     return nullptr;
@@ -384,17 +382,18 @@ std::unique_ptr<NativeDisplay> open_win32_display(std::string& error) {
   window_class.cbSize = sizeof window_class;
   window_class.lpfnWndProc = window_procedure;
   window_class.hInstance = instance;
-  window_class.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(icon_resource));
+  std::wstring class_name = widen(identity.window_class);
+  window_class.hIcon = identity.icon_resource != 0 ? LoadIconW(instance, MAKEINTRESOURCEW(identity.icon_resource)) : nullptr;
   if (window_class.hIcon == nullptr) {
     window_class.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
   }
   window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  window_class.lpszClassName = window_class_name;
+  window_class.lpszClassName = class_name.c_str();
   if (RegisterClassExW(&window_class) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     error = "could not register a window class";
     return nullptr;
   }
-  return std::make_unique<Win32Display>(instance);
+  return std::make_unique<Win32Display>(instance, std::move(class_name));
 }
 
 }  // namespace platform

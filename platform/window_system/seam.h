@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/geometry.h"
@@ -22,6 +24,19 @@ struct DisplayFailure {
   std::string detail;
 };
 using DisplayFailureReport = void (*)(const DisplayFailure&);
+
+// What the program is called and how it looks in the desktop's lists of windows, handed to the
+// display when it is opened: the window system itself stands for no program. The texts and
+// pixels are the program's constants and outlive the display.
+struct ProgramIdentity {
+  std::string_view application_id;  // reverse-domain name, as the desktop entry's: WM_CLASS's class
+  std::string_view instance_name;   // the executable's name: WM_CLASS's instance
+  std::string_view window_class;    // the native window class the windows are made in (Win32)
+  // The icon at several sizes: for each its width, its height, then its pixels as 0xAARRGGBB
+  // (alpha not premultiplied), rows from the top. Empty where the program has none to give.
+  std::span<const std::uint32_t> icon;
+  int icon_resource = 0;  // where icons are the program's resources (Win32): the icon's number
+};
 
 
 enum class MouseButton { Left, Right, Middle };

@@ -16,7 +16,6 @@
 
 #include "platform/window_system/seam.h"
 #include "platform/x11/x11_display.h"
-#include "platform/x11/window_icon.h"
 
 namespace platform {
 namespace {
@@ -195,10 +194,11 @@ void X11Display::set_hints(const WindowNode& window, ::Window xid, Point inner_o
   wm_hints->input = True;
   wm_hints->initial_state = NormalState;
   XClassHint* class_hint = XAllocClassHint();
-  char instance_name[] = "tablescope";
-  char class_name[] = "io.github.tablescope.Tablescope";  // the application id, as the desktop entry says
-  class_hint->res_name = instance_name;
-  class_hint->res_class = class_name;
+  // Xlib takes the names as writable texts, though it only reads them.
+  std::string instance_name(identity_.instance_name);
+  std::string class_name(identity_.application_id);
+  class_hint->res_name = instance_name.data();
+  class_hint->res_class = class_name.data();
   XSetWMProperties(x_, xid, nullptr, nullptr, nullptr, 0, nullptr, wm_hints, class_hint);
   XFree(wm_hints);
   XFree(class_hint);
@@ -209,9 +209,10 @@ void X11Display::set_hints(const WindowNode& window, ::Window xid, Point inner_o
   write_property(xid, net_wm_pid_, XA_CARDINAL, std::span<const long>(&pid, 1));
   const long window_type = static_cast<long>(net_wm_window_type_normal_);
   write_property(xid, net_wm_window_type_, XA_ATOM, std::span<const long>(&window_type, 1));
-  const std::span<const std::uint32_t> icon = window_icon();
-  const std::vector<long> icon_values(icon.begin(), icon.end());
-  write_property(xid, net_wm_icon_, XA_CARDINAL, icon_values);
+  if (!identity_.icon.empty()) {
+    const std::vector<long> icon_values(identity_.icon.begin(), identity_.icon.end());
+    write_property(xid, net_wm_icon_, XA_CARDINAL, icon_values);
+  }
 
   // A fixed size: no resizing border and no maximize unless the style asks for them.
   MotifHints motif{motif_functions | motif_decorations, function_move, 0, 0, 0};

@@ -34,8 +34,10 @@ constexpr std::chrono::milliseconds last_map_patience{2000};
 
 }  // namespace
 
-X11Display::X11Display(::Display* x, MonitorQuery monitor, std::string& error, DisplayFailureReport report)
-    : x_(x),
+X11Display::X11Display(::Display* x, const ProgramIdentity& identity, MonitorQuery monitor, std::string& error,
+                       DisplayFailureReport report)
+    : identity_(identity),
+      x_(x),
       screen_number_(DefaultScreen(x)),
       root_(RootWindow(x, DefaultScreen(x))),
       visual_(DefaultVisual(x, DefaultScreen(x))),
@@ -334,7 +336,8 @@ bool X11Display::pump(bool wait, std::optional<std::chrono::milliseconds> limit)
 
 namespace {
 
-std::unique_ptr<NativeDisplay> open(std::string& error, MonitorQuery monitor, DisplayFailureReport report) {
+std::unique_ptr<NativeDisplay> open(const ProgramIdentity& identity, std::string& error, MonitorQuery monitor,
+                                    DisplayFailureReport report) {
   ::Display* x = XOpenDisplay(nullptr);
   if (x == nullptr) {
     const char* name = std::getenv("DISPLAY");
@@ -342,7 +345,7 @@ std::unique_ptr<NativeDisplay> open(std::string& error, MonitorQuery monitor, Di
                                              : std::string("cannot open the X display \"") + name + "\"";
     return nullptr;
   }
-  auto display = std::make_unique<X11Display>(x, std::move(monitor), error, report);
+  auto display = std::make_unique<X11Display>(x, identity, std::move(monitor), error, report);
   if (!display->usable()) {
     return nullptr;
   }
@@ -351,12 +354,13 @@ std::unique_ptr<NativeDisplay> open(std::string& error, MonitorQuery monitor, Di
 
 }  // namespace
 
-std::unique_ptr<NativeDisplay> open_x11_display(std::string& error, DisplayFailureReport report) {
-  return open(error, {}, report);
+std::unique_ptr<NativeDisplay> open_x11_display(const ProgramIdentity& identity, std::string& error,
+                                                DisplayFailureReport report) {
+  return open(identity, error, {}, report);
 }
 
 std::unique_ptr<NativeDisplay> open_x11_display(std::string& error, MonitorQuery monitor) {
-  return open(error, std::move(monitor), nullptr);
+  return open({}, error, std::move(monitor), nullptr);
 }
 
 }  // namespace platform

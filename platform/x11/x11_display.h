@@ -27,7 +27,8 @@ namespace platform {
 class X11Display final : public NativeDisplay {
  public:
   // Without a query of its own, the primary monitor comes from RandR.
-  X11Display(::Display* x, MonitorQuery monitor, std::string& error, DisplayFailureReport report);
+  X11Display(::Display* x, const ProgramIdentity& identity, MonitorQuery monitor, std::string& error,
+             DisplayFailureReport report);
   ~X11Display() override;
 
   bool usable() const { return usable_; }
@@ -107,6 +108,7 @@ class X11Display final : public NativeDisplay {
   std::optional<Point> screen_origin(::Window xid);
   long window_state(::Window xid);
 
+  const ProgramIdentity identity_;
   ::Display* x_;
   int screen_number_;
   ::Window root_;

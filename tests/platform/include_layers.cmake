@@ -1,9 +1,19 @@
-# Fails when a folder of platform/ includes a header of a folder above it: the folders stand in
-# this order, each using only those before it, and no backend uses another backend.
+# Fails when a folder of platform/ includes a header of a folder above it: the layers stand in
+# this order, each using only those before it; every other folder is a backend, found here by
+# itself, which uses the layers and no other backend.
 # Run as: cmake -DPLATFORM_DIR=<source>/platform -P include_layers.cmake
 cmake_minimum_required(VERSION 3.25)
 set(layers graphics text window_system)
-set(backends headless x11 win32 web)
+file(GLOB folders LIST_DIRECTORIES true RELATIVE "${PLATFORM_DIR}" "${PLATFORM_DIR}/*")
+set(backends "")
+foreach(folder IN LISTS folders)
+  if(IS_DIRECTORY "${PLATFORM_DIR}/${folder}" AND NOT folder IN_LIST layers)
+    list(APPEND backends "${folder}")
+  endif()
+endforeach()
+if(NOT backends)
+  message(FATAL_ERROR "no backend folder found in ${PLATFORM_DIR}")
+endif()
 
 function(allowed_folders folder result)
   set(allowed "${folder}")
@@ -20,7 +30,7 @@ endfunction()
 set(faults "")
 foreach(folder IN LISTS layers backends)
   allowed_folders("${folder}" allowed)
-  file(GLOB sources "${PLATFORM_DIR}/${folder}/*.h" "${PLATFORM_DIR}/${folder}/*.cpp")
+  file(GLOB_RECURSE sources "${PLATFORM_DIR}/${folder}/*.h" "${PLATFORM_DIR}/${folder}/*.cpp")
   foreach(source IN LISTS sources)
     file(STRINGS "${source}" includes REGEX "^#include \"platform/")
     foreach(line IN LISTS includes)
@@ -35,3 +45,4 @@ endforeach()
 if(faults)
   message(FATAL_ERROR "platform/ includes upwards or across backends:${faults}")
 endif()
+message(STATUS "layers ${layers}; backends ${backends}")

@@ -8,6 +8,7 @@
 
 #include "platform/win32/backend.h"
 #include "platform/window_system/window_system.h"
+#include "tests/support/test_program.h"
 #include "present/controls.h"
 #include "present/drawing_session.h"
 #include "present/events.h"
@@ -27,7 +28,7 @@ class LayerOnWin32Test : public test_support::LayerWindowFixture {
  protected:
   void SetUp() override {
     std::string error;
-    ASSERT_NO_FATAL_FAILURE(open_window_on(platform::open_win32_display(error), error));
+    ASSERT_NO_FATAL_FAILURE(open_window_on(platform::open_win32_display(tests::test_program, error), error));
     // This process's only window, as the desktop finds it by its title.
     hwnd = FindWindowW(nullptr, title.c_str());
     ASSERT_NE(hwnd, nullptr);

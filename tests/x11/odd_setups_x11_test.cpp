@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "platform/window_system/window_system.h"
+#include "tests/support/test_program.h"
 #include "platform/x11/backend.h"
 #include "x_probe.h"
 #include "x_session.h"
@@ -122,7 +123,7 @@ TEST(OpeningTheX11Display, TurnsSigpipeIntoAFailedWrite) {
   const pid_t child = fork();
   if (child == 0) {
     std::string error;
-    auto display = platform::open_x11_display(error);
+    auto display = platform::open_x11_display(tests::test_program, error);
     int ends[2];
     if (!display || pipe(ends) != 0) {
       _exit(3);
@@ -144,7 +145,7 @@ TEST(OpeningTheX11Display, TurnsSigpipeIntoAFailedWrite) {
 // the window up. Every launch of the race this stands for ends the same way.
 TEST(ViewerWhoseWindowAnotherClientDestroys, ForgivesTheRequestsOnTheirWay) {
   std::string error;
-  auto display = platform::open_x11_display(error);
+  auto display = platform::open_x11_display(tests::test_program, error);
   ASSERT_TRUE(display) << error;
   platform::start_window_system(std::move(display));
   platform::register_class({"Doomed", platform::rgb(0, 0, 0), false, [](const platform::Message& message) {
