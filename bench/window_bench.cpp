@@ -36,7 +36,7 @@ bool start_display(bool on_x11, benchmark::State& state) {
 // Lets the viewer's window reach the screen and be painted there, as the user first sees it.
 void wait_until_painted_on_screen() {
   platform::WindowNode& window = *present::layer()->windows.find(0)->handle;
-  while (!platform::display()->on_screen(window) || !window.update.empty()) {
+  while (!platform::display()->on_screen(window) || !window.update().empty()) {
     present::wait_event(std::chrono::milliseconds(1));
   }
 }

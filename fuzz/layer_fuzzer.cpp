@@ -236,7 +236,7 @@ class Sequence {
   }
 
   void window_action(int action) {
-    platform::WindowNode* window = display_.topmost_window();
+    const platform::WindowNode* window = display_.topmost_window();
     if (window == nullptr) {
       return;
     }

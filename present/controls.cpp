@@ -14,7 +14,7 @@ std::intptr_t show_image(ControlRecord& record, std::intptr_t value) {
   platform::WindowNode& picture = *record.handle;
   record.image = value;
   if (const platform::Bitmap* bitmap = platform::find_bitmap(value)) {
-    platform::move_child(picture, platform::Rect::at(picture.bounds.origin(), {bitmap->width(), bitmap->height()}));
+    platform::move_child(picture, platform::Rect::at(picture.bounds().origin(), {bitmap->width(), bitmap->height()}));
   }
   platform::set_picture_image(picture, value);
   platform::invalidate(picture, std::nullopt, false);
@@ -42,7 +42,7 @@ ControlRecord* place_control(ObjectNumber number, platform::WindowNode* control,
   assigned = running.controls.number_of(*record, number);
   record->handle = control;
   record->kind = &kind;
-  control->id = assigned;
+  platform::set_child_id(*control, assigned);
   mark_control(*control, assigned);
   return record;
 }

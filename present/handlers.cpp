@@ -103,8 +103,8 @@ std::intptr_t window_handler(ObjectNumber window_number, const platform::Message
       return 0;
     case platform::MessageCode::EraseBackground: {
       const platform::Pixel background =
-          record->background ? to_pixel(*record->background) : window.window_class->background;
-      platform::erase_context(message).fill(platform::Rect::at({0, 0}, window.bounds.size()), background);
+          record->background ? to_pixel(*record->background) : window.window_class()->background;
+      platform::erase_context(message).fill(platform::Rect::at({0, 0}, window.bounds().size()), background);
       queue(layer, RepaintEvent, 0, window_number);
       return 1;
     }
@@ -121,7 +121,7 @@ std::intptr_t window_handler(ObjectNumber window_number, const platform::Message
       follow_display_resolution();
       return platform::default_handling(message);
     case platform::MessageCode::ColourSchemeChanged:
-      for (platform::WindowNode* child : window.children) {
+      for (platform::WindowNode* child : window.children()) {
         platform::send(child, platform::MessageCode::ColourSchemeChanged);
       }
       return platform::default_handling(message);

@@ -5,8 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/window_system/shortcuts.h"
-#include "platform/window_system/window.h"
+#include "platform/window_system/window_system.h"
 #include "present/colour.h"
 #include "present/object_number.h"
 

@@ -24,7 +24,7 @@ class HeadlessDisplay : public NativeDisplay {
   std::optional<Rect> work_area() override { return work_area_; }
   int dpi() override { return dpi_; }
   FrameExtents frame_extents(std::uint32_t style) override;
-  std::optional<NativeWindow> create_window(WindowNode& window) override;
+  std::optional<NativeWindow> create_window(const WindowNode& window) override;
   std::optional<Surface> resize_window(const WindowNode& window, Point inner_origin) override;
   void place_window(const WindowNode& window, Point inner_origin) override;
   void destroy_window(const WindowNode& window) override;
@@ -42,11 +42,11 @@ class HeadlessDisplay : public NativeDisplay {
   void click(MouseButton button, Point screen);
   void key(Key key, bool pressed, std::int32_t modifiers = NoModifier);
   void type(Key key, std::int32_t modifiers = NoModifier);
-  void request_close(WindowNode& window);
-  void minimize(WindowNode& window);
-  void restore(WindowNode& window);
-  void move_window(WindowNode& window, Point outer_origin);
-  void activate(WindowNode* window);
+  void request_close(const WindowNode& window);
+  void minimize(const WindowNode& window);
+  void restore(const WindowNode& window);
+  void move_window(const WindowNode& window, Point outer_origin);
+  void activate(const WindowNode* window);
   void change_colour_scheme() { input::colour_scheme_changed(); }
   // The desktop's resolution changes, as when the user picks another in its settings.
   void change_resolution(int dpi);
@@ -62,7 +62,7 @@ class HeadlessDisplay : public NativeDisplay {
   // top-left, as by a window manager that does not honour the window's gravity.
   void read_places_as_frames(int places) { places_read_as_frames_ = places; }
   // The window manager frames the window, or frames it again, with this frame.
-  void change_frame(WindowNode& window, const FrameExtents& frame) { input::frame_changed(window, frame); }
+  void change_frame(const WindowNode& window, const FrameExtents& frame) { input::frame_changed(window, frame); }
   // While set, making a top-level window fails, as on a display that has run out of resources.
   void refuse_windows(bool refuse) { refuse_windows_ = refuse; }
   // While set above 0, top-level windows made from then on get a surface of that many layout rows,
@@ -73,10 +73,10 @@ class HeadlessDisplay : public NativeDisplay {
   // under a window manager that takes its time to map it.
   void hold_exposure(bool hold) { hold_exposure_ = hold; }
   // The window reaches the screen, all of it exposed.
-  void expose(WindowNode& window);
+  void expose(const WindowNode& window);
   // Part of the window, in device pixels of its inner area, comes out from under another one:
   // what the screen showed there is lost until the window is painted again.
-  void uncover(WindowNode& window, const Rect& area);
+  void uncover(const WindowNode& window, const Rect& area);
   // Lets time pass, so that the next press is no double click.
   void wait_ms(std::uint32_t milliseconds) { clock_ += milliseconds; }
 
@@ -86,7 +86,7 @@ class HeadlessDisplay : public NativeDisplay {
 
   // --- What a test reads back ------------------------------------------------------------
   // The top-level window in front of the others, or nullptr on an empty screen.
-  WindowNode* topmost_window() const { return windows_.empty() ? nullptr : windows_.back(); }
+  const WindowNode* topmost_window() const { return windows_.empty() ? nullptr : windows_.back(); }
   Point outer_origin(const WindowNode& window) const;
   Size outer_size(const WindowNode& window) const;
   // A pixel of a window's inner area, in layout pixels: the top-left device pixel of
@@ -103,10 +103,8 @@ class HeadlessDisplay : public NativeDisplay {
     std::vector<Pixel> shown;  // with bands: the whole inner area as presented, rows of its width
     bool on_screen = true;
   };
-  WindowNode* top_level_at(Point screen, Point& inner) const;
+  const WindowNode* top_level_at(Point screen, Point& inner) const;
   Surface make_surface(const WindowNode& window);
-  // The window system's window that a call names, to report input about it.
-  WindowNode& own(const WindowNode& window) const;
   // Where the inner area arrives when it is asked to go to `inner_origin`.
   Point read(const WindowNode& window, Point inner_origin);
 
@@ -115,8 +113,8 @@ class HeadlessDisplay : public NativeDisplay {
   FrameExtents frame_;
   int dpi_;
   std::uint32_t clock_ = 1000;
-  std::vector<WindowNode*> windows_;  // top-level windows, the topmost last
-  WindowNode* active_ = nullptr;
+  std::vector<const WindowNode*> windows_;  // top-level windows, the topmost last
+  const WindowNode* active_ = nullptr;
   std::map<const WindowNode*, std::unique_ptr<WindowPixels>> natives_;
   std::function<bool()> idle_;
   bool refuse_windows_ = false;
@@ -124,7 +122,7 @@ class HeadlessDisplay : public NativeDisplay {
   bool hold_exposure_ = false;
   bool hold_moves_ = false;
   int places_read_as_frames_ = 0;
-  std::vector<std::pair<WindowNode*, Point>> held_moves_;
+  std::vector<std::pair<const WindowNode*, Point>> held_moves_;
   std::size_t presents_ = 0;
 };
 

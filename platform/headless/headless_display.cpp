@@ -14,26 +14,20 @@ FrameExtents HeadlessDisplay::frame_extents(std::uint32_t style) {
   return (style & style_title_bar) != 0 ? frame_ : FrameExtents{};
 }
 
-WindowNode& HeadlessDisplay::own(const WindowNode& window) const {
-  const auto found = std::find(windows_.begin(), windows_.end(), &window);
-  assert(found != windows_.end() && "a window this display made");
-  return **found;
-}
-
 Surface HeadlessDisplay::make_surface(const WindowNode& window) {
   WindowPixels& native = *natives_[&window];
   const Size size = window.device_size();
   const auto width = static_cast<std::size_t>(size.width);
   Size held = size;
   if (band_rows_ > 0) {
-    held.height = std::min(size.height, band_rows_ * window.scale);
+    held.height = std::min(size.height, band_rows_ * window.scale());
     native.shown.assign(width * static_cast<std::size_t>(size.height), 0);
   }
   native.pixels.assign(width * static_cast<std::size_t>(held.height), 0);
   return {held, native.pixels.data(), width};
 }
 
-std::optional<NativeWindow> HeadlessDisplay::create_window(WindowNode& window) {
+std::optional<NativeWindow> HeadlessDisplay::create_window(const WindowNode& window) {
   if (refuse_windows_) {
     return std::nullopt;
   }
@@ -55,9 +49,9 @@ std::optional<Surface> HeadlessDisplay::resize_window(const WindowNode& window, 
 void HeadlessDisplay::place_window(const WindowNode& window, Point inner_origin) {
   const Point arrives = read(window, inner_origin);
   if (hold_moves_) {
-    held_moves_.emplace_back(&own(window), arrives);
+    held_moves_.emplace_back(&window, arrives);
   } else {
-    input::moved(own(window), arrives);
+    input::moved(window, arrives);
   }
 }
 
@@ -66,12 +60,12 @@ Point HeadlessDisplay::read(const WindowNode& window, Point inner_origin) {
     return inner_origin;
   }
   --places_read_as_frames_;
-  return {inner_origin.x + window.frame.left, inner_origin.y + window.frame.top};
+  return {inner_origin.x + window.frame().left, inner_origin.y + window.frame().top};
 }
 
 void HeadlessDisplay::release_moves(std::size_t keep) {
   const std::size_t released = held_moves_.size() - std::min(keep, held_moves_.size());
-  const std::vector<std::pair<WindowNode*, Point>> moves(held_moves_.begin(), held_moves_.begin() + static_cast<std::ptrdiff_t>(released));
+  const std::vector<std::pair<const WindowNode*, Point>> moves(held_moves_.begin(), held_moves_.begin() + static_cast<std::ptrdiff_t>(released));
   held_moves_.erase(held_moves_.begin(), held_moves_.begin() + static_cast<std::ptrdiff_t>(released));
   for (const auto& [window, origin] : moves) {
     input::moved(*window, origin);
@@ -97,8 +91,8 @@ void HeadlessDisplay::show(const WindowNode& window) {
   if (hold_exposure_) {
     natives_.at(&window)->on_screen = false;
   }
-  input::moved(own(window), read(window, window.bounds.origin()));
-  activate(&own(window));
+  input::moved(window, read(window, window.bounds().origin()));
+  activate(&window);
 }
 
 bool HeadlessDisplay::on_screen(const WindowNode& window) {
@@ -106,19 +100,19 @@ bool HeadlessDisplay::on_screen(const WindowNode& window) {
   return found != natives_.end() && found->second->on_screen;
 }
 
-void HeadlessDisplay::expose(WindowNode& window) {
+void HeadlessDisplay::expose(const WindowNode& window) {
   natives_.at(&window)->on_screen = true;
   input::exposed(window, Rect::at({0, 0}, window.device_size()));
 }
 
-void HeadlessDisplay::uncover(WindowNode& window, const Rect& area) {
+void HeadlessDisplay::uncover(const WindowNode& window, const Rect& area) {
   constexpr Pixel lost = rgb(0x12, 0x34, 0x56);
   WindowPixels& native = *natives_.at(&window);
   const Size size = window.device_size();
   const bool banded = !native.shown.empty();
-  Pixel* pixels = banded ? native.shown.data() : window.surface.pixels;
-  const auto stride = banded ? static_cast<std::size_t>(size.width) : window.surface.stride;
-  const Rect covered = area.intersected(Rect::at({0, 0}, banded ? size : window.surface.size));
+  Pixel* pixels = banded ? native.shown.data() : window.surface().pixels;
+  const auto stride = banded ? static_cast<std::size_t>(size.width) : window.surface().stride;
+  const Rect covered = area.intersected(Rect::at({0, 0}, banded ? size : window.surface().size));
   for (int y = covered.top; y < covered.bottom && !covered.empty(); ++y) {
     std::fill(pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(covered.left),
               pixels + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(covered.right), lost);
@@ -132,9 +126,9 @@ Pixel* HeadlessDisplay::present(const WindowNode& window, const Rect& area) {
   ++presents_;
   WindowPixels& native = *natives_.at(&window);
   if (native.shown.empty()) {
-    return window.surface.pixels;
+    return window.surface().pixels;
   }
-  const Surface& surface = window.surface;
+  const Surface& surface = window.surface();
   const auto width = static_cast<std::size_t>(window.device_size().width);
   const Rect held = Rect::at({0, surface.top}, surface.size);
   const Rect copied = area.intersected(held);
@@ -143,7 +137,7 @@ Pixel* HeadlessDisplay::present(const WindowNode& window, const Rect& area) {
     Pixel* to = native.shown.data() + static_cast<std::size_t>(y) * width;
     std::copy(from + copied.left, from + copied.right, to + copied.left);
   }
-  return window.surface.pixels;
+  return window.surface().pixels;
 }
 
 bool HeadlessDisplay::pump(bool wait, std::optional<std::chrono::milliseconds> limit) {
@@ -161,11 +155,11 @@ bool HeadlessDisplay::pump(bool wait, std::optional<std::chrono::milliseconds> l
   std::exit(3);
 }
 
-WindowNode* HeadlessDisplay::top_level_at(Point screen, Point& inner) const {
+const WindowNode* HeadlessDisplay::top_level_at(Point screen, Point& inner) const {
   for (auto window = windows_.rbegin(); window != windows_.rend(); ++window) {
-    const Rect shown = Rect::at((*window)->bounds.origin(), (*window)->device_size());
-    if ((*window)->visible && !(*window)->minimized && shown.contains(screen)) {
-      inner = {screen.x - (*window)->bounds.left, screen.y - (*window)->bounds.top};
+    const Rect shown = Rect::at((*window)->bounds().origin(), (*window)->device_size());
+    if ((*window)->visible() && !(*window)->minimized() && shown.contains(screen)) {
+      inner = {screen.x - (*window)->bounds().left, screen.y - (*window)->bounds().top};
       return *window;
     }
   }
@@ -174,14 +168,14 @@ WindowNode* HeadlessDisplay::top_level_at(Point screen, Point& inner) const {
 
 void HeadlessDisplay::move_pointer(Point screen) {
   Point inner;
-  if (WindowNode* window = top_level_at(screen, inner)) {
+  if (const WindowNode* window = top_level_at(screen, inner)) {
     input::pointer_moved(*window, inner, ++clock_);
   }
 }
 
 void HeadlessDisplay::press(MouseButton button, Point screen) {
   Point inner;
-  if (WindowNode* window = top_level_at(screen, inner)) {
+  if (const WindowNode* window = top_level_at(screen, inner)) {
     activate(window);
     input::button(*window, button, true, inner, ++clock_);
   }
@@ -189,11 +183,11 @@ void HeadlessDisplay::press(MouseButton button, Point screen) {
 
 void HeadlessDisplay::release(MouseButton button, Point screen) {
   Point inner;
-  WindowNode* window = top_level_at(screen, inner);
+  const WindowNode* window = top_level_at(screen, inner);
   if (window == nullptr && !windows_.empty()) {
     // A release off every window still ends a press, as a grabbed pointer would.
     window = windows_.back();
-    inner = {screen.x - window->bounds.left, screen.y - window->bounds.top};
+    inner = {screen.x - window->bounds().left, screen.y - window->bounds().top};
   }
   if (window != nullptr) {
     input::button(*window, button, false, inner, ++clock_);
@@ -216,25 +210,25 @@ void HeadlessDisplay::type(Key key, std::int32_t modifiers) {
   this->key(key, false, modifiers);
 }
 
-void HeadlessDisplay::request_close(WindowNode& window) { input::close_requested(window); }
+void HeadlessDisplay::request_close(const WindowNode& window) { input::close_requested(window); }
 
-void HeadlessDisplay::minimize(WindowNode& window) {
+void HeadlessDisplay::minimize(const WindowNode& window) {
   if (&window == active_) {
     activate(nullptr);
   }
   input::state_changed(window, true);
 }
 
-void HeadlessDisplay::restore(WindowNode& window) {
+void HeadlessDisplay::restore(const WindowNode& window) {
   input::state_changed(window, false);
   activate(&window);
 }
 
-void HeadlessDisplay::move_window(WindowNode& window, Point outer_origin) {
-  input::moved(window, {outer_origin.x + window.frame.left, outer_origin.y + window.frame.top});
+void HeadlessDisplay::move_window(const WindowNode& window, Point outer_origin) {
+  input::moved(window, {outer_origin.x + window.frame().left, outer_origin.y + window.frame().top});
 }
 
-void HeadlessDisplay::activate(WindowNode* window) {
+void HeadlessDisplay::activate(const WindowNode* window) {
   if (window == active_) {
     return;
   }
@@ -250,21 +244,21 @@ void HeadlessDisplay::activate(WindowNode* window) {
 }
 
 Point HeadlessDisplay::outer_origin(const WindowNode& window) const {
-  return {window.bounds.left - window.frame.left, window.bounds.top - window.frame.top};
+  return {window.bounds().left - window.frame().left, window.bounds().top - window.frame().top};
 }
 
 Size HeadlessDisplay::outer_size(const WindowNode& window) const {
   const Size inner = window.device_size();
-  return {inner.width + window.frame.left + window.frame.right, inner.height + window.frame.top + window.frame.bottom};
+  return {inner.width + window.frame().left + window.frame().right, inner.height + window.frame().top + window.frame().bottom};
 }
 
 Pixel HeadlessDisplay::pixel(const WindowNode& window, Point at) const {
   const WindowNode* top = &window;
   while (!top->top_level()) {
-    at = {at.x + top->bounds.left, at.y + top->bounds.top};
-    top = top->parent;
+    at = {at.x + top->bounds().left, at.y + top->bounds().top};
+    top = top->parent();
   }
-  return device_pixel(*top, {at.x * top->scale, at.y * top->scale});
+  return device_pixel(*top, {at.x * top->scale(), at.y * top->scale()});
 }
 
 Pixel HeadlessDisplay::device_pixel(const WindowNode& top, Point at) const {
@@ -273,7 +267,7 @@ Pixel HeadlessDisplay::device_pixel(const WindowNode& top, Point at) const {
     return shown[static_cast<std::size_t>(at.y) * static_cast<std::size_t>(top.device_size().width) +
                  static_cast<std::size_t>(at.x)];
   }
-  return top.surface.pixels[static_cast<std::size_t>(at.y) * top.surface.stride + static_cast<std::size_t>(at.x)];
+  return top.surface().pixels[static_cast<std::size_t>(at.y) * top.surface().stride + static_cast<std::size_t>(at.x)];
 }
 
 }  // namespace platform

@@ -43,7 +43,7 @@ class WebDisplay final : public NativeDisplay {
   FrameExtents frame_extents(std::uint32_t) override { return {}; }
 
   // The page has one canvas, for one top-level window.
-  std::optional<NativeWindow> create_window(WindowNode& window) override {
+  std::optional<NativeWindow> create_window(const WindowNode& window) override {
     if (window_ != nullptr) {
       return std::nullopt;
     }
@@ -66,7 +66,7 @@ class WebDisplay final : public NativeDisplay {
     }
   }
   void set_title(const WindowNode& window) override {
-    web::web_page_title(window.text.data(), static_cast<int>(window.text.size()));
+    web::web_page_title(window.text().data(), static_cast<int>(window.text().size()));
   }
   void show(const WindowNode& window) override {
     if (&window != window_) {
@@ -85,9 +85,9 @@ class WebDisplay final : public NativeDisplay {
   // on the canvas.
   Pixel* present(const WindowNode& window, const Rect& area) override {
     if (&window != window_) {
-      return window.surface.pixels;
+      return window.surface().pixels;
     }
-    const Surface& surface = window.surface;
+    const Surface& surface = window.surface();
     const Rect shown = area.intersected(Rect::at({0, 0}, surface.size));
     for (int y = shown.top; y < shown.bottom; ++y) {
       const Pixel* from = surface.pixels + static_cast<std::size_t>(y) * surface.stride;
@@ -104,7 +104,7 @@ class WebDisplay final : public NativeDisplay {
     if (!shown.empty()) {
       web::web_page_present(rgba_.get(), shown.left, shown.top, shown.width(), shown.height());
     }
-    return window.surface.pixels;
+    return window.surface().pixels;
   }
 
   bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override {
@@ -129,7 +129,7 @@ class WebDisplay final : public NativeDisplay {
     const auto count = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
     pixels_.reset(new Pixel[count]);
     rgba_.reset(new std::uint8_t[count * 4]);
-    web::web_page_resize(size.width, size.height, window.bounds.width(), window.bounds.height());
+    web::web_page_resize(size.width, size.height, window.bounds().width(), window.bounds().height());
     return {size, pixels_.get(), static_cast<std::size_t>(size.width)};
   }
 
@@ -162,7 +162,7 @@ class WebDisplay final : public NativeDisplay {
     if (window_ == nullptr) {
       return;
     }
-    WindowNode& window = *window_;
+    const WindowNode& window = *window_;
     const Point at{record.x, record.y};
     switch (record.kind) {
       case web::InputKind::PointerMoved:
@@ -187,7 +187,7 @@ class WebDisplay final : public NativeDisplay {
     }
   }
 
-  WindowNode* window_ = nullptr;
+  const WindowNode* window_ = nullptr;
   bool exposure_due_ = false;
   bool exposed_ = false;
   std::unique_ptr<Pixel[]> pixels_;

@@ -61,13 +61,13 @@ class Win32Display final : public NativeDisplay {
     return {-outer.left, outer.right, -outer.top, outer.bottom};
   }
 
-  std::optional<NativeWindow> create_window(WindowNode& window) override {
+  std::optional<NativeWindow> create_window(const WindowNode& window) override {
     const Size size = window.device_size();
     Native& native = natives_[&window];
     native.pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
-    const Point outer_origin = outer_origin_of(window, window.bounds.origin());
+    const Point outer_origin = outer_origin_of(window, window.bounds().origin());
     const Size outer = outer_size(window);
-    const HWND hwnd = CreateWindowExW(0, window_class_.c_str(), widen(window.text).c_str(), native_style(window.style),
+    const HWND hwnd = CreateWindowExW(0, window_class_.c_str(), widen(window.text()).c_str(), native_style(window.style()),
                                       outer_origin.x, outer_origin.y, outer.width, outer.height, nullptr, nullptr,
                                       instance_, nullptr);
     if (hwnd == nullptr) {
@@ -119,7 +119,7 @@ class Win32Display final : public NativeDisplay {
 
   void set_title(const WindowNode& window) override {
     if (const HWND hwnd = handle_of(window)) {
-      SetWindowTextW(hwnd, widen(window.text).c_str());
+      SetWindowTextW(hwnd, widen(window.text()).c_str());
     }
   }
 
@@ -141,7 +141,7 @@ class Win32Display final : public NativeDisplay {
       show_pixels(device, window, area);
       ReleaseDC(hwnd, device);
     }
-    return window.surface.pixels;
+    return window.surface().pixels;
   }
 
   std::optional<Pixel> system_colour(SystemColour which) override {
@@ -200,12 +200,12 @@ class Win32Display final : public NativeDisplay {
   static Rect rect_of(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
   static Point outer_origin_of(const WindowNode& window, Point inner_origin) {
-    return {inner_origin.x - window.frame.left, inner_origin.y - window.frame.top};
+    return {inner_origin.x - window.frame().left, inner_origin.y - window.frame().top};
   }
 
   static Size outer_size(const WindowNode& window) {
     const Size inner = window.device_size();
-    const FrameExtents& frame = window.frame;
+    const FrameExtents& frame = window.frame();
     return {inner.width + frame.left + frame.right, inner.height + frame.top + frame.bottom};
   }
 
@@ -214,7 +214,7 @@ class Win32Display final : public NativeDisplay {
     return found != natives_.end() ? found->second.hwnd : nullptr;
   }
 
-  WindowNode* window_of(HWND hwnd) const {
+  const WindowNode* window_of(HWND hwnd) const {
     const auto found = by_handle_.find(hwnd);
     return found != by_handle_.end() ? found->second : nullptr;
   }
@@ -238,7 +238,7 @@ class Win32Display final : public NativeDisplay {
   }
 
   static void show_pixels(HDC device, const WindowNode& window, const Rect& area) {
-    const Surface& surface = window.surface;
+    const Surface& surface = window.surface();
     const Rect shown = area.intersected(Rect::at({0, 0}, surface.size));
     if (shown.empty() || surface.pixels == nullptr) {
       return;
@@ -256,7 +256,7 @@ class Win32Display final : public NativeDisplay {
                       &info, DIB_RGB_COLORS);
   }
 
-  void pointer_button(HWND hwnd, WindowNode& window, MouseButton button, bool pressed, LPARAM lparam) {
+  void pointer_button(HWND hwnd, const WindowNode& window, MouseButton button, bool pressed, LPARAM lparam) {
     // Held buttons keep the pointer's input coming here even off the window, so that every press
     // has its release.
     if (pressed && GetCapture() != hwnd) {
@@ -274,12 +274,12 @@ class Win32Display final : public NativeDisplay {
   int dpi_ = 96;
   bool reported_ = false;
   std::map<const WindowNode*, Native> natives_;
-  std::map<HWND, WindowNode*> by_handle_;
+  std::map<HWND, const WindowNode*> by_handle_;
   ButtonLookPainter buttons_;
 };
 
 LRESULT Win32Display::handle(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  WindowNode* window = window_of(hwnd);
+  const WindowNode* window = window_of(hwnd);
   if (window == nullptr) {
     return DefWindowProcW(hwnd, message, wparam, lparam);
   }
@@ -382,7 +382,7 @@ std::unique_ptr<NativeDisplay> open_win32_display(const ProgramIdentity& identit
   window_class.cbSize = sizeof window_class;
   window_class.lpfnWndProc = window_procedure;
   window_class.hInstance = instance;
-  std::wstring class_name = widen(identity.window_class);
+  std::wstring class_name = widen(identity.window_class());
   window_class.hIcon = identity.icon_resource != 0 ? LoadIconW(instance, MAKEINTRESOURCEW(identity.icon_resource)) : nullptr;
   if (window_class.hIcon == nullptr) {
     window_class.hIcon = LoadIconW(nullptr, IDI_APPLICATION);

@@ -29,7 +29,7 @@ bool unregister_class(std::string_view name) {
     return false;
   }
   const bool in_use = std::any_of(system->windows.begin(), system->windows.end(),
-                                  [&](const auto& window) { return window->window_class == &found->second; });
+                                  [&](const auto& window) { return window->window_class() == &found->second; });
   if (in_use) {
     return false;
   }
@@ -38,13 +38,13 @@ bool unregister_class(std::string_view name) {
 }
 
 Handler set_handler(WindowNode& window, Handler handler) {
-  std::swap(window.handler, handler);
+  std::swap(state_of(window).handler, handler);
   return handler;
 }
 
 std::intptr_t internal::call_handler(WindowNode& window, const Message& message) {
   // A copy, since a handler may replace itself while it runs.
-  const Handler handler = window.handler;
+  const Handler handler = state_of(window).handler;
   return handler ? handler(message) : default_handling(message);
 }
 
@@ -57,7 +57,7 @@ std::intptr_t default_handling(const Message& message) {
       return 0;
     }
     case MessageCode::EraseBackground:
-      erase_context(message).fill(internal::inner_rect(*window), window->window_class->background);
+      erase_context(message).fill(internal::inner_rect(*window), window->window_class()->background);
       return 1;
     case MessageCode::Close:
       destroy_window(window);
@@ -76,18 +76,18 @@ std::intptr_t default_handling(const Message& message) {
 }
 
 void set_property(WindowNode& window, std::string_view name, std::intptr_t value) {
-  window.properties.insert_or_assign(std::string(name), value);
+  state_of(window).properties.insert_or_assign(std::string(name), value);
 }
 
 std::optional<std::intptr_t> property(const WindowNode& window, std::string_view name) {
-  const auto found = window.properties.find(name);
-  return found != window.properties.end() ? std::optional(found->second) : std::nullopt;
+  const auto found = state_of(window).properties.find(name);
+  return found != state_of(window).properties.end() ? std::optional(found->second) : std::nullopt;
 }
 
 void remove_property(WindowNode& window, std::string_view name) {
-  const auto found = window.properties.find(name);
-  if (found != window.properties.end()) {
-    window.properties.erase(found);
+  const auto found = state_of(window).properties.find(name);
+  if (found != state_of(window).properties.end()) {
+    state_of(window).properties.erase(found);
   }
 }
 

@@ -6,6 +6,7 @@
 #include "platform/graphics/glyphs.h"
 #include "platform/graphics/scale.h"
 #include "platform/window_system/seam.h"
+#include "platform/window_system/system_state.h"
 #include "platform/window_system/window_system.h"
 
 namespace platform {
@@ -18,26 +19,26 @@ constexpr Pixel focused_border_colour = rgb(0x00, 0x78, 0xD7);
 constexpr Pixel pressed_face_colour = rgb(0xCC, 0xE4, 0xF7);
 constexpr Pixel pressed_border_colour = rgb(0x00, 0x54, 0x99);
 
-struct ButtonState : WindowNode::ControlState {
+struct ButtonState : WindowState::ControlState {
   bool tracking = false;    // the primary button went down on the button and is still held
   bool pointer_in = false;  // while tracking: the pointer is over the button
   bool space_down = false;
 };
 
-struct PictureState : WindowNode::ControlState {
+struct PictureState : WindowState::ControlState {
   BitmapHandle image = 0;
 };
 
 template <typename State>
-State& state_of(WindowNode& window) {
-  if (!window.control) {
-    window.control = std::make_unique<State>();
+State& control_state(WindowNode& window) {
+  if (!state_of(window).control) {
+    state_of(window).control = std::make_unique<State>();
   }
-  assert(dynamic_cast<State*>(window.control.get()) != nullptr && "a control keeps the state of its own kind");
-  return static_cast<State&>(*window.control);
+  assert(dynamic_cast<State*>(state_of(window).control.get()) != nullptr && "a control keeps the state of its own kind");
+  return static_cast<State&>(*state_of(window).control);
 }
 
-Rect whole(const WindowNode& window) { return Rect::at({0, 0}, window.bounds.size()); }
+Rect whole(const WindowNode& window) { return Rect::at({0, 0}, window.bounds().size()); }
 
 // The desktop's own look where the display offers one, else a flat conventional one.
 void paint_button_face(PaintContext& paint, const Rect& area, const ButtonLook& look) {
@@ -56,19 +57,19 @@ void paint_button(WindowNode& button) {
   PaintContext paint = begin_paint(button);
   const Rect area = whole(button);
   const bool pressed = button_pressed(button);
-  paint_button_face(paint, area, {pressed, focus() == &button, button.enabled});
+  paint_button_face(paint, area, {pressed, focus() == &button, button.enabled()});
   const Rect caption = pressed ? area.moved(1, 1) : area;
-  const Pixel text_colour = system_colour(button.enabled ? SystemColour::ButtonText : SystemColour::GrayText);
+  const Pixel text_colour = system_colour(button.enabled() ? SystemColour::ButtonText : SystemColour::GrayText);
   const FontHandle font = stock_font(StockFont::DefaultGui, device_text_dpi(display()->dpi(), paint.scale()));
-  paint.draw_text(font, button.text, caption, text_colour);
+  paint.draw_text(font, button.text(), caption, text_colour);
   end_paint(button, paint);
 }
 
-void click(WindowNode& button) { send(button.parent, MessageCode::Command, ControlNotice{notify_clicked, button.id}); }
+void click(WindowNode& button) { send(button.parent(), MessageCode::Command, ControlNotice{notify_clicked, button.id()}); }
 
 std::intptr_t push_button_handler(const Message& message) {
   WindowNode& button = *message.window;
-  ButtonState& state = state_of<ButtonState>(button);
+  ButtonState& state = control_state<ButtonState>(button);
   switch (message.code) {
     case MessageCode::Paint:
       paint_button(button);
@@ -141,14 +142,14 @@ std::intptr_t picture_handler(const Message& message) {
   switch (message.code) {
     case MessageCode::Paint: {
       PaintContext paint = begin_paint(picture);
-      const Bitmap* bitmap = find_bitmap(state_of<PictureState>(picture).image);
+      const Bitmap* bitmap = find_bitmap(control_state<PictureState>(picture).image);
       // Whatever an opaque image does not cover shows the background; an image with an alpha
       // channel is laid over it.
       const bool opaque = bitmap != nullptr && bitmap->depth() == 24;
       const Size image = opaque ? Size{bitmap->width(), bitmap->height()} : Size{};
-      const Pixel background = picture.window_class->background;
-      paint.fill({image.width, 0, picture.bounds.width(), picture.bounds.height()}, background);
-      paint.fill({0, image.height, image.width, picture.bounds.height()}, background);
+      const Pixel background = picture.window_class()->background;
+      paint.fill({image.width, 0, picture.bounds().width(), picture.bounds().height()}, background);
+      paint.fill({0, image.height, image.width, picture.bounds().height()}, background);
       if (bitmap != nullptr) {
         paint.draw_bitmap(*bitmap, {0, 0});
       }
@@ -158,13 +159,13 @@ std::intptr_t picture_handler(const Message& message) {
     case MessageCode::EraseBackground:
       return 1;  // painting covers every pixel
     case MessageCode::LeftDown:
-      if ((picture.style & style_notify) != 0) {
-        send(picture.parent, MessageCode::Command, ControlNotice{notify_clicked, picture.id});
+      if ((picture.style() & style_notify) != 0) {
+        send(picture.parent(), MessageCode::Command, ControlNotice{notify_clicked, picture.id()});
       }
       return 0;
     case MessageCode::LeftDoubleClick:
-      if ((picture.style & style_notify) != 0) {
-        send(picture.parent, MessageCode::Command, ControlNotice{notify_double_clicked, picture.id});
+      if ((picture.style() & style_notify) != 0) {
+        send(picture.parent(), MessageCode::Command, ControlNotice{notify_double_clicked, picture.id()});
       }
       return 0;
     default:
@@ -180,10 +181,10 @@ void register_built_in_controls() {
   register_class({std::string(picture_class), face, true, picture_handler});
 }
 
-void set_picture_image(WindowNode& picture, BitmapHandle image) { state_of<PictureState>(picture).image = image; }
+void set_picture_image(WindowNode& picture, BitmapHandle image) { control_state<PictureState>(picture).image = image; }
 
 bool button_pressed(const WindowNode& button) {
-  const auto* state = dynamic_cast<const ButtonState*>(button.control.get());
+  const auto* state = dynamic_cast<const ButtonState*>(state_of(button).control.get());
   return state != nullptr && ((state->tracking && state->pointer_in) || state->space_down);
 }
 

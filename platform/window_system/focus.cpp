@@ -1,4 +1,5 @@
-// The keyboard focus and the order of tab stops, the pointer capture, and the active window.
+// The keyboard focus and the order of tab stops, the keyboard shortcuts, the pointer capture, and the
+// active window.
 
 #include <algorithm>
 #include <vector>
@@ -25,8 +26,8 @@ void set_focus(WindowNode* window) {
 
 WindowNode* next_tab_stop(WindowNode& parent, bool forward) {
   std::vector<WindowNode*> stops;
-  for (WindowNode* child : parent.children) {
-    if (child->tab_stop && child->enabled && child->visible) {
+  for (WindowNode* child : parent.children()) {
+    if (child->tab_stop() && child->enabled() && child->visible()) {
       stops.push_back(child);
     }
   }
@@ -63,9 +64,28 @@ void release_capture() {
 
 WindowNode* active_window() { return running() != nullptr ? running()->active : nullptr; }
 
+bool ShortcutTable::translate(WindowNode& window, const Message& message) const {
+  if (message.code != MessageCode::KeyDown) {
+    return false;
+  }
+  const KeyStroke& stroke = message.as<KeyStroke>();
+  const auto entry = std::find_if(entries_.begin(), entries_.end(), [&stroke](const Shortcut& shortcut) {
+    return shortcut.key == stroke.key && shortcut.modifiers == stroke.modifiers;
+  });
+  if (entry == entries_.end()) {
+    return false;
+  }
+  send(&window, MessageCode::ShortcutCommand, ShortcutCommand{entry->command});
+  return true;
+}
+
+
 namespace input {
 
-void activation(WindowNode& top, bool active) {
+void activation(const WindowNode& reported, bool active) {
+  WindowNode* owned = internal::own(reported);
+  if (owned == nullptr) return;
+  WindowNode& top = *owned;
   internal::System* system = &internal::state();
   if (active && system->active != &top) {
     system->active = &top;
@@ -77,4 +97,5 @@ void activation(WindowNode& top, bool active) {
 }
 
 }  // namespace input
+
 }  // namespace platform

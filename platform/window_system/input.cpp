@@ -20,10 +20,10 @@ WindowNode* window_at(WindowNode& top, Point& at) {
   WindowNode* found = &top;
   for (bool descended = true; descended;) {
     descended = false;
-    for (auto child = found->children.rbegin(); child != found->children.rend(); ++child) {
+    for (auto child = found->children().rbegin(); child != found->children().rend(); ++child) {
       WindowNode* candidate = *child;
-      if (candidate->visible && candidate->enabled && candidate->bounds.contains(at)) {
-        at = {at.x - candidate->bounds.left, at.y - candidate->bounds.top};
+      if (candidate->visible() && candidate->enabled() && candidate->bounds().contains(at)) {
+        at = {at.x - candidate->bounds().left, at.y - candidate->bounds().top};
         found = candidate;
         descended = true;
         break;
@@ -50,7 +50,7 @@ WindowNode* pointer_target(WindowNode& top, Point& at) {
 bool is_double_click(const WindowNode& target, const internal::RawInput& press) {
   const internal::LastPress& last = internal::state().last_press;
   const SystemMetrics& metrics = system_metrics();
-  return target.window_class->double_clicks && last.window == &target && last.button == press.button &&
+  return target.window_class()->double_clicks && last.window == &target && last.button == press.button &&
          press.time - last.time <= metrics.double_click_time &&
          std::abs(press.at.x - last.at.x) <= metrics.double_click_distance.width &&
          std::abs(press.at.y - last.at.y) <= metrics.double_click_distance.height;
@@ -70,7 +70,7 @@ void queue_input(WindowNode& top, const internal::RawInput& raw) {
 
 // The layout pixel under a device pixel of a top-level window.
 Point layout_point(const WindowNode& top, Point device) {
-  return {unscaled(device.x, top.scale), unscaled(device.y, top.scale)};
+  return {unscaled(device.x, top.scale()), unscaled(device.y, top.scale())};
 }
 
 }  // namespace
@@ -98,17 +98,26 @@ Message internal::resolve_input(WindowNode& top, const RawInput& raw) {
 
 namespace input {
 
-void pointer_moved(WindowNode& top, Point at, std::uint32_t time) {
+void pointer_moved(const WindowNode& reported, Point at, std::uint32_t time) {
+  WindowNode* owned = internal::own(reported);
+  if (owned == nullptr) return;
+  WindowNode& top = *owned;
   queue_input(top, {internal::RawInput::Kind::PointerMove, layout_point(top, at), MouseButton::Left, false, time});
 }
 
-void button(WindowNode& top, MouseButton which, bool pressed, Point at, std::uint32_t time) {
+void button(const WindowNode& reported, MouseButton which, bool pressed, Point at, std::uint32_t time) {
+  WindowNode* owned = internal::own(reported);
+  if (owned == nullptr) return;
+  WindowNode& top = *owned;
   if (which != MouseButton::Middle) {
     queue_input(top, {internal::RawInput::Kind::Button, layout_point(top, at), which, pressed, time});
   }
 }
 
-void key(WindowNode& top, Key key, bool pressed, std::int32_t modifiers) {
+void key(const WindowNode& reported, Key key, bool pressed, std::int32_t modifiers) {
+  WindowNode* owned = internal::own(reported);
+  if (owned == nullptr) return;
+  WindowNode& top = *owned;
   queue_input(top, {internal::RawInput::Kind::Key, {}, MouseButton::Left, pressed, 0, key, modifiers});
 }
 

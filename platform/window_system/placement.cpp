@@ -55,24 +55,24 @@ Point centred_on_monitor(Size outer, const Desk& desk) {
 
 // Where the inner area of a top-level window goes when it is centred with the frame it has now.
 Point centred_inner_origin(const WindowNode& top) {
-  const Point outer = centred_on_monitor(outer_device_size(top.bounds.size(), top.scale, top.frame),
+  const Point outer = centred_on_monitor(outer_device_size(top.bounds().size(), top.scale(), top.frame()),
                                          desk_of(*internal::state().display));
-  return {outer.x + top.frame.left, outer.y + top.frame.top};
+  return {outer.x + top.frame().left, outer.y + top.frame().top};
 }
 
 // What the display is asked for to have the inner area at `inner_origin`.
 Point requested_origin(const WindowNode& top, Point inner_origin) {
-  return top.placement.frame_placed ? Point{inner_origin.x - top.frame.left, inner_origin.y - top.frame.top}
+  return state_of(top).placement.frame_placed ? Point{inner_origin.x - top.frame().left, inner_origin.y - top.frame().top}
                                     : inner_origin;
 }
 
-bool asked_earlier(const WindowNode::Placement& placement, Point inner_origin) {
+bool asked_earlier(const WindowState::Placement& placement, Point inner_origin) {
   return std::find(placement.asked_before.begin(), placement.asked_before.end(), inner_origin) !=
          placement.asked_before.end();
 }
 
 // A new place asked for; late reports may still name the one before.
-void note_asked(WindowNode::Placement& placement, Point inner_origin) {
+void note_asked(WindowState::Placement& placement, Point inner_origin) {
   placement.asked_before.push_back(placement.asked);
   placement.asked = inner_origin;
   placement.awaiting = true;
@@ -80,14 +80,14 @@ void note_asked(WindowNode::Placement& placement, Point inner_origin) {
 
 void ask_to_move(WindowNode& top, Point inner_origin) {
   // Where it is already, with no other move on its way.
-  if (!top.placement.awaiting && inner_origin == top.bounds.origin()) {
-    top.placement.asked = inner_origin;
+  if (!state_of(top).placement.awaiting && inner_origin == top.bounds().origin()) {
+    state_of(top).placement.asked = inner_origin;
     return;
   }
-  if (top.placement.awaiting && top.placement.asked == inner_origin) {
+  if (state_of(top).placement.awaiting && state_of(top).placement.asked == inner_origin) {
     return;
   }
-  note_asked(top.placement, inner_origin);
+  note_asked(state_of(top).placement, inner_origin);
   internal::state().display->place_window(top, requested_origin(top, inner_origin));
 }
 
@@ -95,12 +95,12 @@ void ask_to_move(WindowNode& top, Point inner_origin) {
 
 int internal::fitting_scale_of(const WindowNode& top) {
   NativeDisplay& display = *internal::state().display;
-  return fitting_scale(display.dpi(), top.bounds.size(), top.frame, display.monitor().size());
+  return fitting_scale(display.dpi(), top.bounds().size(), top.frame(), display.monitor().size());
 }
 
 void internal::start_placement(WindowNode& top, Point outer_origin) {
-  top.placement.asked = top.bounds.origin();
-  top.placement.centred = outer_origin == centred_origin(top.bounds.size(), top.style);
+  state_of(top).placement.asked = top.bounds().origin();
+  state_of(top).placement.centred = outer_origin == centred_origin(top.bounds().size(), top.style());
 }
 
 Point centred_origin(Size inner, std::uint32_t style) {
@@ -127,16 +127,19 @@ namespace input {
 // which hold from then on. Some window managers read the place a window is first shown at as the
 // frame's and every later one as the inner area's, so the reading may change twice; a window
 // manager that keeps changing it is followed no further.
-void moved(WindowNode& top, Point inner_origin) {
-  WindowNode::Placement& placement = top.placement;
-  const Point shift{top.frame.left, top.frame.top};
+void moved(const WindowNode& reported, Point inner_origin) {
+  WindowNode* owned = internal::own(reported);
+  if (owned == nullptr) return;
+  WindowNode& top = *owned;
+  WindowState::Placement& placement = state_of(top).placement;
+  const Point shift{top.frame().left, top.frame().top};
   const Point read_the_other_way = placement.frame_placed
                                        ? Point{placement.asked.x - shift.x, placement.asked.y - shift.y}
                                        : Point{placement.asked.x + shift.x, placement.asked.y + shift.y};
   constexpr int most_reading_changes = 2;
   // Where the window is, before it is asked to go anywhere else: the answer may come at once.
-  if (top.bounds.origin() != inner_origin) {
-    top.bounds = Rect::at(inner_origin, top.bounds.size());
+  if (top.bounds().origin() != inner_origin) {
+    state_of(top).bounds = Rect::at(inner_origin, top.bounds().size());
     post(&top, MessageCode::Move, inner_origin);
   }
   if (inner_origin == placement.asked) {
@@ -153,12 +156,15 @@ void moved(WindowNode& top, Point inner_origin) {
   }
 }
 
-void frame_changed(WindowNode& top, const FrameExtents& frame) {
-  if (top.frame == frame) {
+void frame_changed(const WindowNode& reported, const FrameExtents& frame) {
+  WindowNode* owned = internal::own(reported);
+  if (owned == nullptr) return;
+  WindowNode& top = *owned;
+  if (top.frame() == frame) {
     return;
   }
-  top.frame = frame;
-  if (top.placement.centred) {
+  state_of(top).frame = frame;
+  if (state_of(top).placement.centred) {
     ask_to_move(top, centred_inner_origin(top));
   }
 }
@@ -175,30 +181,30 @@ void resolution_changed() {
     }
     WindowNode& top = *window;
     const int scale = internal::fitting_scale_of(top);
-    if (scale != top.scale) {
-      const Size old_outer = outer_device_size(top.bounds.size(), top.scale, top.frame);
-      const Size outer = outer_device_size(top.bounds.size(), scale, top.frame);
+    if (scale != top.scale()) {
+      const Size old_outer = outer_device_size(top.bounds().size(), top.scale(), top.frame());
+      const Size outer = outer_device_size(top.bounds().size(), scale, top.frame());
       // Where the window is, or is about to be: a move asked for may not have been made yet.
-      const Point inner_now = top.placement.awaiting ? top.placement.asked : top.bounds.origin();
-      const Point centre{inner_now.x - top.frame.left + old_outer.width / 2,
-                         inner_now.y - top.frame.top + old_outer.height / 2};
+      const Point inner_now = state_of(top).placement.awaiting ? state_of(top).placement.asked : top.bounds().origin();
+      const Point centre{inner_now.x - top.frame().left + old_outer.width / 2,
+                         inner_now.y - top.frame().top + old_outer.height / 2};
       const Point origin =
           placed({centre.x - outer.width / 2, centre.y - outer.height / 2}, outer, desk_of(display));
-      const Point inner_origin{origin.x + top.frame.left, origin.y + top.frame.top};
-      const int old_scale = top.scale;
-      const WindowNode::Placement old_placement = top.placement;
-      top.scale = scale;
-      note_asked(top.placement, inner_origin);
+      const Point inner_origin{origin.x + top.frame().left, origin.y + top.frame().top};
+      const int old_scale = top.scale();
+      const WindowState::Placement old_placement = state_of(top).placement;
+      state_of(top).scale = scale;
+      note_asked(state_of(top).placement, inner_origin);
       if (const std::optional<Surface> surface = display.resize_window(top, requested_origin(top, inner_origin))) {
-        top.surface = *surface;
-        top.bounds = Rect::at(inner_origin, top.bounds.size());
+        state_of(top).surface = *surface;
+        state_of(top).bounds = Rect::at(inner_origin, top.bounds().size());
         // The new surface is blank: it is painted before the server can show any of it.
         invalidate(top);
         update_window(top);
         continue;
       }
-      top.scale = old_scale;
-      top.placement = old_placement;
+      state_of(top).scale = old_scale;
+      state_of(top).placement = old_placement;
     }
     invalidate(top);
   }

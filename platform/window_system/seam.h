@@ -88,7 +88,7 @@ class NativeDisplay {
   // top-left on the screen with a size of `window.device_size()`, and hands over a surface of that
   // width that holds all its rows or a band of a whole number of layout rows. Nothing on failure.
   // The backend keeps `window` to report what happens to it, and writes nothing in it.
-  virtual std::optional<NativeWindow> create_window(WindowNode& window) = 0;
+  virtual std::optional<NativeWindow> create_window(const WindowNode& window) = 0;
   // The window's scale has changed: gives its native window the new device size with its inner
   // area's top-left at `inner_origin`, and hands over a new surface. Nothing, with the window as
   // it was, on failure or where the backend cannot do it; the window then keeps its old scale.
@@ -130,16 +130,16 @@ class NativeDisplay {
 // the inner area's top-left on the screen. Times are in milliseconds of the display's own clock;
 // they decide what is a double click.
 namespace input {
-void pointer_moved(WindowNode& top, Point at, std::uint32_t time);
-void button(WindowNode& top, MouseButton button, bool pressed, Point at, std::uint32_t time);
-void key(WindowNode& top, Key key, bool pressed, std::int32_t modifiers);
-void activation(WindowNode& top, bool active);
-void close_requested(WindowNode& top);
-void moved(WindowNode& top, Point inner_origin);
+void pointer_moved(const WindowNode& top, Point at, std::uint32_t time);
+void button(const WindowNode& top, MouseButton button, bool pressed, Point at, std::uint32_t time);
+void key(const WindowNode& top, Key key, bool pressed, std::int32_t modifiers);
+void activation(const WindowNode& top, bool active);
+void close_requested(const WindowNode& top);
+void moved(const WindowNode& top, Point inner_origin);
 // The frame that the desktop has put around the window, each time it changes.
-void frame_changed(WindowNode& top, const FrameExtents& frame);
-void state_changed(WindowNode& top, bool minimized);
-void exposed(WindowNode& top, const Rect& area);
+void frame_changed(const WindowNode& top, const FrameExtents& frame);
+void state_changed(const WindowNode& top, bool minimized);
+void exposed(const WindowNode& top, const Rect& area);
 void colour_scheme_changed();
 // The desktop's resolution (Display::dpi) has changed: windows take the scale it asks for.
 void resolution_changed();

@@ -15,6 +15,19 @@
 #include "platform/window_system/seam.h"
 #include "platform/window_system/window_system.h"
 
+namespace platform {
+
+// The window system's hold on what it keeps of a window: only its own files reach it.
+struct WindowAccess {
+  static WindowState& of(WindowNode& window) { return window.state_; }
+  static const WindowState& of(const WindowNode& window) { return window.state_; }
+};
+
+inline WindowState& state_of(WindowNode& window) { return WindowAccess::of(window); }
+inline const WindowState& state_of(const WindowNode& window) { return WindowAccess::of(window); }
+
+}  // namespace platform
+
 namespace platform::internal {
 
 // Pointer and key input waits in the queue as it came from the display; which window it goes to
@@ -66,27 +79,31 @@ inline System& state() {
   return *running_system;
 }
 
-inline Rect inner_rect(const WindowNode& window) { return Rect::at({0, 0}, window.bounds.size()); }
+inline Rect inner_rect(const WindowNode& window) { return Rect::at({0, 0}, window.bounds().size()); }
 
 // Where a window's inner area lies in its top-level window's inner area.
 inline Point offset_in_top_level(const WindowNode& window) {
   Point offset;
-  for (const WindowNode* part = &window; !part->top_level(); part = part->parent) {
-    offset.x += part->bounds.left;
-    offset.y += part->bounds.top;
+  for (const WindowNode* part = &window; !part->top_level(); part = part->parent()) {
+    offset.x += part->bounds().left;
+    offset.y += part->bounds().top;
   }
   return offset;
 }
 
 // Whether `window` is `ancestor` or lies inside it.
 inline bool within(const WindowNode* window, const WindowNode& ancestor) {
-  for (; window != nullptr; window = window->parent) {
+  for (; window != nullptr; window = window->parent()) {
     if (window == &ancestor) {
       return true;
     }
   }
   return false;
 }
+
+// The window system's own window that a backend reports about (backends hold windows as const);
+// nothing for one it no longer has.
+WindowNode* own(const WindowNode& reported);
 
 // Calls the window's handler, or the default handling when it has none.
 std::intptr_t call_handler(WindowNode& window, const Message& message);

@@ -30,23 +30,23 @@ WindowNode* create_top_level(std::string_view class_name, std::string_view title
   }
   internal::System& system = internal::state();
   auto window = std::make_unique<WindowNode>();
-  window->window_class = window_class;
-  window->handler = window_class->handler;
-  window->text = title;
-  window->style = style;
-  window->frame = system.display->frame_extents(style);
-  const FrameExtents& frame = window->frame;
-  window->bounds = {outer.left + frame.left, outer.top + frame.top,
-                    std::max(outer.left + frame.left + 1, outer.right - frame.right),
-                    std::max(outer.top + frame.top + 1, outer.bottom - frame.bottom)};
-  window->scale = internal::fitting_scale_of(*window);
+  WindowState& state = state_of(*window);
+  state.window_class = window_class;
+  state.handler = window_class->handler;
+  state.text = title;
+  state.style = style;
+  state.frame = system.display->frame_extents(style);
+  const FrameExtents& frame = state.frame;
+  state.bounds = {outer.left + frame.left, outer.top + frame.top, std::max(outer.left + frame.left + 1, outer.right - frame.right),
+                  std::max(outer.top + frame.top + 1, outer.bottom - frame.bottom)};
+  state.scale = internal::fitting_scale_of(*window);
   internal::start_placement(*window, outer.origin());
   const std::optional<NativeWindow> native = system.display->create_window(*window);
   if (!native) {
     return nullptr;
   }
-  window->native = native->handle;
-  window->surface = native->surface;
+  state.native = native->handle;
+  state.surface = native->surface;
   system.windows.push_back(std::move(window));
   return system.windows.back().get();
 }
@@ -59,16 +59,17 @@ WindowNode* create_child(std::string_view class_name, WindowNode& parent, std::s
   }
   internal::System& system = internal::state();
   auto window = std::make_unique<WindowNode>();
-  window->window_class = window_class;
-  window->handler = window_class->handler;
-  window->parent = &parent;
-  window->text = text;
-  window->style = style;
-  window->bounds = {bounds.left, bounds.top, std::max(bounds.left, bounds.right), std::max(bounds.top, bounds.bottom)};
-  window->id = id;
-  window->tab_stop = tab_stop;
-  window->visible = true;
-  parent.children.push_back(window.get());
+  WindowState& state = state_of(*window);
+  state.window_class = window_class;
+  state.handler = window_class->handler;
+  state.parent = &parent;
+  state.text = text;
+  state.style = style;
+  state.bounds = {bounds.left, bounds.top, std::max(bounds.left, bounds.right), std::max(bounds.top, bounds.bottom)};
+  state.id = id;
+  state.tab_stop = tab_stop;
+  state.visible = true;
+  state_of(parent).children.push_back(window.get());
   system.windows.push_back(std::move(window));
   WindowNode* child = system.windows.back().get();
   invalidate(*child);
@@ -85,8 +86,8 @@ void destroy_window(WindowNode* window) {
   if (!is_window(window)) {
     return;
   }
-  while (!window->children.empty()) {
-    destroy_window(window->children.back());
+  while (!window->children().empty()) {
+    destroy_window(window->children().back());
   }
   if (internal::within(system->focus, *window)) {
     system->focus = nullptr;
@@ -103,11 +104,11 @@ void destroy_window(WindowNode* window) {
   std::erase_if(system->queue, [window](const internal::QueueEntry& entry) { return entry.message.window == window; });
   if (window->top_level()) {
     system->display->destroy_window(*window);
-    window->surface = {};
+    state_of(*window).surface = {};
   } else {
-    std::erase(window->parent->children, window);
-    if (window->visible) {
-      invalidate(*window->parent, window->bounds);
+    std::erase(state_of(*window->parent()).children, window);
+    if (window->visible()) {
+      invalidate(*window->parent(), window->bounds());
     }
   }
   std::erase_if(system->windows, [window](const auto& owned) { return owned.get() == window; });
@@ -122,15 +123,21 @@ bool is_window(const WindowNode* window) {
 
 WindowNode* top_level_of(WindowNode* window) {
   while (window != nullptr && !window->top_level()) {
-    window = window->parent;
+    window = window->parent();
   }
   return window;
 }
 
+const WindowNode* child_with_id(const WindowNode& parent, std::intptr_t id) {
+  const std::vector<WindowNode*>& children = parent.children();
+  const auto found = std::find_if(children.begin(), children.end(), [id](const WindowNode* child) { return child->id() == id; });
+  return found != children.end() ? *found : nullptr;
+}
+
 WindowNode* child_with_id(WindowNode& parent, std::intptr_t id) {
-  const auto found = std::find_if(parent.children.begin(), parent.children.end(),
-                                  [id](const WindowNode* child) { return child->id == id; });
-  return found != parent.children.end() ? *found : nullptr;
+  const std::vector<WindowNode*>& children = parent.children();
+  const auto found = std::find_if(children.begin(), children.end(), [id](const WindowNode* child) { return child->id() == id; });
+  return found != children.end() ? *found : nullptr;
 }
 
 void show_window(WindowNode& window) {
@@ -138,26 +145,26 @@ void show_window(WindowNode& window) {
   if (system == nullptr || !is_window(&window) || !window.top_level()) {
     return;
   }
-  if (!window.visible) {
-    window.visible = true;
+  if (!window.visible()) {
+    state_of(window).visible = true;
     invalidate(window);
   }
   system->display->show(window);
 }
 
 void move_child(WindowNode& window, const Rect& bounds) {
-  if (!is_window(&window) || window.top_level() || window.bounds == bounds) {
+  if (!is_window(&window) || window.top_level() || window.bounds() == bounds) {
     return;
   }
-  const Rect old = window.bounds;
-  window.bounds = bounds;
-  invalidate(*window.parent, old);
+  const Rect old = window.bounds();
+  state_of(window).bounds = bounds;
+  invalidate(*window.parent(), old);
   invalidate(window);
 }
 
 void set_enabled(WindowNode& window, bool enabled) {
-  if (window.enabled != enabled) {
-    window.enabled = enabled;
+  if (window.enabled() != enabled) {
+    state_of(window).enabled = enabled;
     if (!enabled && internal::within(internal::state().focus, window)) {
       set_focus(nullptr);
     }
@@ -165,15 +172,29 @@ void set_enabled(WindowNode& window, bool enabled) {
   }
 }
 
+void set_child_id(WindowNode& child, std::intptr_t id) { state_of(child).id = id; }
+
+WindowNode* internal::own(const WindowNode& reported) {
+  for (const std::unique_ptr<WindowNode>& window : internal::state().windows) {
+    if (window.get() == &reported) return window.get();
+  }
+  return nullptr;
+}
+
 namespace input {
 
-void close_requested(WindowNode& top) { post(&top, MessageCode::Close); }
+void close_requested(const WindowNode& reported) {
+  if (WindowNode* top = internal::own(reported)) post(top, MessageCode::Close);
+}
 
-void state_changed(WindowNode& top, bool minimized) {
-  if (top.minimized == minimized) {
+void state_changed(const WindowNode& reported, bool minimized) {
+  WindowNode* owned = internal::own(reported);
+  if (owned == nullptr) return;
+  WindowNode& top = *owned;
+  if (top.minimized() == minimized) {
     return;
   }
-  top.minimized = minimized;
+  state_of(top).minimized = minimized;
   post(&top, MessageCode::SizeState, minimized ? SizeKind::Minimized : SizeKind::Restored);
   if (!minimized) {
     invalidate(top);

@@ -23,16 +23,11 @@ inline constexpr std::uint32_t style_sizing_border = 0x00040000;
 inline constexpr std::uint32_t style_notify = 0x00000100;  // a picture reports clicks to its parent
 
 class NativeDisplay;
+class WindowNode;
 struct WindowClass;
 
-// A top-level window or a child control. Owned by the window system; callers hold pointers, and
-// the window system tells them apart from stale ones with is_window.
-class WindowNode {
- public:
-  WindowNode() = default;
-  WindowNode(const WindowNode&) = delete;
-  WindowNode& operator=(const WindowNode&) = delete;
-
+// What the window system keeps of a window, and writes alone.
+struct WindowState {
   const WindowClass* window_class = nullptr;
   WindowNode* parent = nullptr;
   std::vector<WindowNode*> children;  // in creation order, which is the order of tab stops
@@ -82,10 +77,42 @@ class WindowNode {
     virtual ~ControlState() = default;
   };
   std::unique_ptr<ControlState> control;
+};
 
-  bool top_level() const { return parent == nullptr; }
+// A top-level window or a child control. Owned by the window system; callers hold pointers, and
+// the window system tells them apart from stale ones with is_window. Everyone may read what a
+// window shows and where; only the window system changes it, through its operations, so a
+// backend, which is handed windows as const, can report about a window and nothing more.
+class WindowNode {
+ public:
+  WindowNode() = default;
+  WindowNode(const WindowNode&) = delete;
+  WindowNode& operator=(const WindowNode&) = delete;
+
+  const WindowClass* window_class() const { return state_.window_class; }
+  WindowNode* parent() const { return state_.parent; }
+  const std::vector<WindowNode*>& children() const { return state_.children; }
+  const std::string& text() const { return state_.text; }
+  std::uint32_t style() const { return state_.style; }
+  std::intptr_t id() const { return state_.id; }
+  const Rect& bounds() const { return state_.bounds; }
+  const FrameExtents& frame() const { return state_.frame; }
+  bool visible() const { return state_.visible; }
+  bool enabled() const { return state_.enabled; }
+  bool tab_stop() const { return state_.tab_stop; }
+  bool minimized() const { return state_.minimized; }
+  const Rect& update() const { return state_.update; }
+  std::uintptr_t native() const { return state_.native; }
+  int scale() const { return state_.scale; }
+  const Surface& surface() const { return state_.surface; }
+
+  bool top_level() const { return state_.parent == nullptr; }
   // A top-level window's inner area in device pixels.
-  Size device_size() const { return {bounds.width() * scale, bounds.height() * scale}; }
+  Size device_size() const { return {state_.bounds.width() * state_.scale, state_.bounds.height() * state_.scale}; }
+
+ private:
+  friend struct WindowAccess;
+  WindowState state_;
 };
 
 }  // namespace platform

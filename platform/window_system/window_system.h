@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "platform/graphics/geometry.h"
 #include "platform/graphics/paint_context.h"
@@ -53,6 +55,9 @@ bool is_window(const WindowNode* window);
 
 WindowNode* top_level_of(WindowNode* window);
 WindowNode* child_with_id(WindowNode& parent, std::intptr_t id);
+const WindowNode* child_with_id(const WindowNode& parent, std::intptr_t id);
+// The identifier a child reports its commands with.
+void set_child_id(WindowNode& child, std::intptr_t id);
 
 // The inner area in layout pixels with the frame of this style around it: what create_top_level
 // takes. On the screen the inner area is `scale` times as large.
@@ -75,6 +80,27 @@ void remove_property(WindowNode& window, std::string_view name);
 void show_window(WindowNode& window);
 void move_child(WindowNode& window, const Rect& bounds);
 void set_enabled(WindowNode& window, bool enabled);
+
+// --- Keyboard shortcuts ---------------------------------------------------------------
+struct Shortcut {
+  Key key;
+  std::int32_t modifiers;  // exactly these held, no others
+  std::int32_t command;
+};
+
+// Keyboard shortcuts of a window: a key press that matches an entry becomes a ShortcutCommand
+// message to that window instead of going to the focused control.
+class ShortcutTable {
+ public:
+  ShortcutTable() = default;
+  explicit ShortcutTable(std::vector<Shortcut> entries) : entries_(std::move(entries)) {}
+
+  // Sends the command of the entry matching the key press, if any, to `window`; true when sent.
+  bool translate(WindowNode& window, const Message& message) const;
+
+ private:
+  std::vector<Shortcut> entries_;
+};
 
 // --- Messages ------------------------------------------------------------------------------
 

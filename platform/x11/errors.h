@@ -17,7 +17,7 @@ struct XErrorRoutes {
   // The program's windows (the display keeps them) and those it had, destroyed by another client
   // or by itself: a request on its way to one of them when it went fails, whenever its error
   // arrives, before or after the window's DestroyNotify was read and handled.
-  const std::map<::Window, WindowNode*>* live_windows = nullptr;
+  const std::map<::Window, const WindowNode*>* live_windows = nullptr;
   std::set<::Window> former_windows;
   // A request allowed to fail (attaching shared memory), and whether it did.
   unsigned long tried_request = 0;

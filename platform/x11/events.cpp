@@ -72,7 +72,7 @@ bool X11Display::handle(XEvent& event) {
   if (event.type == PropertyNotify && event.xproperty.window == frame_probe_) {
     return on_probe_property(event.xproperty);
   }
-  WindowNode* window = window_of(event.xany.window);
+  const WindowNode* window = window_of(event.xany.window);
   if (window == nullptr || event.type < 0 || event.type >= LASTEvent) {
     return false;
   }
@@ -93,7 +93,7 @@ bool X11Display::on_root_property(const XPropertyEvent& event) {
 
 // The surface covers the layout; whatever size a window manager forces on the window, the rest
 // shows the window's background.
-bool X11Display::on_expose(XEvent& event, WindowNode& window) {
+bool X11Display::on_expose(XEvent& event, const WindowNode& window) {
   const XExposeEvent& expose = event.xexpose;
   const Rect area = Rect::at({expose.x, expose.y}, {expose.width, expose.height});
   Native* native = native_of(window);
@@ -102,7 +102,7 @@ bool X11Display::on_expose(XEvent& event, WindowNode& window) {
   const Size layout = window.device_size();
   const Rect beyond_right{layout.width, area.top, area.right, area.bottom};
   const Rect beyond_bottom{area.left, layout.height, std::min(area.right, layout.width), area.bottom};
-  XSetForeground(x_, native->gc, format_->pixel_of(window.window_class->background));
+  XSetForeground(x_, native->gc, format_->pixel_of(window.window_class()->background));
   for (const Rect& part : {beyond_right.intersected(area), beyond_bottom.intersected(area)}) {
     if (!part.empty()) {
       XFillRectangle(x_, native->xid, native->gc, part.left, part.top, static_cast<unsigned>(part.width()),
@@ -125,14 +125,14 @@ bool X11Display::on_probe_property(const XPropertyEvent& event) {
 
 // Framed by the window manager: the frame is reported before the place, so that a window that is
 // still centred is centred again with it.
-bool X11Display::on_reparent(XEvent&, WindowNode& window) {
+bool X11Display::on_reparent(XEvent&, const WindowNode& window) {
   frame_of_parent_arrived(window, *native_of(window));
   return true;
 }
 
 // Mapped: where the window is now settles the place it was shown at without a window manager;
 // under one it is a place on the way (KWin maps and exposes a window in a frame still at 0,0).
-bool X11Display::on_map(XEvent& event, WindowNode& window) {
+bool X11Display::on_map(XEvent& event, const WindowNode& window) {
   if (const std::optional<Point> origin = screen_origin(event.xmap.window)) {
     input::moved(window, *origin);
   }
@@ -148,7 +148,7 @@ std::optional<Point> X11Display::screen_origin(::Window xid) {
   return origin;
 }
 
-bool X11Display::on_configure(XEvent& event, WindowNode& window) {
+bool X11Display::on_configure(XEvent& event, const WindowNode& window) {
   frame_of_parent_arrived(window, *native_of(window));
   const XConfigureEvent& configure = event.xconfigure;
   Point origin{configure.x, configure.y};
@@ -166,7 +166,7 @@ bool X11Display::on_configure(XEvent& event, WindowNode& window) {
 }
 
 // Destroyed by another client: the program ends as after a close.
-bool X11Display::on_destroy(XEvent&, WindowNode& window) {
+bool X11Display::on_destroy(XEvent&, const WindowNode& window) {
   Native& native = *native_of(window);
   native.destroyed = true;
   x_error_routes().former_windows.insert(native.xid);
@@ -174,7 +174,7 @@ bool X11Display::on_destroy(XEvent&, WindowNode& window) {
   return true;
 }
 
-bool X11Display::on_client_message(XEvent& event, WindowNode& window) {
+bool X11Display::on_client_message(XEvent& event, const WindowNode& window) {
   if (event.xclient.message_type == wm_protocols_ &&
       static_cast<Atom>(event.xclient.data.l[0]) == wm_delete_window_) {
     input::close_requested(window);
@@ -182,14 +182,14 @@ bool X11Display::on_client_message(XEvent& event, WindowNode& window) {
   return true;
 }
 
-bool X11Display::on_focus_in(XEvent& event, WindowNode& window) {
+bool X11Display::on_focus_in(XEvent& event, const WindowNode& window) {
   if (event.xfocus.detail != NotifyPointer && event.xfocus.detail != NotifyInferior) {
     input::activation(window, true);
   }
   return true;
 }
 
-bool X11Display::on_focus_out(XEvent& event, WindowNode& window) {
+bool X11Display::on_focus_out(XEvent& event, const WindowNode& window) {
   if (event.xfocus.detail != NotifyPointer && event.xfocus.detail != NotifyInferior &&
       event.xfocus.mode != NotifyGrab) {
     input::activation(window, false);
@@ -197,7 +197,7 @@ bool X11Display::on_focus_out(XEvent& event, WindowNode& window) {
   return true;
 }
 
-bool X11Display::on_property(XEvent& event, WindowNode& window) {
+bool X11Display::on_property(XEvent& event, const WindowNode& window) {
   Native& native = *native_of(window);
   if (native.destroyed) {
     return false;
@@ -214,7 +214,7 @@ bool X11Display::on_property(XEvent& event, WindowNode& window) {
   return true;
 }
 
-bool X11Display::on_button(XEvent& event, WindowNode& window) {
+bool X11Display::on_button(XEvent& event, const WindowNode& window) {
   const XButtonEvent& press = event.xbutton;
   if (press.button > 3) {
     return false;  // the wheel
@@ -231,7 +231,7 @@ bool X11Display::on_button(XEvent& event, WindowNode& window) {
   return true;
 }
 
-bool X11Display::on_motion(XEvent& event, WindowNode& window) {
+bool X11Display::on_motion(XEvent& event, const WindowNode& window) {
   // Only the latest position of a burst of moves matters; a move after a press or a release stays
   // after it.
   XEvent next{};
@@ -243,7 +243,7 @@ bool X11Display::on_motion(XEvent& event, WindowNode& window) {
   return true;
 }
 
-bool X11Display::on_key(XEvent& event, WindowNode& window) {
+bool X11Display::on_key(XEvent& event, const WindowNode& window) {
   if (!detectable_auto_repeat_) {
     // Asked at the first key rather than at start-up: from then on only presses repeat while a
     // key is held, never a release.

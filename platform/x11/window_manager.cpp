@@ -216,20 +216,20 @@ void X11Display::set_hints(const WindowNode& window, ::Window xid, Point inner_o
 
   // A fixed size: no resizing border and no maximize unless the style asks for them.
   MotifHints motif{motif_functions | motif_decorations, function_move, 0, 0, 0};
-  if ((window.style & style_title_bar) != 0) motif.decorations |= decoration_border | decoration_title;
-  if ((window.style & style_window_menu) != 0) {
+  if ((window.style() & style_title_bar) != 0) motif.decorations |= decoration_border | decoration_title;
+  if ((window.style() & style_window_menu) != 0) {
     motif.decorations |= decoration_menu;
     motif.functions |= function_close;
   }
-  if ((window.style & style_minimize_box) != 0) {
+  if ((window.style() & style_minimize_box) != 0) {
     motif.decorations |= decoration_minimize;
     motif.functions |= function_minimize;
   }
-  if ((window.style & style_maximize_box) != 0) {
+  if ((window.style() & style_maximize_box) != 0) {
     motif.decorations |= decoration_maximize;
     motif.functions |= function_maximize;
   }
-  if ((window.style & style_sizing_border) != 0) {
+  if ((window.style() & style_sizing_border) != 0) {
     motif.decorations |= decoration_resize;
     motif.functions |= function_resize;
   }
@@ -244,8 +244,8 @@ void X11Display::set_title(const WindowNode& window) {
   }
   const ::Window xid = found->second.xid;
   // STRING is ISO 8859-1, as the title is; _NET_WM_NAME wants UTF-8.
-  write_property(xid, XA_WM_NAME, XA_STRING, std::string_view(window.text));
-  write_property(xid, net_wm_name_, utf8_string_, std::string_view(latin1_to_utf8(window.text)));
+  write_property(xid, XA_WM_NAME, XA_STRING, std::string_view(window.text()));
+  write_property(xid, net_wm_name_, utf8_string_, std::string_view(latin1_to_utf8(window.text())));
 }
 
 long X11Display::window_state(::Window xid) {
@@ -256,7 +256,7 @@ long X11Display::window_state(::Window xid) {
 // The window manager sets the frame's extents when it frames the window, and again whenever it
 // changes the frame; new windows are guessed to get the latest. Some set them in steps (nothing
 // first, then the real frame): each step is reported.
-void X11Display::frame_extents_arrived(WindowNode& window, Native& native) {
+void X11Display::frame_extents_arrived(const WindowNode& window, Native& native) {
   if (const auto extents = read_frame_extents(native.xid)) {
     native.frame_told = true;
     frame_ = *extents;
@@ -267,7 +267,7 @@ void X11Display::frame_extents_arrived(WindowNode& window, Native& native) {
 // Window managers that tell nothing of the frame (no EWMH at all, or not on the window itself)
 // still put the window into a frame window of their own: the frame is what that window adds around
 // the inner area.
-void X11Display::frame_of_parent_arrived(WindowNode& window, const Native& native) {
+void X11Display::frame_of_parent_arrived(const WindowNode& window, const Native& native) {
   if (native.frame_told || native.destroyed) {
     return;
   }

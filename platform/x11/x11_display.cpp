@@ -135,15 +135,15 @@ std::unique_ptr<X11Image> X11Display::make_image(const WindowNode& window) {
   constexpr int bands = 4;
   const Size size = window.device_size();
   auto image = std::make_unique<X11Image>(x_, visual_, depth_, *format_);
-  return image->make({size.width, std::min(size.height, band_rows * window.scale)}, bands, shm_) ? std::move(image)
+  return image->make({size.width, std::min(size.height, band_rows * window.scale())}, bands, shm_) ? std::move(image)
                                                                                                 : nullptr;
 }
 
-std::optional<NativeWindow> X11Display::create_window(WindowNode& window) {
+std::optional<NativeWindow> X11Display::create_window(const WindowNode& window) {
   const Size size = window.device_size();
   // Under StaticGravity (set_size_hints) a window's position is its inner area's own, whatever
   // frame the window manager puts around it.
-  const Point origin = window.bounds.origin();
+  const Point origin = window.bounds().origin();
   XSetWindowAttributes attributes{};
   attributes.background_pixmap = None;
   attributes.bit_gravity = NorthWestGravity;
@@ -267,13 +267,13 @@ bool X11Display::on_screen(const WindowNode& window) {
 Pixel* X11Display::present(const WindowNode& window, const Rect& area) {
   Native* native = native_of(window);
   if (native == nullptr || native->destroyed) {
-    return window.surface.pixels;
+    return window.surface().pixels;
   }
-  native->image->put(native->xid, native->gc, area, window.surface.top);
+  native->image->put(native->xid, native->gc, area, window.surface().top);
   return native->image->surface().pixels;
 }
 
-WindowNode* X11Display::window_of(::Window xid) {
+const WindowNode* X11Display::window_of(::Window xid) {
   const auto found = by_xid_.find(xid);
   return found != by_xid_.end() ? found->second : nullptr;
 }

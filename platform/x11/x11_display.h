@@ -37,7 +37,7 @@ class X11Display final : public NativeDisplay {
   int dpi() override { return dpi_; }
   FrameExtents frame_extents(std::uint32_t style) override;
   std::optional<Rect> work_area() override;
-  std::optional<NativeWindow> create_window(WindowNode& window) override;
+  std::optional<NativeWindow> create_window(const WindowNode& window) override;
   std::optional<Surface> resize_window(const WindowNode& window, Point inner_origin) override;
   void place_window(const WindowNode& window, Point inner_origin) override;
   void destroy_window(const WindowNode& window) override;
@@ -63,8 +63,8 @@ class X11Display final : public NativeDisplay {
 
   void intern_atoms();
   void request_frame_extents();
-  void frame_extents_arrived(WindowNode& window, Native& native);
-  void frame_of_parent_arrived(WindowNode& window, const Native& native);
+  void frame_extents_arrived(const WindowNode& window, Native& native);
+  void frame_of_parent_arrived(const WindowNode& window, const Native& native);
   Native* native_of(const WindowNode& window);
   std::optional<Rect> randr_monitor();
   void check_maps();
@@ -75,24 +75,24 @@ class X11Display final : public NativeDisplay {
   void set_size_hints(::Window xid, Point inner_origin, Size size);
   void set_hints(const WindowNode& window, ::Window xid, Point inner_origin);
   bool handle(XEvent& event);
-  using EventHandler = bool (X11Display::*)(XEvent&, WindowNode&);
+  using EventHandler = bool (X11Display::*)(XEvent&, const WindowNode&);
   using EventTable = std::array<EventHandler, LASTEvent>;
   static const EventTable& event_table();
   bool on_root_property(const XPropertyEvent& event);
-  bool on_expose(XEvent& event, WindowNode& window);
-  bool on_configure(XEvent& event, WindowNode& window);
-  bool on_reparent(XEvent& event, WindowNode& window);
-  bool on_map(XEvent& event, WindowNode& window);
+  bool on_expose(XEvent& event, const WindowNode& window);
+  bool on_configure(XEvent& event, const WindowNode& window);
+  bool on_reparent(XEvent& event, const WindowNode& window);
+  bool on_map(XEvent& event, const WindowNode& window);
   bool on_probe_property(const XPropertyEvent& event);
-  bool on_destroy(XEvent& event, WindowNode& window);
-  bool on_client_message(XEvent& event, WindowNode& window);
-  bool on_focus_in(XEvent& event, WindowNode& window);
-  bool on_focus_out(XEvent& event, WindowNode& window);
-  bool on_property(XEvent& event, WindowNode& window);
-  bool on_button(XEvent& event, WindowNode& window);
-  bool on_motion(XEvent& event, WindowNode& window);
-  bool on_key(XEvent& event, WindowNode& window);
-  WindowNode* window_of(::Window xid);
+  bool on_destroy(XEvent& event, const WindowNode& window);
+  bool on_client_message(XEvent& event, const WindowNode& window);
+  bool on_focus_in(XEvent& event, const WindowNode& window);
+  bool on_focus_out(XEvent& event, const WindowNode& window);
+  bool on_property(XEvent& event, const WindowNode& window);
+  bool on_button(XEvent& event, const WindowNode& window);
+  bool on_motion(XEvent& event, const WindowNode& window);
+  bool on_key(XEvent& event, const WindowNode& window);
+  const WindowNode* window_of(::Window xid);
   // A property's values, at most `most`: 32-bit values come as longs (as Xlib hands them over), 8-bit
   // ones as chars; none when the property is absent or of another type or format.
   template <typename Value>
@@ -124,7 +124,7 @@ class X11Display final : public NativeDisplay {
   bool frame_asked_ = false;
   ::Window frame_probe_ = 0;
   std::map<const WindowNode*, Native> natives_;
-  std::map<::Window, WindowNode*> by_xid_;
+  std::map<::Window, const WindowNode*> by_xid_;
 
   Atom wm_protocols_ = None, wm_delete_window_ = None, wm_state_ = None, net_wm_name_ = None,
        utf8_string_ = None, net_wm_pid_ = None, net_frame_extents_ = None, net_request_frame_extents_ = None,

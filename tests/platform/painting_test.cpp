@@ -24,7 +24,7 @@ class PaintingTest : public WindowSystemTest {
                       }
                       PaintContext paint = begin_paint(*message.window);
                       clips.push_back(paint.clip());
-                      paint.fill(Rect::at({0, 0}, message.window->bounds.size()), colour);
+                      paint.fill(Rect::at({0, 0}, message.window->bounds().size()), colour);
                       end_paint(*message.window, paint);
                       return 0;
                     }});
@@ -47,8 +47,8 @@ class PaintingTest : public WindowSystemTest {
 
   // Every pixel of the top-level window's inner area is what `expected` says of its point.
   ::testing::AssertionResult shows(const WindowNode& top, const std::function<Pixel(Point)>& expected) const {
-    for (int y = 0; y < top.bounds.height(); ++y) {
-      for (int x = 0; x < top.bounds.width(); ++x) {
+    for (int y = 0; y < top.bounds().height(); ++y) {
+      for (int x = 0; x < top.bounds().width(); ++x) {
         if (display->pixel(top, {x, y}) != expected({x, y})) {
           return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ")";
         }
@@ -167,7 +167,7 @@ TEST_F(PaintingTest, ThroughASurfaceOfSomeRowsEveryMarkedRowIsPaintedOnceBandByB
   WindowNode* top = make_top();
   const Rect tile_bounds{20, 20, 120, 100};
   WindowNode* tile = make_tile(*top, tile_bounds);
-  ASSERT_EQ(top->surface.size, (Size{400, 7}));
+  ASSERT_EQ(top->surface().size, (Size{400, 7}));
   show_window(*top);
   drain();
   EXPECT_TRUE(shows(*top, [&](Point at) { return tile_bounds.contains(at) ? tile_colour : logged_background; }));
@@ -178,8 +178,8 @@ TEST_F(PaintingTest, ThroughASurfaceOfSomeRowsEveryMarkedRowIsPaintedOnceBandByB
     expected.push_back(Rect{0, std::max(band, 20), 100, std::min(band + 7, 100)}.moved(0, -20));
   }
   EXPECT_EQ(clips, expected);
-  EXPECT_TRUE(tile->update.empty());
-  EXPECT_TRUE(top->update.empty());
+  EXPECT_TRUE(tile->update().empty());
+  EXPECT_TRUE(top->update().empty());
   Message message;
   EXPECT_FALSE(get_message(message, std::chrono::milliseconds(0)));
 
@@ -227,7 +227,7 @@ TEST_F(PaintingTest, AChildReachingPastItsWindowIsPaintedAndShownOnlyWithinTheWi
   for (const Rect& clip : clips) {
     EXPECT_LE(clip.bottom, 280);
   }
-  EXPECT_TRUE(tile->update.empty());
+  EXPECT_TRUE(tile->update().empty());
 
   // Painted alone, its bands stop at the window's last row.
   clips.clear();

@@ -49,8 +49,8 @@ TEST_F(PlacementTest, ACentredWindowFollowsEachNewFrameUntilTheUserMovesIt) {
       display->change_frame(*top, frame);
     }
     drain();
-    EXPECT_EQ(top->bounds.origin(), c.inner_origin);
-    EXPECT_EQ(top->frame, c.frames.back());
+    EXPECT_EQ(top->bounds().origin(), c.inner_origin);
+    EXPECT_EQ(top->frame(), c.frames.back());
     destroy_window(top);
   }
 }
@@ -67,18 +67,18 @@ TEST_F(PlacementTest, ACentredWindowEndsCentredHoweverItsPositionIsRead) {
     ASSERT_NE(top, nullptr);
     show_window(*top);
     drain();
-    EXPECT_EQ(top->bounds.origin(), centred_inner(frame));
+    EXPECT_EQ(top->bounds().origin(), centred_inner(frame));
     // A late report of the place the window first arrived at, shifted by its frame, is no move of
     // the user's: the window still follows a new frame.
     display->move_window(*top, centred_inner(frame));
     const FrameExtents thinner{2, 2, 20, 2};
     display->change_frame(*top, thinner);
     drain();
-    EXPECT_EQ(top->bounds.origin(), centred_inner(thinner));
+    EXPECT_EQ(top->bounds().origin(), centred_inner(thinner));
     display->move_window(*top, {10, 10});
     display->change_frame(*top, frame);
     drain();
-    EXPECT_EQ(top->bounds.origin(), (Point{10 + thinner.left, 10 + thinner.top})) << "the user's place is kept";
+    EXPECT_EQ(top->bounds().origin(), (Point{10 + thinner.left, 10 + thinner.top})) << "the user's place is kept";
     destroy_window(top);
   }
 }
@@ -102,7 +102,7 @@ TEST_F(PlacementTest, ALaterFrameOvertakesAMoveStillOnItsWay) {
   display->hold_moves(false);
   display->release_moves();
   drain();
-  EXPECT_EQ(top->bounds.origin(), centred_inner(told));
+  EXPECT_EQ(top->bounds().origin(), centred_inner(told));
 }
 
 // Centred on the primary monitor wherever it lies on the desktop; a window too wide for the work
@@ -163,7 +163,7 @@ TEST_F(PlacementTest, ARunOfResolutionChangesKeepsTheWindowsCentre) {
   display->release_moves();
   drain();
   // At 192 dpi: twice as large.
-  ASSERT_EQ(top->scale, 2);
+  ASSERT_EQ(top->scale(), 2);
   const Size outer{2 * inner.width + frame.left + frame.right, 2 * inner.height + frame.top + frame.bottom};
   EXPECT_EQ(display->outer_origin(*top), (Point{centre.x - outer.width / 2, centre.y - outer.height / 2}));
 }

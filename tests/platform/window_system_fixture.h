@@ -98,8 +98,8 @@ class WindowSystemTest : public ::testing::Test {
   }
 
   static Point on_screen(const WindowNode& window, Point at) {
-    for (const WindowNode* part = &window; part != nullptr; part = part->parent) {
-      at = {at.x + part->bounds.left, at.y + part->bounds.top};
+    for (const WindowNode* part = &window; part != nullptr; part = part->parent()) {
+      at = {at.x + part->bounds().left, at.y + part->bounds().top};
     }
     return at;
   }

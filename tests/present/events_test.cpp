@@ -208,7 +208,7 @@ TEST_F(EventsTest, TheCloseBoxIsReportedOnceAndTheWindowStays) {
   platform::send(&window(), platform::MessageCode::Close);
   EXPECT_EQ(events(), (std::vector<Delivered>{{CloseEvent, 0, 0}}));
   EXPECT_TRUE(platform::is_window(&window()));
-  EXPECT_TRUE(window().visible);
+  EXPECT_TRUE(window().visible());
   // Another request after the first was delivered is reported again.
   display->request_close(window());
   EXPECT_EQ(events(), (std::vector<Delivered>{{CloseEvent, 0, 0}}));

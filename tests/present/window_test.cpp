@@ -21,22 +21,22 @@ class WindowTest : public HeadlessWindowFixture {};
 
 TEST_F(WindowTest, TheWindowIsCentredWithItsInnerAreaAndControlsInPlace) {
   open_viewer_window();
-  EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
-  EXPECT_EQ(window().text, viewer::window_title);
+  EXPECT_EQ(window().bounds().size(), (Size{1044, 350}));
+  EXPECT_EQ(window().text(), viewer::window_title);
   const Size outer = display->outer_size(window());
   const Point origin = display->outer_origin(window());
   EXPECT_EQ(outer, (Size{1044 + 8, 350 + 34}));
   EXPECT_EQ(origin, (Point{(1920 - outer.width) / 2, (1080 - outer.height) / 2}));
-  EXPECT_TRUE(window().visible);
+  EXPECT_TRUE(window().visible());
   EXPECT_EQ(platform::active_window(), &window());
 
-  EXPECT_EQ(control(0).bounds, (Rect{10, 10, 1034, 310}));
-  EXPECT_EQ(control(1).bounds, (Rect{870, 320, 940, 345}));
-  EXPECT_EQ(control(2).bounds, (Rect{950, 320, 1020, 345}));
-  EXPECT_EQ(control(1).text, "Previous");
-  EXPECT_EQ(control(2).text, "Next");
-  EXPECT_TRUE(control(1).tab_stop);
-  EXPECT_FALSE(control(0).tab_stop);
+  EXPECT_EQ(control(0).bounds(), (Rect{10, 10, 1034, 310}));
+  EXPECT_EQ(control(1).bounds(), (Rect{870, 320, 940, 345}));
+  EXPECT_EQ(control(2).bounds(), (Rect{950, 320, 1020, 345}));
+  EXPECT_EQ(control(1).text(), "Previous");
+  EXPECT_EQ(control(2).text(), "Next");
+  EXPECT_TRUE(control(1).tab_stop());
+  EXPECT_FALSE(control(0).tab_stop());
   EXPECT_EQ(platform::focus(), nullptr);
 }
 
@@ -49,7 +49,7 @@ TEST_F(WindowTest, OnASmallScreenTheWindowKeepsItsSizeWithItsButtonsOnTheScreen)
   // centred upright.
   EXPECT_EQ(display->outer_origin(window()), (Point{800 - 1052, (1080 - 384) / 2}));
   EXPECT_EQ(display->outer_size(window()), (Size{1052, 384}));
-  EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
+  EXPECT_EQ(window().bounds().size(), (Size{1044, 350}));
 
   end_presentation();
   platform::stop_window_system();
@@ -58,7 +58,7 @@ TEST_F(WindowTest, OnASmallScreenTheWindowKeepsItsSizeWithItsButtonsOnTheScreen)
   open_viewer_window();
   // Too tall as well: the top at the work area's, below the panel.
   EXPECT_EQ(display->outer_origin(window()), (Point{600 - 1052, 24}));
-  EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
+  EXPECT_EQ(window().bounds().size(), (Size{1044, 350}));
   // "Next" is on the screen where it is.
   EXPECT_LT(centre_of(2).x, 600);
   display->move_window(window(), {-400, 0});
@@ -87,7 +87,7 @@ TEST_F(WindowTest, ThePictureShowsTheCanvasPixelsAtOnceWhenItsStateIsSet) {
   EXPECT_EQ(display->pixel(control(0), {0, 0}), to_pixel(make_rgb(10, 20, 30)));
   EXPECT_EQ(display->pixel(control(0), {1023, 299}), to_pixel(make_rgb(255, 0, 0)));
   EXPECT_EQ(display->pixel(window(), {1033, 309}), to_pixel(make_rgb(255, 0, 0)));
-  EXPECT_EQ(control(0).bounds, (Rect{10, 10, 1034, 310}));
+  EXPECT_EQ(control(0).bounds(), (Rect{10, 10, 1034, 310}));
   // Around the picture: the window's background.
   EXPECT_EQ(display->pixel(window(), {5, 5}), platform::system_colour(platform::SystemColour::ButtonFace));
   EXPECT_EQ(display->pixel(window(), {1034, 309}), platform::system_colour(platform::SystemColour::ButtonFace));
@@ -107,7 +107,7 @@ TEST_F(WindowTest, APictureOf32BitPixelsIsLaidOverTheBackgroundByItsAlpha) {
   drain();
   const platform::Pixel face = platform::system_colour(platform::SystemColour::ButtonFace);
   const int grey = static_cast<int>(face & 0xFF);
-  EXPECT_EQ(control(3).bounds, (Rect{100, 100, 104, 102}));
+  EXPECT_EQ(control(3).bounds(), (Rect{100, 100, 104, 102}));
   EXPECT_EQ(display->pixel(control(3), {0, 0}),
             to_pixel(make_rgb((255 * 128 + grey * 127) / 255, grey * 127 / 255, grey * 127 / 255)));
   EXPECT_EQ(display->pixel(control(3), {1, 0}), to_pixel(make_rgb(0, 0, 255)));
@@ -125,7 +125,7 @@ TEST_F(WindowTest, AfterMinimizeAndRestoreThePictureShowsTheCanvasAgain) {
   stop_drawing();
   // Painted over while minimized, as something covering the window would.
   const platform::Pixel stale = to_pixel(make_rgb(0x56, 0x34, 0x12));
-  std::fill_n(window().surface.pixels, window().surface.stride * 350, stale);
+  std::fill_n(window().surface().pixels, window().surface().stride * 350, stale);
   display->restore(window());
   drain();
   EXPECT_EQ(display->pixel(control(0), {500, 150}), to_pixel(make_rgb(0, 200, 0)));
@@ -159,8 +159,8 @@ TEST_F(WindowTest, ReusingANumberReplacesTheObject) {
   platform::WindowNode* first_next = &control(2);
   ASSERT_NE(create_push_button(2, 950, 320, 70, 25, "Onward"), 0);
   EXPECT_FALSE(platform::is_window(first_next));
-  EXPECT_EQ(control(2).text, "Onward");
-  EXPECT_EQ(window().children.size(), 3u);
+  EXPECT_EQ(control(2).text(), "Onward");
+  EXPECT_EQ(window().children().size(), 3u);
 
   bool first_destroyed = false;
   platform::set_handler(window(), [&](const platform::Message& message) {
@@ -175,8 +175,8 @@ TEST_F(WindowTest, ReusingANumberReplacesTheObject) {
   EXPECT_FALSE(platform::is_window(picture));
   EXPECT_FALSE(platform::is_window(previous));
   EXPECT_EQ(set_control_state(0, image_handle(0)), 0);
-  EXPECT_TRUE(window().children.empty());
-  EXPECT_EQ(window().bounds.size(), (Size{300, 200}));
+  EXPECT_TRUE(window().children().empty());
+  EXPECT_EQ(window().bounds().size(), (Size{300, 200}));
 }
 
 TEST_F(WindowTest, ControlsWithAssignedNumbersGoWithTheirWindow) {
@@ -248,7 +248,7 @@ TEST_F(WindowTest, EndingThePresentationAfterTheWindowSystemFreesTheImagesOnly) 
   EXPECT_EQ(platform::find_bitmap(canvas), nullptr);
   start({1920, 1080});
   open_viewer_window();
-  EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
+  EXPECT_EQ(window().bounds().size(), (Size{1044, 350}));
 }
 
 TEST_F(WindowTest, AWindowThatCannotBeMadeLeavesNothingBehind) {
@@ -263,7 +263,7 @@ TEST_F(WindowTest, AWindowThatCannotBeMadeLeavesNothingBehind) {
   EXPECT_TRUE(platform::unregister_class("WindowClass_0"));
   display->refuse_windows(false);
   open_viewer_window();
-  EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
+  EXPECT_EQ(window().bounds().size(), (Size{1044, 350}));
 }
 
 // As far as a desktop's 16-bit coordinates reach, however far the numbers go: a window keeps its
@@ -282,7 +282,7 @@ TEST_F(WindowTest, PositionsAndSizesAreHeldToWhatAWindowCanHave) {
   };
   for (const Case& test : windows) {
     ASSERT_NE(open_window(0, test.x, test.y, test.width, test.height, "Far", TitleBar), 0);
-    EXPECT_EQ(window().bounds, test.inner) << test.x << ", " << test.y << ", " << test.width << ", " << test.height;
+    EXPECT_EQ(window().bounds(), test.inner) << test.x << ", " << test.y << ", " << test.width << ", " << test.height;
   }
   const Case controls[] = {
       {INT_MAX, INT_MIN, INT_MAX, 10, Rect::at({far, -far}, {far, 10})},
@@ -290,9 +290,9 @@ TEST_F(WindowTest, PositionsAndSizesAreHeldToWhatAWindowCanHave) {
   };
   for (const Case& test : controls) {
     ASSERT_NE(create_push_button(1, test.x, test.y, test.width, test.height, "Far"), 0);
-    EXPECT_EQ(control(1).bounds, test.inner);
+    EXPECT_EQ(control(1).bounds(), test.inner);
     ASSERT_NE(create_image_view(2, test.x, test.y, test.width, test.height, 0), 0);
-    EXPECT_EQ(control(2).bounds, test.inner);
+    EXPECT_EQ(control(2).bounds(), test.inner);
   }
 }
 

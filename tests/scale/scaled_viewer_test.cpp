@@ -79,7 +79,7 @@ class ScaledViewerTest : public ::testing::Test {
   // A click at a device pixel of the window's inner area; the control it reached.
   std::optional<present::ObjectNumber> click_at(Point device) {
     display->wait_ms(1000);
-    display->click(MouseButton::Left, {window().bounds.left + device.x, window().bounds.top + device.y});
+    display->click(MouseButton::Left, {window().bounds().left + device.x, window().bounds().top + device.y});
     return drain();
   }
 
@@ -100,7 +100,7 @@ class ScaledViewerTest : public ::testing::Test {
   // Every canvas pixel is a solid block of scale x scale device pixels at the picture's place.
   ::testing::AssertionResult picture_shows_canvas_in_blocks() {
     const platform::WindowNode& top = window();
-    const int scale = top.scale;
+    const int scale = top.scale();
     const platform::Bitmap& canvas = *platform::find_bitmap(present::image_handle(0));
     for (int y = 0; y < 300; ++y) {
       for (int x = 0; x < 1024; ++x) {
@@ -122,8 +122,8 @@ class ScaledViewerTest : public ::testing::Test {
 
   CaptionInk caption_ink(present::ObjectNumber button) {
     const platform::WindowNode& top = window();
-    const int scale = top.scale;
-    const Rect area = platform::scaled(platform::child_with_id(window(), button)->bounds, scale);
+    const int scale = top.scale();
+    const Rect area = platform::scaled(platform::child_with_id(window(), button)->bounds(), scale);
     const auto at = [&](int x, int y) { return display->device_pixel(top, {area.left + x, area.top + y}); };
     CaptionInk ink;
     const std::uint32_t frame_colour = at(0, 0);
@@ -160,8 +160,8 @@ class ScaledViewerTest : public ::testing::Test {
 
 TEST_F(ScaledViewerTest, At192DpiTheWindowIsTwiceAsLargeAndThePictureShowsTheCanvasInBlocks) {
   start({3840, 2160}, 192);
-  EXPECT_EQ(window().scale, 2);
-  EXPECT_EQ(window().bounds.size(), (Size{1044, 350}));
+  EXPECT_EQ(window().scale(), 2);
+  EXPECT_EQ(window().bounds().size(), (Size{1044, 350}));
   EXPECT_EQ(window().device_size(), (Size{2088, 700}));
   EXPECT_EQ(display->outer_size(window()), (Size{2096, 734}));
   EXPECT_EQ(outer_origin(), (Point{(3840 - 2096) / 2, (2160 - 734) / 2}));
@@ -210,7 +210,7 @@ TEST_F(ScaledViewerTest, CaptionsAreDrawnAtDeviceResolutionAndFitTheirButtons) {
                               Case{{3840, 2160}, 288, 3}}) {
     SCOPED_TRACE(::testing::Message() << setting.dpi << " dpi on " << setting.screen.width);
     start(setting.screen, setting.dpi);
-    ASSERT_EQ(window().scale, setting.scale);
+    ASSERT_EQ(window().scale(), setting.scale);
     for (const present::ObjectNumber button : {1, 2}) {
       const CaptionInk ink = caption_ink(button);
       const Size device{70 * setting.scale, 25 * setting.scale};
@@ -241,7 +241,7 @@ TEST_F(ScaledViewerTest, CaptionsAreDrawnAtDeviceResolutionAndFitTheirButtons) {
 
 TEST_F(ScaledViewerTest, AWindowTooLargeForTheMonitorAtItsScaleTakesASmallerOne) {
   start({1920, 1080}, 192);
-  EXPECT_EQ(window().scale, 1);
+  EXPECT_EQ(window().scale(), 1);
   EXPECT_EQ(window().device_size(), (Size{1044, 350}));
   EXPECT_EQ(outer_origin(), (Point{(1920 - 1052) / 2, (1080 - 384) / 2}));
   EXPECT_TRUE(picture_shows_canvas_in_blocks());
@@ -250,14 +250,14 @@ TEST_F(ScaledViewerTest, AWindowTooLargeForTheMonitorAtItsScaleTakesASmallerOne)
 
 TEST_F(ScaledViewerTest, TheWindowFollowsAChangeOfResolution) {
   start({3840, 2160}, 96);
-  EXPECT_EQ(window().scale, 1);
+  EXPECT_EQ(window().scale(), 1);
   EXPECT_EQ(outer_origin(), (Point{(3840 - 1052) / 2, (2160 - 384) / 2}));
 
   display->change_resolution(192);
   // Painted at once, before the display can show the new surface.
   EXPECT_TRUE(picture_shows_canvas_in_blocks());
   drain();
-  EXPECT_EQ(window().scale, 2);
+  EXPECT_EQ(window().scale(), 2);
   EXPECT_EQ(window().device_size(), (Size{2088, 700}));
   // The centre stays where it was.
   EXPECT_EQ(outer_origin(), (Point{(3840 - 2096) / 2, (2160 - 734) / 2}));
@@ -269,7 +269,7 @@ TEST_F(ScaledViewerTest, TheWindowFollowsAChangeOfResolution) {
 
   display->change_resolution(96);
   drain();
-  EXPECT_EQ(window().scale, 1);
+  EXPECT_EQ(window().scale(), 1);
   EXPECT_EQ(window().device_size(), (Size{1044, 350}));
   EXPECT_EQ(outer_origin(), (Point{(3840 - 1052) / 2, (2160 - 384) / 2}));
   EXPECT_TRUE(picture_shows_canvas_in_blocks());
@@ -291,7 +291,7 @@ TEST_F(ScaledViewerTest, AfterAChangeOfResolutionTheWindowIsAsAFreshStartThereSh
     stop();
 
     start({3840, 2160}, dpi);
-    const int scale = window().scale;
+    const int scale = window().scale();
     click_at({955 * scale, 325 * scale});
     ASSERT_EQ(window().device_size(), changed_size);
     const std::vector<platform::Pixel> fresh = inner_pixels();
@@ -311,7 +311,7 @@ TEST_F(ScaledViewerTest, AGrowingWindowNearTheEdgeStaysOnTheMonitor) {
   // Painted at once, before the display can show the new surface.
   EXPECT_TRUE(picture_shows_canvas_in_blocks());
   drain();
-  EXPECT_EQ(window().scale, 2);
+  EXPECT_EQ(window().scale(), 2);
   EXPECT_EQ(outer_origin(), (Point{3840 - 2096, 2160 - 734}));
 }
 

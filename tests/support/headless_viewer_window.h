@@ -4,6 +4,7 @@
 
 #include "platform/headless/backend.h"
 #include "platform/window_system/window_system.h"
+#include "present/layer.h"
 #include "present/controls.h"
 #include "present/events.h"
 #include "present/images.h"
@@ -36,14 +37,17 @@ class HeadlessWindowFixture : public ::testing::Test {
   void open_viewer_window() { ASSERT_TRUE(viewer::open_viewer_window()); }
 
   // The window in front; the viewer's only window.
-  platform::WindowNode& window() { return *display->topmost_window(); }
+  platform::WindowNode& window() {
+    // The screen shows windows as const; the layer holds them as its operations take them.
+    return *present::layer()->windows.find(*present::window_number_of(*display->topmost_window()))->handle;
+  }
   // A control is its window's child with the control's number as identifier.
   platform::WindowNode& control(ObjectNumber number) { return *platform::child_with_id(window(), number); }
 
   // A point of the window's inner area on the screen.
-  platform::Point screen_point(int x, int y) { return {window().bounds.left + x, window().bounds.top + y}; }
+  platform::Point screen_point(int x, int y) { return {window().bounds().left + x, window().bounds().top + y}; }
   platform::Point centre_of(ObjectNumber number) {
-    const platform::Rect& bounds = control(number).bounds;
+    const platform::Rect& bounds = control(number).bounds();
     return screen_point((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
   }
 

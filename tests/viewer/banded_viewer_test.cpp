@@ -70,8 +70,8 @@ class Session {
 
  private:
   Point centre_of(present::ObjectNumber button) {
-    const platform::Rect area = platform::scaled(platform::child_with_id(window(), button)->bounds, window().scale);
-    return {window().bounds.left + (area.left + area.right) / 2, window().bounds.top + (area.top + area.bottom) / 2};
+    const platform::Rect area = platform::scaled(platform::child_with_id(window(), button)->bounds(), window().scale());
+    return {window().bounds().left + (area.left + area.right) / 2, window().bounds().top + (area.top + area.bottom) / 2};
   }
   void drain() {
     for (int guard = 0; guard < 1000; ++guard) {
@@ -93,7 +93,7 @@ class Session {
 std::vector<Screen> screens_of_a_session(int dpi, int band_rows, int& scale) {
   Session session(dpi, band_rows);
   EXPECT_TRUE(session.started());
-  scale = session.window().scale;
+  scale = session.window().scale();
   std::vector<Screen> screens{session.screen()};
   session.press(next_button);
   screens.push_back(session.screen());

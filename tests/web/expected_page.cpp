@@ -22,10 +22,10 @@ namespace {
 
 // Clicks "Next" until the viewer shows the page.
 void turn_to(platform::HeadlessDisplay& display, viewer::ViewerState& state, int page) {
-  platform::WindowNode& window = *display.topmost_window();
-  const platform::Rect& next = platform::child_with_id(window, viewer::next_button)->bounds;
-  const platform::Point centre{window.bounds.left + (next.left + next.right) / 2,
-                               window.bounds.top + (next.top + next.bottom) / 2};
+  const platform::WindowNode& window = *display.topmost_window();
+  const platform::Rect& next = platform::child_with_id(window, viewer::next_button)->bounds();
+  const platform::Point centre{window.bounds().left + (next.left + next.right) / 2,
+                               window.bounds().top + (next.top + next.bottom) / 2};
   while (state.current_page < page) {
     display.wait_ms(1000);
     display.click(platform::MouseButton::Left, centre);

@@ -171,7 +171,7 @@ TEST(ViewerWhoseWindowAnotherClientDestroys, ForgivesTheRequestsOnTheirWay) {
       return platform::display()->on_screen(*window);
     }));
     std::promise<void> held, painted;
-    std::thread other_client([&, xid = window->native] {
+    std::thread other_client([&, xid = window->native()] {
       Display* other = XOpenDisplay(nullptr);
       XGrabServer(other);
       XSync(other, False);
