@@ -67,7 +67,13 @@ std::vector<PlannedFile> plan_waves(const ExportRequest& request, const Frames& 
   std::vector<PlannedFile> files;
   for (std::size_t wave = 0; wave < wavedata::stored_waves; ++wave) {
     files.push_back({numbered(request.target, "wave-", wave, 3, ".wav"), [&frames, &request, wave] {
-                       return wav_file(frames.frame(wave), request.coding);
+                       // 8-bit files stay the image's bytes behind the canonical header; wavetable
+                       // synthesizers, which read 16-bit and float files, are told it is one cycle.
+                       WavetableTags tags;
+                       if (request.coding != SampleCoding::Unsigned8) {
+                         tags.srge_frame_size = static_cast<std::uint32_t>(wavedata::wave_points);
+                       }
+                       return wav_file(frames.frame(wave), request.coding, tags);
                      }});
   }
   return files;
