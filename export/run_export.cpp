@@ -20,11 +20,15 @@ Modes:
   export waves DIR [--bits 8|16|float]
       one WAV per stored wave, wave-000.wav to wave-243.wav: mono, 128 samples,
       44,100 Hz; 8-bit unsigned PCM (the image's own bytes), 16-bit PCM or
-      32-bit float.
+      32-bit float, these two with a 'srge' chunk marking one 128-sample cycle.
   export bank FILE [--frame 128|2048] [--upsample repeat|linear|spectral]
       the 244 waves as one wavetable. FILE.wav: 32-bit float with a 'srge'
       chunk giving the frame size, and at 2048 samples a 'clm ' chunk as well
       (default frame 2048). FILE.wt: the .wt format (default frame 128).
+      A WAV of 128-sample frames is read at 128 only by synthesizers that read
+      the 'srge' chunk (Surge XT, sfizz): Vital reads no frame size from any
+      chunk and cuts every WAV into 2048-sample frames, so give Vital the
+      default --frame 2048.
   export tables DIR [--frame 128|2048] [--upsample ...] [--container wav|wt]
       the instrument's wavetables, rebuilt from the definitions in the image:
       61 frames each (positions 0 to 60), table-00 to table-28 by their place
@@ -40,7 +44,9 @@ Options:
   --frame 128|2048      samples per wavetable frame
   --upsample MODE       from 128 to 256 or 2048 samples: repeat (each sample
                         held, the default), linear, or spectral (harmonics 1
-                        to 63 resynthesised, nothing above)
+                        to 63 resynthesised, nothing above; a file that would
+                        pass full scale is scaled down to peak at it, with one
+                        line on standard error)
   --container wav|wt    file format of tables (default wav)
   --force               replace files that exist (otherwise nothing is written)
   --help                show this text
