@@ -4,8 +4,8 @@
 #include <memory>
 #include <new>
 
-#include "export/command_line.h"
-#include "export/export_modes.h"
+#include "export/command/command_line.h"
+#include "export/command/export_modes.h"
 #include "export/failures.h"
 #include "wavedata/decode_waves.h"
 

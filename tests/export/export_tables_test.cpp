@@ -2,7 +2,7 @@
 #include <complex>
 #include <numbers>
 
-#include "export/wavetable_definitions.h"
+#include "export/sound/wavetable_definitions.h"
 #include "exported_files.h"
 #include "support/decoded_bank.h"
 #include "support/reference_page.h"

@@ -1,9 +1,9 @@
-#include "export/sample_coding.h"
+#include "export/formats/sample_coding.h"
 
 #include <algorithm>
 #include <bit>
 
-#include "export/byte_buffer.h"
+#include "export/formats/byte_buffer.h"
 
 namespace exporter {
 namespace {

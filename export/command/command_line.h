@@ -3,7 +3,7 @@
 #include <span>
 #include <string>
 
-#include "export/export_request.h"
+#include "export/command/export_request.h"
 
 namespace exporter {
 

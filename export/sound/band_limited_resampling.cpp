@@ -1,4 +1,4 @@
-#include "export/band_limited_resampling.h"
+#include "export/sound/band_limited_resampling.h"
 
 #include <numbers>
 #include <utility>

@@ -1,8 +1,8 @@
-#include "export/frames.h"
+#include "export/sound/frames.h"
 
 #include <array>
 
-#include "export/band_limited_resampling.h"
+#include "export/sound/band_limited_resampling.h"
 
 namespace exporter {
 namespace {

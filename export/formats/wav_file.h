@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "export/sample_coding.h"
+#include "export/formats/sample_coding.h"
 
 namespace exporter {
 

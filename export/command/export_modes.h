@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "export/export_request.h"
+#include "export/command/export_request.h"
 #include "wavedata/sample_bank.h"
 
 namespace exporter {

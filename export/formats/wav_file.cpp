@@ -1,6 +1,6 @@
-#include "export/wav_file.h"
+#include "export/formats/wav_file.h"
 
-#include "export/byte_buffer.h"
+#include "export/formats/byte_buffer.h"
 
 namespace exporter {
 namespace {

@@ -1,4 +1,4 @@
-#include "export/command_line.h"
+#include "export/command/command_line.h"
 
 #include <algorithm>
 #include <array>

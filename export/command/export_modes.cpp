@@ -1,16 +1,16 @@
-#include "export/export_modes.h"
+#include "export/command/export_modes.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "export/failures.h"
-#include "export/output_file.h"
-#include "export/page_picture.h"
-#include "export/png_file.h"
-#include "export/wav_file.h"
-#include "export/wavetable_definitions.h"
-#include "export/wt_file.h"
+#include "export/output/output_file.h"
+#include "export/picture/page_picture.h"
+#include "export/formats/png_file.h"
+#include "export/formats/wav_file.h"
+#include "export/sound/wavetable_definitions.h"
+#include "export/formats/wt_file.h"
 #include "page/labels.h"
 #include "wavedata/eprom_image.h"
 
@@ -71,7 +71,7 @@ std::size_t default_frame(Container container) { return container == Container::
 // (and, for 2048-sample frames, with the `clm ` text that says whether frames are interpolated).
 std::vector<std::uint8_t> wavetable_file(const Frames& frames, Container container, bool interpolate_frames) {
   if (container == Container::Wt) {
-    return wt_file(frames);
+    return wt_file(frames.levels, frames.frame_size);
   }
   WavetableTags tags;
   if (frames.frame_size == long_frame) {
