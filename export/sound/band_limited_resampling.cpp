@@ -1,7 +1,7 @@
 #include "export/sound/band_limited_resampling.h"
 
+#include <cmath>
 #include <numbers>
-#include <utility>
 
 namespace exporter {
 namespace {
@@ -10,70 +10,40 @@ constexpr std::size_t highest_harmonic = wavedata::wave_points / 2 - 1;  // 63
 
 }  // namespace
 
-std::vector<std::complex<double>> BandLimitedResampling::twiddles(std::size_t size, bool inverse) {
-  std::vector<std::complex<double>> factors(size / 2);
-  const double angle = (inverse ? 2.0 : -2.0) * std::numbers::pi / static_cast<double>(size);
-  for (std::size_t k = 0; k < factors.size(); ++k) {
-    factors[k] = std::polar(1.0, angle * static_cast<double>(k));
-  }
-  return factors;
-}
-
-// In place, radix 2, without scaling: X[k] = sum x[n] e^(-+2 pi i k n / N), with the twiddle
-// factors of N for the direction wanted.
-void BandLimitedResampling::transform(std::vector<std::complex<double>>& data,
-                                    const std::vector<std::complex<double>>& factors) {
-  const std::size_t size = data.size();
-  for (std::size_t i = 1, j = 0; i < size; ++i) {
-    std::size_t bit = size >> 1;
-    for (; (j & bit) != 0; bit >>= 1) {
-      j ^= bit;
-    }
-    j ^= bit;
-    if (i < j) {
-      std::swap(data[i], data[j]);
-    }
-  }
-  // Worked on as pairs of doubles (the layout std::complex guarantees): built as complex values,
-  // the products went through memory on every butterfly.
-  double* values = reinterpret_cast<double*>(data.data());
-  const double* turns = reinterpret_cast<const double*>(factors.data());
-  for (std::size_t length = 2; length <= size; length <<= 1) {
-    const std::size_t half = length / 2;
-    const std::size_t step = size / length;
-    for (std::size_t start = 0; start < size; start += length) {
-      for (std::size_t k = 0; k < half; ++k) {
-        double* even = values + 2 * (start + k);
-        double* odd = values + 2 * (start + k + half);
-        const double* turn = turns + 2 * k * step;
-        const double real = odd[0] * turn[0] - odd[1] * turn[1];
-        const double imaginary = odd[0] * turn[1] + odd[1] * turn[0];
-        odd[0] = even[0] - real;
-        odd[1] = even[1] - imaginary;
-        even[0] += real;
-        even[1] += imaginary;
-      }
-    }
+BandLimitedResampling::BandLimitedResampling(std::size_t frame_size) : cosines_(frame_size), sines_(frame_size) {
+  for (std::size_t j = 0; j < frame_size; ++j) {
+    const double angle = 2.0 * std::numbers::pi * static_cast<double>(j) / static_cast<double>(frame_size);
+    cosines_[j] = std::cos(angle);
+    sines_[j] = std::sin(angle);
   }
 }
 
-void BandLimitedResampling::resynthesise(const Cycle& first, const Cycle& second, std::span<double> first_frame,
-                                       std::span<double> second_frame) {
-  harmonics_.resize(wavedata::wave_points);
-  for (std::size_t n = 0; n < wavedata::wave_points; ++n) {
-    harmonics_[n] = {first[n], second[n]};
-  }
-  transform(harmonics_, forward_);
-  frame_harmonics_.assign(frame_size_, {});
+void BandLimitedResampling::resynthesise(const Cycle& wave, std::span<double> frame) const {
+  const std::size_t size = cosines_.size();
+  const std::size_t step = size / wavedata::wave_points;  // the wave's points on the frame's table
+  const std::size_t round_the_frame = size - 1;           // turns are taken modulo the frame size
+  // Harmonic k as a cos(k t) + b sin(k t): a = 2/128 sum x[n] cos(2 pi k n / 128), b likewise.
+  std::array<double, highest_harmonic + 1> cosine_parts{};
+  std::array<double, highest_harmonic + 1> sine_parts{};
   for (std::size_t k = 1; k <= highest_harmonic; ++k) {
-    frame_harmonics_[k] = harmonics_[k];
-    frame_harmonics_[frame_size_ - k] = harmonics_[wavedata::wave_points - k];
+    double cosine_sum = 0.0;
+    double sine_sum = 0.0;
+    for (std::size_t n = 0; n < wavedata::wave_points; ++n) {
+      const std::size_t turn = k * n * step & round_the_frame;
+      cosine_sum += wave[n] * cosines_[turn];
+      sine_sum += wave[n] * sines_[turn];
+    }
+    cosine_parts[k] = 2.0 * cosine_sum / static_cast<double>(wavedata::wave_points);
+    sine_parts[k] = 2.0 * sine_sum / static_cast<double>(wavedata::wave_points);
   }
-  transform(frame_harmonics_, inverse_);
-  const auto scale = static_cast<double>(wavedata::wave_points);
-  for (std::size_t n = 0; n < frame_size_; ++n) {
-    first_frame[n] = frame_harmonics_[n].real() / scale;
-    second_frame[n] = frame_harmonics_[n].imag() / scale;
+  for (std::size_t m = 0; m < size; ++m) {
+    // Four running sums, so that each addition need not wait for the one before.
+    std::array<double, 4> sums{};
+    for (std::size_t k = 1; k <= highest_harmonic; ++k) {
+      const std::size_t turn = k * m & round_the_frame;
+      sums[k % 4] += cosine_parts[k] * cosines_[turn] + sine_parts[k] * sines_[turn];
+    }
+    frame[m] = (sums[0] + sums[1]) + (sums[2] + sums[3]);
   }
 }
 
