@@ -6,6 +6,7 @@
 
 #include "export/command/command_line.h"
 #include "export/command/export_modes.h"
+#include "export/command/play_mode.h"
 #include "export/failures.h"
 #include "wavedata/decode_waves.h"
 
@@ -14,6 +15,8 @@ namespace {
 
 constexpr const char* help_text = R"(Usage: tablescope                          show the waves in a window
        tablescope export MODE ... [--force]   convert them and exit, without a display
+       tablescope play wave N [--note A3] [--seconds S]
+       tablescope play table N [--seconds S]  sound them, without a display
        tablescope --help | --version
 
 Modes:
@@ -39,6 +42,17 @@ Modes:
   export page N FILE.png
       page N (0 to 30) as the window shows it, 1024 x 300 pixels, labels too.
 
+Sound (through ALSA's default device; on Windows the wave mapper):
+  play wave N [--note NOTE] [--seconds S]
+      wave N (0 to 243) looped as the instrument plays it: its 128 samples
+      held, at 128 x the note's frequency samples a second, no smoothing;
+      NOTE from A0 to C6 such as A3 (the default) or C#4; S from 0.1 to 60
+      seconds (default 2).
+  play table N [--seconds S]
+      the frames of table N (as in export tables) one after the other at A3,
+      over S seconds (default 2).
+  Ctrl+C stops the sound at once.
+
 Options:
   --bits 8|16|float     sample format of single-cycle waves (default 8)
   --frame 128|2048      samples per wavetable frame
@@ -53,9 +67,12 @@ Options:
   --version             show the program's version
 
 Folders must exist. Each file is written under a temporary name and renamed
-when complete. Exit status: 0 done, 1 a file could not be written, 2 the
-command line could not be read.
+when complete. Exit status: 0 done, 1 a file could not be written or there is
+no audio device, 2 the command line could not be read, 130 stopped by Ctrl+C.
 )";
+
+// Ctrl+C, as shells report a program that it ended.
+constexpr int interrupted_status = 130;
 
 }  // namespace
 
@@ -72,6 +89,9 @@ int run_export(std::span<const std::string> arguments) {
     }
     auto bank = std::make_unique<wavedata::SampleBank>();
     wavedata::decode_waves(wavedata::eprom_image, *bank);
+    if (command.kind == Command::Kind::Play) {
+      return run_play_request(command.play, *bank) == PlayEnd::Interrupted ? interrupted_status : 0;
+    }
     run_export_request(command.request, *bank, stderr);
     return 0;
   } catch (const UsageError& error) {
