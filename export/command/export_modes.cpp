@@ -5,12 +5,12 @@
 #include <vector>
 
 #include "export/failures.h"
-#include "export/output/output_file.h"
-#include "export/picture/page_picture.h"
 #include "export/formats/png_file.h"
 #include "export/formats/wav_file.h"
-#include "export/sound/wavetable_definitions.h"
 #include "export/formats/wt_file.h"
+#include "export/output/output_file.h"
+#include "export/picture/page_picture.h"
+#include "export/sound/wavetable_definitions.h"
 #include "page/labels.h"
 #include "wavedata/eprom_image.h"
 
