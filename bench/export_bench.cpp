@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "export/export_modes.h"
+#include "export/command/export_modes.h"
 #include "wavedata/decode_waves.h"
 
 namespace {

@@ -11,7 +11,8 @@ struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// An export that could not be finished: a file that exists or cannot be written (exit code 1).
+// An export or a sound that could not be finished: a file that exists or cannot be written, no
+// audio device (exit code 1).
 struct ExportFailure : std::runtime_error {
   using std::runtime_error::runtime_error;
 };

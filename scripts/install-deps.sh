@@ -11,6 +11,7 @@ packages=(
   xvfb xauth openbox fluxbox icewm twm fvwm3 awesome i3-wm xdotool wmctrl x11-utils imagemagick
   time
   libpng-dev sox python3
+  libasound2-dev
   librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian
   g++-mingw-w64-x86-64 wine64
   emscripten chromium

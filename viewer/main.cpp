@@ -25,8 +25,8 @@ platform::ProgramIdentity identity() {
 }  // namespace
 
 // Without arguments Tablescope opens its window on the desktop, shows the waves until the window
-// is closed, and exits with 0. With arguments it converts the waves into files and exits, without
-// opening any display.
+// is closed, and exits with 0. With arguments it converts the waves into files, or plays one, and
+// exits, without opening any display.
 int main(int argc, char** argv) {
   viewer::open_standard_streams();
   const std::vector<std::string> arguments = viewer::command_arguments(argc, argv);

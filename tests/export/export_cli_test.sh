@@ -50,7 +50,9 @@ run --help
 expect_code 0 "--help"
 for word in "export waves DIR" "--bits 8|16|float" "export bank FILE" "--frame 128|2048" \
             "--upsample repeat|linear|spectral" "export tables DIR" "--container wav|wt" \
-            "export banks256 DIR" "export page N FILE.png" "--force" "--version"; do
+            "export banks256 DIR" "export page N FILE.png" "--force" "--version" \
+            "a 'srge' chunk marking one 128-sample cycle" "Vital reads no frame size" \
+            "cuts every WAV into 2048-sample frames" "scaled down to peak at it"; do
   [[ "$out" == *"$word"* ]] || fail "--help does not name '$word'"
 done
 run --version
@@ -91,6 +93,7 @@ check_python_wave "$out_dir/16/wave-243.wav" "1 2 44100 128 NONE"
 
 run export bank "$out_dir/bank.wav" --upsample spectral
 expect_code 0 "export bank .wav"
+expect_one_line_error "export bank --upsample spectral" "scaled $out_dir/bank.wav by 0\.[0-9]+: "
 check_soxi "$out_dir/bank.wav" "1,44100,32,Floating Point PCM" $((244 * 2048))
 run export bank "$out_dir/bank 128.wav" --frame 128
 check_soxi "$out_dir/bank 128.wav" "1,44100,32,Floating Point PCM" $((244 * 128))

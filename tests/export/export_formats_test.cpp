@@ -19,9 +19,9 @@ TEST_F(ExportedFiles, SingleCycleWavesHoldTheImagesPointsInEachSampleFormat) {
   const std::vector<Case> cases{
       {"8", {1, 1, 44100, 44100, 1, 8}, {"fmt ", "data"},
        [](const Bytes& b, std::size_t at) { return b.at(at); }, [](int v) { return std::min(v, 255); }},
-      {"16", {1, 1, 44100, 88200, 2, 16}, {"fmt ", "data"},
+      {"16", {1, 1, 44100, 88200, 2, 16}, {"fmt ", "srge", "data"},
        [](const Bytes& b, std::size_t at) { return i16(b, at); }, [](int v) { return std::min((v - 128) * 256, 32767); }},
-      {"float", {3, 1, 44100, 176400, 4, 32}, {"fmt ", "fact", "data"},
+      {"float", {3, 1, 44100, 176400, 4, 32}, {"fmt ", "fact", "srge", "data"},
        [](const Bytes& b, std::size_t at) { return f32(b, at); }, [](int v) { return (v - 128) / 128.0; }},
   };
   for (const Case& c : cases) {
@@ -43,8 +43,15 @@ TEST_F(ExportedFiles, SingleCycleWavesHoldTheImagesPointsInEachSampleFormat) {
         EXPECT_EQ(u16(bytes, chunks[0].body + 16), 0u) << "no format extension";
         EXPECT_EQ(chunks[1].size, 4u);
         EXPECT_EQ(u32(bytes, chunks[1].body), 128u) << "fact: the sample count";
-      } else {
+      }
+      if (c.bits == "8") {
         EXPECT_EQ(chunks.back().body, 44u) << "the canonical header";
+      } else {
+        // Wavetable synthesizers take the file as one cycle of 128 samples.
+        const Chunk& srge = chunks[chunks.size() - 2];
+        ASSERT_EQ(srge.size, 8u);
+        EXPECT_EQ(u32(bytes, srge.body), 1u) << "srge version";
+        EXPECT_EQ(u32(bytes, srge.body + 4), 128u) << "srge frame size";
       }
       const Chunk& data = chunks.back();
       ASSERT_EQ(data.size, 128 * width);
@@ -80,8 +87,13 @@ TEST_F(ExportedFiles, WavetableWavsAreFloatFramesTaggedWithTheirSize) {
     EXPECT_EQ(format_of(bytes, chunks[0]), (Format{3, 1, 44100, 176400, 4, 32}));
     EXPECT_EQ(u32(bytes, chunks[1].body), c.frame_size * c.frames);
     if (!c.clm.empty()) {
-      EXPECT_EQ(chunks[2].size, c.clm.size());
-      EXPECT_EQ(tag(bytes, chunks[2].body, chunks[2].size), c.clm);
+      // The text and a terminating zero, even in length so that no pad byte follows.
+      EXPECT_EQ(chunks[2].size % 2, 0u) << "clm size " << chunks[2].size;
+      EXPECT_EQ(tag(bytes, chunks[2].body, c.clm.size()), c.clm);
+      EXPECT_EQ(Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(chunks[2].body + c.clm.size()),
+                      bytes.begin() + static_cast<std::ptrdiff_t>(chunks[2].body + chunks[2].size)),
+                Bytes(chunks[2].size - c.clm.size(), 0));
+      EXPECT_EQ(chunks[2].size, c.clm.size() + 2 - c.clm.size() % 2);
     }
     const Chunk& srge = chunks[chunks.size() - 2];
     ASSERT_EQ(srge.size, 8u);

@@ -2,7 +2,7 @@
 #include <complex>
 #include <numbers>
 
-#include "export/wavetable_definitions.h"
+#include "export/sound/wavetable_definitions.h"
 #include "exported_files.h"
 #include "support/decoded_bank.h"
 #include "support/reference_page.h"
@@ -44,6 +44,29 @@ std::vector<double> wave_cycle(std::size_t wave) {
   std::vector<double> cycle(128);
   for (std::size_t n = 0; n < 128; ++n) cycle[n] = level(point(wave, n));
   return cycle;
+}
+
+// The wave's harmonics 1 to 63 summed at `size` points, in shares of full scale (level / 128).
+std::vector<double> resynthesised(std::size_t wave, std::size_t size) {
+  const auto coefficients = harmonics(wave_cycle(wave), 63);
+  std::vector<std::complex<double>> turns(size);
+  for (std::size_t n = 0; n < size; ++n) {
+    turns[n] = std::polar(1.0, 2.0 * std::numbers::pi * static_cast<double>(n) / static_cast<double>(size));
+  }
+  std::vector<double> frame(size);
+  for (std::size_t n = 0; n < size; ++n) {
+    for (std::size_t k = 1; k <= 63; ++k) frame[n] += std::real(coefficients[k] * turns[k * n % size]);
+  }
+  return frame;
+}
+
+// How far a resynthesised wave reaches, as a share of full scale: 16-bit samples reach 32767 up
+// and -32768 down, floats 1 both ways.
+double peak_share(std::size_t wave, std::size_t size, bool sixteen_bits) {
+  const double highest = sixteen_bits ? 32767.0 / 32768.0 : 1.0;
+  double share = 0;
+  for (const double x : resynthesised(wave, size)) share = std::max(share, x > 0 ? x / highest : -x);
+  return share;
 }
 
 TEST_F(ExportedFiles, TheInstrumentsTablesAreCrossfadesBetweenTheirKeyWaves) {
@@ -109,6 +132,9 @@ TEST(WavetableDefinitions, ReadingStopsWhereTheHeadStopsReadingAsDefinitions) {
 }
 
 TEST_F(ExportedFiles, UpsamplingRepeatsJoinsOrResynthesisesTheHarmonics) {
+  double bank_share = 0;
+  for (std::size_t wave = 0; wave < 244; ++wave) bank_share = std::max(bank_share, peak_share(wave, 2048, false));
+  ASSERT_GT(bank_share, 1.0);
   for (const std::string mode : {"repeat", "linear", "spectral"}) {
     SCOPED_TRACE(mode);
     const std::string file = "bank-" + mode + ".wt";
@@ -126,16 +152,86 @@ TEST_F(ExportedFiles, UpsamplingRepeatsJoinsOrResynthesisesTheHarmonics) {
           ASSERT_NEAR(frame[n], (a + (b - a) * static_cast<double>(n % 16) / 16 - 128) / 128, 1e-7) << n;
         }
       } else {
-        // Float samples carry errors of about 1e-7; summed over a cycle they stay below 1e-5.
+        // Float samples carry errors of about 1e-7; summed over a cycle they stay below 1e-5. The
+        // resynthesised bank passes full scale, so the file is scaled to peak at it.
         const auto wanted = harmonics(wave_cycle(wave), 63);
         const auto made = harmonics(frame, 1024);
         for (std::size_t k = 0; k <= 1024; ++k) {
-          const std::complex<double> expected = k >= 1 && k <= 63 ? wanted[k] : 0.0;
+          const std::complex<double> expected = k >= 1 && k <= 63 ? wanted[k] / bank_share : 0.0;
           ASSERT_LT(std::abs(made[k] - expected), 1e-5) << "wave " << wave << " harmonic " << k;
         }
       }
     }
   }
+}
+
+TEST_F(ExportedFiles, SpectralFilesThatWouldPassFullScaleAreScaledToPeakAtIt) {
+  struct File {
+    std::string name;
+    std::vector<std::size_t> waves;  // the waves it holds; the first is its first frame
+    std::size_t size;
+    bool sixteen_bits;
+  };
+  std::vector<File> files{{"bank.wav", {}, 2048, false}};
+  for (std::size_t wave = 0; wave < 244; ++wave) files[0].waves.push_back(wave);
+  for (std::size_t bank = 0; bank < 4; ++bank) {
+    files.push_back({"bank-" + std::to_string(bank + 1) + ".wav", {}, 256, true});
+    for (std::size_t wave = 64 * bank; wave < std::min<std::size_t>(64 * bank + 64, 244); ++wave) {
+      files.back().waves.push_back(wave);
+    }
+  }
+  // A table's frames between two keys are per-sample crossfades of theirs, so it peaks where a key wave does.
+  const auto tables = exporter::wavetable_definitions(wavedata::eprom_image);
+  for (std::size_t index = 0; index < tables.size(); ++index) {
+    if (exporter::missing_key_wave(tables[index])) continue;
+    char name[32];
+    std::snprintf(name, sizeof name, "table-%02zu.wav", index);
+    files.push_back({name, {}, 2048, false});
+    for (const auto& key : tables[index].keys) files.back().waves.push_back(key.wave);
+  }
+
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(run({"export", "bank", in_folder("bank.wav"), "--upsample", "spectral"}), 0);
+  ASSERT_EQ(run({"export", "banks256", in_folder("."), "--upsample", "spectral"}), 0);
+  ASSERT_EQ(run({"export", "tables", in_folder("."), "--upsample", "spectral"}), 0);
+  const std::string notes = testing::internal::GetCapturedStderr();
+
+  std::size_t scaled = 0;
+  for (const File& file : files) {
+    SCOPED_TRACE(file.name);
+    double share = 0;
+    for (const std::size_t wave : file.waves) share = std::max(share, peak_share(wave, file.size, file.sixteen_bits));
+    const Bytes bytes = read(file.name);
+    const Chunk data = riff_chunks(bytes).back();
+    const std::size_t width = file.sixteen_bits ? 2 : 4;
+    auto sample = [&](std::size_t n) {  // as a share of full scale (16-bit: of 32768)
+      return file.sixteen_bits ? i16(bytes, data.body + 2 * n) / 32768.0 : f32(bytes, data.body + 4 * n);
+    };
+    double file_share = 0;
+    for (std::size_t n = 0; n < data.size / width; ++n) {
+      const double x = sample(n);
+      file_share = std::max(file_share, x > 0 && file.sixteen_bits ? x * 32768.0 / 32767.0 : std::abs(x));
+    }
+    const bool named = notes.find("/" + file.name + " by ") != std::string::npos;
+    const double tolerance = file.sixteen_bits ? 0.51 / 32768.0 : 1e-6;
+    if (share > 1.0) {
+      ++scaled;
+      EXPECT_TRUE(named) << notes;
+      EXPECT_EQ(file_share, 1.0) << "it peaks at full scale exactly";
+    } else {
+      EXPECT_FALSE(named) << notes;
+      EXPECT_NEAR(file_share, share, tolerance);
+    }
+    const std::vector<double> first = resynthesised(file.waves[0], file.size);
+    for (std::size_t n = 0; n < file.size; ++n) {
+      ASSERT_NEAR(sample(n), first[n] / std::max(share, 1.0), tolerance) << "sample " << n;
+    }
+  }
+  EXPECT_GT(scaled, 0u);
+  EXPECT_LT(scaled, files.size());
+  std::size_t lines = 0;
+  for (std::size_t at = notes.find("scaled "); at != std::string::npos; at = notes.find("scaled ", at + 1)) ++lines;
+  EXPECT_EQ(lines, scaled) << "one line for each scaled file";
 }
 
 TEST_F(ExportedFiles, APageIsA1024By300PngOfThePageAsTheWindowShowsIt) {

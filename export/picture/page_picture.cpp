@@ -1,4 +1,4 @@
-#include "export/page_picture.h"
+#include "export/picture/page_picture.h"
 
 #include "page/render_page.h"
 #include "platform/graphics/bitmap.h"

@@ -1,8 +1,9 @@
-#include "export/sample_coding.h"
+#include "export/formats/sample_coding.h"
 
+#include <algorithm>
 #include <bit>
 
-#include "export/byte_buffer.h"
+#include "export/formats/byte_buffer.h"
 
 namespace exporter {
 namespace {
@@ -19,6 +20,17 @@ void store_u32(std::uint8_t* at, std::uint32_t value) {
 }
 
 }  // namespace
+
+double full_scale_share(std::span<const double> levels, SampleCoding coding) {
+  // The levels that the integer codings write as their highest and lowest values; floats hold -1 to 1.
+  const double highest = coding == SampleCoding::Unsigned8 ? 127.0 : coding == SampleCoding::Signed16 ? 32767.0 / 256.0 : 128.0;
+  constexpr double lowest = -128.0;
+  double share = 0.0;
+  for (const double level : levels) {
+    share = std::max(share, level > 0.0 ? level / highest : level / lowest);
+  }
+  return share;
+}
 
 void put_samples(ByteBuffer& out, std::span<const double> levels, SampleCoding coding) {
   std::uint8_t* at = out.extend(levels.size() * static_cast<std::size_t>(bits_per_sample(coding) / 8));

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <optional>
 
-#include "export/frames.h"
-#include "export/sample_coding.h"
+#include "export/formats/sample_coding.h"
+#include "export/sound/frames.h"
 
 namespace exporter {
 

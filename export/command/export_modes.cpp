@@ -1,16 +1,16 @@
-#include "export/export_modes.h"
+#include "export/command/export_modes.h"
 
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "export/failures.h"
-#include "export/output_file.h"
-#include "export/page_picture.h"
-#include "export/png_file.h"
-#include "export/wav_file.h"
-#include "export/wavetable_definitions.h"
-#include "export/wt_file.h"
+#include "export/formats/png_file.h"
+#include "export/formats/wav_file.h"
+#include "export/formats/wt_file.h"
+#include "export/output/output_file.h"
+#include "export/picture/page_picture.h"
+#include "export/sound/wavetable_definitions.h"
 #include "page/labels.h"
 #include "wavedata/eprom_image.h"
 
@@ -47,13 +47,31 @@ std::filesystem::path numbered(const std::filesystem::path& folder, const std::s
   return folder / path_from_utf8(stem + page::pad_left(page::decimal_text(static_cast<std::int64_t>(number)), digits, "0") + extension);
 }
 
+// Spectral upsampling rings past the stored waves' range where they step; a file that would pass
+// full scale is scaled as a whole, by one factor, so that it peaks at full scale, and says so.
+void fit_spectral_file(std::span<double> levels, const ExportRequest& request, SampleCoding coding,
+                       const std::filesystem::path& path, std::FILE* notes) {
+  if (request.upsampling != Upsampling::Spectral) {
+    return;
+  }
+  const double share = full_scale_share(levels, coding);
+  if (share <= 1.0) {
+    return;
+  }
+  for (double& level : levels) {
+    level /= share;
+  }
+  std::fprintf(notes, "tablescope: scaled %s by %.4f: its spectral upsampling peaks at %.3f times full scale\n",
+               display_name(path).c_str(), 1.0 / share, share);
+}
+
 std::size_t default_frame(Container container) { return container == Container::Wav ? long_frame : wavedata::wave_points; }
 
 // A wavetable in the container asked for: `.wt`, or a WAV of float frames tagged with their size
 // (and, for 2048-sample frames, with the `clm ` text that says whether frames are interpolated).
 std::vector<std::uint8_t> wavetable_file(const Frames& frames, Container container, bool interpolate_frames) {
   if (container == Container::Wt) {
-    return wt_file(frames);
+    return wt_file(frames.levels, frames.frame_size);
   }
   WavetableTags tags;
   if (frames.frame_size == long_frame) {
@@ -67,17 +85,25 @@ std::vector<PlannedFile> plan_waves(const ExportRequest& request, const Frames& 
   std::vector<PlannedFile> files;
   for (std::size_t wave = 0; wave < wavedata::stored_waves; ++wave) {
     files.push_back({numbered(request.target, "wave-", wave, 3, ".wav"), [&frames, &request, wave] {
-                       return wav_file(frames.frame(wave), request.coding);
+                       // 8-bit files stay the image's bytes behind the canonical header; wavetable
+                       // synthesizers, which read 16-bit and float files, are told it is one cycle.
+                       WavetableTags tags;
+                       if (request.coding != SampleCoding::Unsigned8) {
+                         tags.srge_frame_size = static_cast<std::uint32_t>(wavedata::wave_points);
+                       }
+                       return wav_file(frames.frame(wave), request.coding, tags);
                      }});
   }
   return files;
 }
 
-std::vector<PlannedFile> plan_bank(const ExportRequest& request, const wavedata::SampleBank& bank) {
+std::vector<PlannedFile> plan_bank(const ExportRequest& request, const wavedata::SampleBank& bank, std::FILE* notes) {
   const Container container = request.container.value_or(Container::Wav);
   const std::size_t frame_size = request.frame_size.value_or(default_frame(container));
-  return {{request.target, [&bank, &request, container, frame_size] {
-             return wavetable_file(bank_frames(bank, frame_size, request.upsampling), container, false);
+  return {{request.target, [&bank, &request, container, frame_size, notes] {
+             Frames frames = bank_frames(bank, frame_size, request.upsampling);
+             fit_spectral_file(frames.levels, request, SampleCoding::Float32, request.target, notes);
+             return wavetable_file(frames, container, false);
            }}};
 }
 
@@ -92,20 +118,26 @@ std::vector<PlannedFile> plan_tables(const ExportRequest& request, const Frames&
                    *wave);
       continue;
     }
-    files.push_back({numbered(request.target, "table-", index, 2, extension), [&frames, container, table = tables[index]] {
-                       return wavetable_file(table_frames(frames, table), container, true);
+    const std::filesystem::path path = numbered(request.target, "table-", index, 2, extension);
+    files.push_back({path, [&frames, &request, container, notes, path, table = tables[index]] {
+                       Frames table_file = table_frames(frames, table);
+                       fit_spectral_file(table_file.levels, request, SampleCoding::Float32, path, notes);
+                       return wavetable_file(table_file, container, true);
                      }});
   }
   return files;
 }
 
-std::vector<PlannedFile> plan_banks256(const ExportRequest& request, const Frames& frames) {
+std::vector<PlannedFile> plan_banks256(const ExportRequest& request, const Frames& frames, std::FILE* notes) {
   std::vector<PlannedFile> files;
   for (std::size_t number = 0; number < module_banks; ++number) {
-    files.push_back({numbered(request.target, "bank-", number + 1, 1, ".wav"), [&frames, number] {
+    const std::filesystem::path path = numbered(request.target, "bank-", number + 1, 1, ".wav");
+    files.push_back({path, [&frames, &request, number, notes, path] {
                        const std::size_t size = waves_per_module_bank * module_frame;
-                       return wav_file(std::span<const double>(frames.levels).subspan(number * size, size),
-                                       SampleCoding::Signed16);
+                       const auto start = frames.levels.begin() + static_cast<std::ptrdiff_t>(number * size);
+                       std::vector<double> levels(start, start + static_cast<std::ptrdiff_t>(size));
+                       fit_spectral_file(levels, request, SampleCoding::Signed16, path, notes);
+                       return wav_file(levels, SampleCoding::Signed16);
                      }});
   }
   return files;
@@ -131,7 +163,7 @@ void run_export_request(const ExportRequest& request, const wavedata::SampleBank
       break;
     }
     case ExportMode::Bank:
-      write_planned(plan_bank(request, bank), request.force);
+      write_planned(plan_bank(request, bank, notes), request.force);
       break;
     case ExportMode::Tables: {
       const Container container = request.container.value_or(Container::Wav);
@@ -142,7 +174,7 @@ void run_export_request(const ExportRequest& request, const wavedata::SampleBank
     case ExportMode::Banks256: {
       const std::size_t silent = module_banks * waves_per_module_bank - wavedata::stored_waves;
       const Frames frames = bank_frames(bank, module_frame, request.upsampling, silent);
-      write_planned(plan_banks256(request, frames), request.force);
+      write_planned(plan_banks256(request, frames, notes), request.force);
       break;
     }
     case ExportMode::Page:

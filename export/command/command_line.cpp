@@ -1,12 +1,15 @@
-#include "export/command_line.h"
+#include "export/command/command_line.h"
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "export/failures.h"
+#include "export/sound/wavetable_definitions.h"
+#include "wavedata/eprom_image.h"
 
 namespace exporter {
 namespace {
@@ -77,15 +80,97 @@ void apply_option(ExportRequest& request, const std::string& option, const std::
   }
 }
 
-int page_number(const std::string& text) {
-  const bool digits = !text.empty() && text.size() <= 2 && std::all_of(text.begin(), text.end(), [](char c) {
+// A whole number from 0 to `highest` written in decimal digits; `what` names it in the refusal.
+std::size_t whole_number(const std::string& text, std::size_t highest, const std::string& what) {
+  const bool digits = !text.empty() && text.size() <= 3 && std::all_of(text.begin(), text.end(), [](char c) {
     return c >= '0' && c <= '9';
   });
-  const int number = digits ? std::stoi(text) : -1;
-  if (number < 0 || number > 30) {
-    refuse("page takes a page number from 0 to 30, not '" + text + "'");
+  const std::size_t number = digits ? static_cast<std::size_t>(std::stoi(text)) : highest + 1;
+  if (number > highest) {
+    refuse(what + " from 0 to " + std::to_string(highest) + ", not '" + text + "'");
   }
   return number;
+}
+
+int page_number(const std::string& text) {
+  return static_cast<int>(whole_number(text, 30, "page takes a page number"));
+}
+
+// A note's name: a letter from A to G, a sharp (#) or a flat (b) if any, and an octave; A0 to C6,
+// whose cycles of 128 samples ask for 3,520 to 133,952 samples a second.
+int note_number(const std::string& text) {
+  constexpr std::array<int, 7> semitones{9, 11, 0, 2, 4, 5, 7};  // A to G above the octave's C
+  constexpr int lowest = 21;                                      // A0
+  constexpr int highest = 84;                                     // C6
+  int number = -1;
+  const char letter = text.empty() ? ' ' : static_cast<char>(text[0] & ~0x20);
+  if (letter >= 'A' && letter <= 'G') {
+    int semitone = semitones[static_cast<std::size_t>(letter - 'A')];
+    std::size_t at = 1;
+    if (at < text.size() && (text[at] == '#' || text[at] == 'b')) {
+      semitone += text[at] == '#' ? 1 : -1;
+      ++at;
+    }
+    if (at + 1 == text.size() && text[at] >= '0' && text[at] <= '9') {
+      number = 12 * (text[at] - '0' + 1) + semitone;
+    }
+  }
+  if (number < lowest || number > highest) {
+    refuse("--note takes a note from A0 to C6 such as A3 or C#4, not '" + text + "'");
+  }
+  return number;
+}
+
+double seconds_value(const std::string& text) {
+  double value = 0.0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || stop != end || !(value >= 0.1 && value <= 60.0)) {
+    refuse("--seconds takes a time from 0.1 to 60 seconds, not '" + text + "'");
+  }
+  return value;
+}
+
+PlayRequest parse_play(std::span<const std::string> arguments) {
+  if (arguments.empty() || (arguments[0] != "wave" && arguments[0] != "table")) {
+    refuse("play takes wave N or table N");
+  }
+  PlayRequest request;
+  const bool wave = arguments[0] == "wave";
+  request.source = wave ? PlayRequest::Source::Wave : PlayRequest::Source::Table;
+  std::vector<std::string> operands;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument.size() < 2 || argument.compare(0, 2, "--") != 0) {
+      operands.push_back(argument);
+      continue;
+    }
+    const std::size_t equals = argument.find('=');
+    const std::string option = argument.substr(0, equals);
+    if (option != "--seconds" && !(wave && option == "--note")) {
+      refuse("play " + arguments[0] + " takes no option " + option);
+    }
+    std::string value;
+    if (equals != std::string::npos) {
+      value = argument.substr(equals + 1);
+    } else if (++i < arguments.size()) {
+      value = arguments[i];
+    } else {
+      refuse(option + " needs a value");
+    }
+    if (option == "--note") {
+      request.note = note_number(value);
+    } else {
+      request.seconds = seconds_value(value);
+    }
+  }
+  if (operands.size() != 1) {
+    refuse("play " + arguments[0] + " takes one number" + (operands.size() > 1 ? ", and got more" : ""));
+  }
+  const std::size_t tables = wavetable_definitions(wavedata::eprom_image).size();
+  request.number = wave ? whole_number(operands[0], wavedata::stored_waves - 1, "play wave takes a wave number")
+                        : whole_number(operands[0], tables - 1, "play table takes a table number");
+  return request;
 }
 
 Container container_of_bank(const std::string& file) {
@@ -161,13 +246,16 @@ ExportRequest parse_export(std::span<const std::string> arguments) {
 Command parse_command_line(std::span<const std::string> arguments) {
   for (const std::string& argument : arguments) {
     if (argument == "--") break;
-    if (argument == "--help" || argument == "-h") return {Command::Kind::Help, {}};
-    if (argument == "--version") return {Command::Kind::Version, {}};
+    if (argument == "--help" || argument == "-h") return {Command::Kind::Help, {}, {}};
+    if (argument == "--version") return {Command::Kind::Version, {}, {}};
+  }
+  if (!arguments.empty() && arguments[0] == "play") {
+    return {Command::Kind::Play, {}, parse_play(arguments.subspan(1))};
   }
   if (arguments.empty() || arguments[0] != "export") {
     refuse(arguments.empty() ? "no command given" : "unknown command '" + arguments[0] + "'");
   }
-  return {Command::Kind::Export, parse_export(arguments.subspan(1))};
+  return {Command::Kind::Export, parse_export(arguments.subspan(1)), {}};
 }
 
 }  // namespace exporter

@@ -5,7 +5,7 @@
 #include <optional>
 #include <vector>
 
-#include "export/frames.h"
+#include "export/sound/frames.h"
 #include "wavedata/eprom_image.h"
 
 namespace exporter {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "export/sample_coding.h"
+#include "export/formats/sample_coding.h"
 
 namespace exporter {
 
@@ -22,7 +22,8 @@ struct WavetableTags {
 std::string clm_text(bool interpolate_frames);
 
 // A mono 44,100 Hz WAV file: `fmt `, for float samples the `fact` that non-PCM data asks for, the
-// wavetable tags, and `data`. Odd-sized chunks are padded to an even size.
+// wavetable tags, and `data`. The `clm ` text is written with a terminating zero byte (two when
+// that makes its size even); an odd-sized `data` chunk is padded to an even size.
 std::vector<std::uint8_t> wav_file(std::span<const double> levels, SampleCoding coding,
                                    const WavetableTags& tags = {});
 

@@ -1,4 +1,4 @@
-#include "export/wavetable_definitions.h"
+#include "export/sound/wavetable_definitions.h"
 
 #include <algorithm>
 

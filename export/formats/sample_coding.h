@@ -25,6 +25,11 @@ inline int bits_per_sample(SampleCoding coding) {
   return coding == SampleCoding::Unsigned8 ? 8 : coding == SampleCoding::Signed16 ? 16 : 32;
 }
 
+// The peak of the levels as a share of full scale in the coding: the larger of the highest level's
+// share of the highest the coding holds and the lowest level's share of the lowest; above 1 some
+// would be clipped.
+double full_scale_share(std::span<const double> levels, SampleCoding coding);
+
 class ByteBuffer;
 
 // Appends the levels as samples of the coding, little-endian.

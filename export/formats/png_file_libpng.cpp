@@ -3,7 +3,7 @@
 #include <new>
 
 #include "export/failures.h"
-#include "export/png_file.h"
+#include "export/formats/png_file.h"
 
 namespace exporter {
 namespace {

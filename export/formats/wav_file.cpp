@@ -1,6 +1,6 @@
-#include "export/wav_file.h"
+#include "export/formats/wav_file.h"
 
-#include "export/byte_buffer.h"
+#include "export/formats/byte_buffer.h"
 
 namespace exporter {
 namespace {
@@ -22,6 +22,10 @@ void pad_to_even(ByteBuffer& out, std::size_t size) {
   }
 }
 
+// The `clm ` text ends with a zero byte, and with a second one where that keeps its length even:
+// readers that skip no pad byte after an odd chunk then still find the next chunk.
+std::size_t clm_size(const std::string& text) { return text.size() + 2 - text.size() % 2; }
+
 }  // namespace
 
 std::string clm_text(bool interpolate_frames) {
@@ -36,7 +40,7 @@ std::vector<std::uint8_t> wav_file(std::span<const double> levels, SampleCoding 
 
   std::size_t riff_size = 4 + 8 + fmt_size + 8 + padded(data_size);
   if (is_float) riff_size += 8 + 4;
-  if (!tags.clm_text.empty()) riff_size += 8 + padded(tags.clm_text.size());
+  if (!tags.clm_text.empty()) riff_size += 8 + clm_size(tags.clm_text);
   if (tags.srge_frame_size != 0) riff_size += 8 + 8;
 
   ByteBuffer out(8 + riff_size);
@@ -57,9 +61,11 @@ std::vector<std::uint8_t> wav_file(std::span<const double> levels, SampleCoding 
   }
 
   if (!tags.clm_text.empty()) {
-    put_chunk_header(out, "clm ", tags.clm_text.size());
+    put_chunk_header(out, "clm ", clm_size(tags.clm_text));
     out.put_tag(tags.clm_text);
-    pad_to_even(out, tags.clm_text.size());
+    for (std::size_t zero = tags.clm_text.size(); zero < clm_size(tags.clm_text); ++zero) {
+      out.put_u8(0);
+    }
   }
   if (tags.srge_frame_size != 0) {
     put_chunk_header(out, "srge", 8);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "export/png_file.h"
+#include "export/formats/png_file.h"
 #include "wavedata/sample_bank.h"
 
 namespace exporter {

@@ -1,4 +1,4 @@
-#include "export/output_file.h"
+#include "export/output/output_file.h"
 
 #include <windows.h>
 

@@ -2,7 +2,7 @@
 #include <wincodec.h>
 
 #include "export/failures.h"
-#include "export/png_file.h"
+#include "export/formats/png_file.h"
 
 namespace exporter {
 namespace {

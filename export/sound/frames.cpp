@@ -1,8 +1,9 @@
-#include "export/frames.h"
+#include "export/sound/frames.h"
 
 #include <array>
+#include <optional>
 
-#include "export/band_limited_resampling.h"
+#include "export/sound/band_limited_resampling.h"
 
 namespace exporter {
 namespace {
@@ -48,16 +49,14 @@ Frames bank_frames(const wavedata::SampleBank& bank, std::size_t frame_size, Ups
   const auto frame = [&](std::size_t wave) {
     return std::span<double>(frames.levels.data() + wave * frame_size, frame_size);
   };
+  std::optional<BandLimitedResampling> band_limited;
   if (upsampling == Upsampling::Spectral) {
-    BandLimitedResampling band_limited(frame_size);
-    static_assert(wavedata::stored_waves % 2 == 0, "the waves are resampled two at a time");
-    for (std::size_t wave = 0; wave < wavedata::stored_waves; wave += 2) {
-      band_limited.resynthesise(wave_levels(bank, wave), wave_levels(bank, wave + 1), frame(wave), frame(wave + 1));
-    }
-    return frames;
+    band_limited.emplace(frame_size);
   }
   for (std::size_t wave = 0; wave < wavedata::stored_waves; ++wave) {
-    if (upsampling == Upsampling::Repeat) {
+    if (band_limited) {
+      band_limited->resynthesise(wave_levels(bank, wave), frame(wave));
+    } else if (upsampling == Upsampling::Repeat) {
       repeat_points(wave_levels(bank, wave), frame(wave));
     } else {
       join_points(wave_levels(bank, wave), frame(wave));
