@@ -12,7 +12,7 @@ namespace {
 COLORREF colour_ref(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
 
 int theme_state(const ButtonLook& look) {
-  if (!look.enabled()) {
+  if (!look.enabled) {
     return PBS_DISABLED;
   }
   return look.pressed ? PBS_PRESSED : look.focused ? PBS_DEFAULTED : PBS_NORMAL;
@@ -57,7 +57,7 @@ void ButtonLookPainter::draw(HDC device, const RECT& area, const ButtonLook& loo
       InflateRect(&face, -1, -1);
     }
     DrawFrameControl(device, &face, DFC_BUTTON,
-                     DFCS_BUTTONPUSH | (look.pressed ? DFCS_PUSHED | DFCS_FLAT : 0) | (look.enabled() ? 0 : DFCS_INACTIVE));
+                     DFCS_BUTTONPUSH | (look.pressed ? DFCS_PUSHED | DFCS_FLAT : 0) | (look.enabled ? 0 : DFCS_INACTIVE));
     content = face;
     InflateRect(&content, -3, -3);
   }

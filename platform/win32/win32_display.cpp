@@ -382,7 +382,7 @@ std::unique_ptr<NativeDisplay> open_win32_display(const ProgramIdentity& identit
   window_class.cbSize = sizeof window_class;
   window_class.lpfnWndProc = window_procedure;
   window_class.hInstance = instance;
-  std::wstring class_name = widen(identity.window_class());
+  std::wstring class_name = widen(identity.window_class);
   window_class.hIcon = identity.icon_resource != 0 ? LoadIconW(instance, MAKEINTRESOURCEW(identity.icon_resource)) : nullptr;
   if (window_class.hIcon == nullptr) {
     window_class.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
