@@ -33,6 +33,25 @@ mergeInto(LibraryManager.library, {
       });
     },
 
+    // Lays the canvas out at the CSS size that makes each of its pixels one device pixel, whatever
+    // the ratio: exact pixels rather than an exact size.
+    fit: function() {
+      const canvas = tablescopePage.canvas;
+      canvas.style.width = canvas.width / devicePixelRatio + 'px';
+      canvas.style.height = canvas.height / devicePixelRatio + 'px';
+    },
+
+    // The ratio, the size of the viewport or the monitor has changed: the canvas is laid out
+    // again at once, and the program, told once however many changes come before it next asks,
+    // takes the scale that fits.
+    changed: function() {
+      const page = tablescopePage;
+      page.fit();
+      if (!page.queue.some((input) => input.kind === page.resolutionChanged)) {
+        page.push(page.resolutionChanged, {});
+      }
+    },
+
     // A pointer event's place in canvas pixels, which are the window's device pixels.
     point: function(event) {
       const canvas = tablescopePage.canvas;
@@ -58,9 +77,36 @@ mergeInto(LibraryManager.library, {
     watchResolution: function() {
       const query = matchMedia('(resolution: ' + devicePixelRatio + 'dppx)');
       query.addEventListener('change', () => {
-        tablescopePage.push(tablescopePage.resolutionChanged, {});
+        tablescopePage.changed();
         tablescopePage.watchResolution();
       }, {once: true});
+    },
+
+    // Where the browser tells the canvas's size in device pixels, a size rounded to a pixel more or
+    // less is set right, so that the browser never resamples the canvas. A larger difference is no
+    // rounding but a ratio the browser only pretends to (its emulation of another screen), and
+    // devicePixelRatio has the last word.
+    watchDeviceSize: function(canvas) {
+      if (typeof ResizeObserver !== 'function') {
+        return;
+      }
+      const observer = new ResizeObserver((entries) => {
+        const box = entries[0].devicePixelContentBoxSize;
+        const width = box ? box[0].inlineSize : canvas.width;
+        const height = box ? box[0].blockSize : canvas.height;
+        const off = (told, pixels) => told !== pixels && Math.abs(told - pixels) <= 2;
+        if (off(width, canvas.width)) {
+          canvas.style.width = parseFloat(canvas.style.width) * canvas.width / width + 'px';
+        }
+        if (off(height, canvas.height)) {
+          canvas.style.height = parseFloat(canvas.style.height) * canvas.height / height + 'px';
+        }
+      });
+      try {
+        observer.observe(canvas, {box: 'device-pixel-content-box'});
+      } catch {
+        observer.disconnect();  // a browser that cannot tell the device size
+      }
     },
 
     listen: function(canvas) {
@@ -74,8 +120,19 @@ mergeInto(LibraryManager.library, {
         page.push(page.buttonReleased, Object.assign(page.point(event), {button: event.button}));
       });
       canvas.addEventListener('pointermove', (event) => page.push(page.pointerMoved, page.point(event)));
+      // A touch that the browser takes for scrolling the page ends outside the window: no click.
+      canvas.addEventListener('pointercancel', (event) => {
+        page.push(page.buttonReleased, {x: -1, y: -1, button: 0, time: Math.floor(event.timeStamp) >>> 0});
+      });
       canvas.addEventListener('contextmenu', (event) => event.preventDefault());
       const key = (kind) => (event) => {
+        // Escape gives the keyboard back to the page: Tab stays the window's own, between its buttons.
+        if (event.key === 'Escape') {
+          if (kind === page.keyPressed) {
+            canvas.blur();
+          }
+          return;
+        }
         const which = page.key(event);
         if (which !== 0) {
           event.preventDefault();  // Tab keeps the focus in the canvas, space scrolls nothing
@@ -89,6 +146,8 @@ mergeInto(LibraryManager.library, {
       canvas.addEventListener('focus', () => page.push(page.activated, {}));
       canvas.addEventListener('blur', () => page.push(page.deactivated, {}));
       page.watchResolution();
+      page.watchDeviceSize(canvas);
+      addEventListener('resize', page.changed);
     },
   },
 
@@ -107,12 +166,22 @@ mergeInto(LibraryManager.library, {
   },
 
   web_page_resize__deps: ['$tablescopePage'],
-  web_page_resize: function(width, height, layoutWidth, layoutHeight) {
+  web_page_resize: function(width, height) {
     const canvas = tablescopePage.canvas;
     canvas.width = width;
     canvas.height = height;
-    canvas.style.width = layoutWidth + 'px';
-    canvas.style.height = layoutHeight + 'px';
+    tablescopePage.fit();
+  },
+
+  // The device pixels that the window's inner area may take without the page scrolling: the
+  // viewport's, less the caption bar's height above the canvas.
+  web_page_room__deps: ['$tablescopePage'],
+  web_page_room: function(size) {
+    const viewport = document.documentElement;
+    const caption = document.getElementById('title');
+    const height = viewport.clientHeight - (caption ? caption.offsetHeight : 0);
+    HEAP32[size >> 2] = Math.max(1, Math.floor(viewport.clientWidth * devicePixelRatio));
+    HEAP32[(size >> 2) + 1] = Math.max(1, Math.floor(height * devicePixelRatio));
   },
 
   // The title is ISO 8859-1, whose bytes are the first 256 code points.
@@ -125,10 +194,15 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  // Gives the canvas the keyboard; true when it has it.
+  // Puts the canvas in the place of the loading line and gives it the keyboard; true when it has it.
   web_page_show__deps: ['$tablescopePage'],
   web_page_show: function() {
     const canvas = tablescopePage.canvas;
+    const status = document.getElementById('status');
+    if (status) {
+      status.hidden = true;
+    }
+    canvas.hidden = false;
     canvas.focus({preventScroll: true});
     return document.activeElement === canvas && document.hasFocus() ? 1 : 0;
   },
@@ -142,8 +216,11 @@ mergeInto(LibraryManager.library, {
     tablescopePage.context.putImageData(new ImageData(bytes, canvas.width, canvas.height), 0, 0, x, y, width, height);
   },
 
+  // The canvas's pixels are whole device pixels, so the page is a desktop at the whole-number
+  // scale nearest the ratio, halves up as on the desktop (1.25 asks for 1, 1.5 for 2, 2.5 for 3),
+  // and text is drawn as there: 96 dots per inch at each scale.
   web_page_dpi: function() {
-    return Math.round(96 * devicePixelRatio);
+    return 96 * Math.max(1, Math.floor(devicePixelRatio + 0.5));
   },
 
   // Takes the oldest queued input into a record of seven 32-bit numbers; false when none is queued.

@@ -1,7 +1,9 @@
-// The web build in headless Chromium, served from its build folder on 127.0.0.1: the first page
-// against the page worked out from the drawing rules (with the Linux build's label cells), page
-// turns by click, Tab and space, the scale from devicePixelRatio, and a page that asks for nothing
-// outside its folder and reports no error.
+// The web build in headless Chromium and Firefox ESR, served from its build folder on 127.0.0.1:
+// the first page against the page worked out from the drawing rules (with the Linux build's label
+// cells), page turns by click, tap, Tab and space, every canvas pixel one device pixel at whole and
+// fractional ratios, narrow viewports that scroll to the whole window, the sentences that stand
+// in for the program where it cannot run, and a page that asks for nothing outside its folder and
+// reports no error.
 //   TABLESCOPE_WEB_DIR=<build/web> TABLESCOPE_EXPECTED_PAGE=<tablescope_expected_page> node page_test.mjs
 
 import {test, before, after} from 'node:test';
@@ -11,7 +13,8 @@ import fs from 'node:fs/promises';
 import os from 'node:os';
 import path from 'node:path';
 import {promisify} from 'node:util';
-import {serveFolder, launchChromium} from './site.mjs';
+import zlib from 'node:zlib';
+import {serveFolder, launchChromium, launchFirefox} from './site.mjs';
 
 const picture = {left: 10, top: 10, width: 1024, height: 300};
 const next = {x: 985, y: 332};      // the buttons' centres, in layout pixels of the canvas
@@ -38,7 +41,20 @@ before(async () => {
   site = await serveFolder(process.env.TABLESCOPE_WEB_DIR);
 });
 
-after(() => site.close());
+const browsers = new Map();  // one browser for each set of switches, launched when first asked for
+
+function browserFor(kind, args = []) {
+  const key = [kind, ...args].join(' ');
+  if (!browsers.has(key)) {
+    browsers.set(key, kind === 'firefox' ? launchFirefox() : launchChromium(args));
+  }
+  return browsers.get(key);
+}
+
+after(async () => {
+  await Promise.all([...browsers.values()].map(async (browser) => (await browser).close()));
+  await site.close();
+});
 
 // `beforeLoad` runs in the page before its own scripts.
 async function openPage(browser, beforeLoad = () => {}) {
@@ -54,6 +70,11 @@ async function openPage(browser, beforeLoad = () => {}) {
   page.on('requestfailed', (request) => consoleErrors.push('failed: ' + request.url()));
   await page.goto(site.origin + '/');
   return page;
+}
+
+// Waits until the program has put the canvas in the place of the loading line.
+async function whenShown(page) {
+  await page.waitForFunction(() => !document.getElementById('canvas').hidden && document.getElementById('status').hidden);
 }
 
 // The picture's device pixels as RGBA bytes, read from the canvas.
@@ -102,16 +123,125 @@ async function differenceFromPage(page, number, scale = 1) {
   return found;
 }
 
-// Clicks a point given in layout pixels of the canvas, which are CSS pixels.
-async function click(page, point) {
-  const box = await page.$eval('#canvas', (canvas) => canvas.getBoundingClientRect().toJSON());
-  await page.mouse.click(box.left + point.x, box.top + point.y);
+// Clicks (or taps) a point given in layout pixels of the canvas, scrolled into the viewport first.
+async function click(page, point, tap = false) {
+  const at = await page.$eval('#canvas', (canvas, point) => {
+    const perLayoutPixel = canvas.getBoundingClientRect().width / 1044;
+    const box = canvas.getBoundingClientRect();
+    scrollBy(box.left + point.x * perLayoutPixel - innerWidth / 2, box.top + point.y * perLayoutPixel - innerHeight / 2);
+    const moved = canvas.getBoundingClientRect();
+    return {x: moved.left + point.x * perLayoutPixel, y: moved.top + point.y * perLayoutPixel};
+  }, point);
+  await (tap ? page.touchscreen.tap(at.x, at.y) : page.mouse.click(at.x, at.y));
+}
+
+// The RGBA bytes of a PNG of 8-bit RGB or RGBA rows, not interlaced, as the browsers' screenshots are.
+function decodePng(png) {
+  const width = png.readUInt32BE(16);
+  const height = png.readUInt32BE(20);
+  assert.ok(png[24] === 8 && (png[25] === 2 || png[25] === 6) && png[28] === 0, 'an 8-bit RGB(A) PNG');
+  const channels = png[25] === 6 ? 4 : 3;
+  const chunks = [];
+  for (let at = 8; at < png.length; at += 12 + png.readUInt32BE(at)) {
+    if (png.toString('latin1', at + 4, at + 8) === 'IDAT') {
+      chunks.push(png.subarray(at + 8, at + 8 + png.readUInt32BE(at)));
+    }
+  }
+  const data = zlib.inflateSync(Buffer.concat(chunks));
+  const stride = width * channels;
+  const rows = Buffer.alloc(height * stride);
+  for (let y = 0; y < height; ++y) {
+    const filter = data[y * (stride + 1)];
+    for (let x = 0; x < stride; ++x) {
+      const a = x >= channels ? rows[y * stride + x - channels] : 0;
+      const b = y > 0 ? rows[(y - 1) * stride + x] : 0;
+      const c = x >= channels && y > 0 ? rows[(y - 1) * stride + x - channels] : 0;
+      const paeth = () => {
+        const pa = Math.abs(b - c), pb = Math.abs(a - c), pc = Math.abs(a + b - 2 * c);
+        return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      };
+      const predicted = [0, a, b, (a + b) >> 1, filter === 4 ? paeth() : 0][filter];
+      rows[y * stride + x] = (data[y * (stride + 1) + 1 + x] + predicted) & 255;
+    }
+  }
+  const rgba = Buffer.alloc(width * height * 4, 255);
+  for (let pixel = 0; pixel < width * height; ++pixel) {
+    rows.copy(rgba, pixel * 4, pixel * channels, pixel * channels + 3);
+  }
+  return {width, height, rgba};
+}
+
+// How the screen differs from the canvas's own pixels, one screen pixel for each canvas pixel;
+// empty when it does not.
+async function screenFromCanvas(page) {
+  const canvas = await page.$eval('#canvas', (canvas) => {
+    const box = canvas.getBoundingClientRect();
+    const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    let binary = '';
+    for (let start = 0; start < data.length; start += 0x8000) {
+      binary += String.fromCharCode.apply(null, data.subarray(start, start + 0x8000));
+    }
+    return {left: box.left * devicePixelRatio, top: box.top * devicePixelRatio, width: canvas.width,
+            height: canvas.height, rgba: btoa(binary)};
+  });
+  const shot = decodePng(Buffer.from(await page.screenshot({captureBeyondViewport: false})));
+  const pixels = Buffer.from(canvas.rgba, 'base64');
+  const left = Math.round(canvas.left);
+  const top = Math.round(canvas.top);
+  let wrong = 0;
+  let first = '';
+  for (let y = 0; y < canvas.height; ++y) {
+    const from = ((top + y) * shot.width + left) * 4;
+    if (!shot.rgba.subarray(from, from + canvas.width * 4).equals(pixels.subarray(y * canvas.width * 4, (y + 1) * canvas.width * 4))) {
+      for (let x = 0; x < canvas.width; ++x) {
+        const [shown, drawn] = [shot.rgba.readUInt32BE(from + x * 4), pixels.readUInt32BE((y * canvas.width + x) * 4)];
+        if (shown !== drawn && wrong++ === 0) {
+          first = `, the first at canvas pixel (${x}, ${y}): ${shown.toString(16)} for ${drawn.toString(16)}`;
+        }
+      }
+    }
+  }
+  return wrong === 0 ? '' : `${wrong} of ${canvas.width * canvas.height} screen pixels differ from the canvas at (${canvas.left}, ${canvas.top})${first}`;
+}
+
+// Each screen the page is opened on: the ratio the browser reports, its viewport in CSS pixels, and
+// the scale of the window there: the whole number nearest the ratio, halves up, or the largest
+// smaller one at which the window fits the viewport, at least 1. On the `exact` ones the screen is
+// compared with the canvas; Chromium shows them at a ratio forced at its start, one browser for
+// each, since its emulation of a screen (which the others use, with touch for the phone)
+// resamples what it shows. Firefox takes the ratio from the viewport.
+const screens = [
+  {browser: 'chromium', ratio: 1, viewport: [1920, 1080], scale: 1, exact: true},
+  {browser: 'chromium', ratio: 1.25, viewport: [1920, 1080], scale: 1, exact: true},
+  {browser: 'chromium', ratio: 1.5, viewport: [1920, 1080], scale: 2, exact: true},
+  {browser: 'chromium', ratio: 2, viewport: [1920, 1080], scale: 2, exact: true},
+  {browser: 'chromium', ratio: 3, viewport: [1920, 1080], scale: 3, exact: true},
+  {browser: 'chromium', ratio: 1, viewport: [1024, 768], scale: 1},
+  {browser: 'chromium', ratio: 1, viewport: [800, 600], scale: 1},
+  {browser: 'chromium', ratio: 3, viewport: [390, 844], scale: 1, touch: true},
+  {browser: 'chromium', ratio: 2, viewport: [1000, 700], scale: 1},
+  {browser: 'firefox', ratio: 1, viewport: [1280, 800], scale: 1, exact: true},
+  {browser: 'firefox', ratio: 2, viewport: [1280, 800], scale: 2, exact: true},
+];
+
+async function openOn(screen) {
+  const [width, height] = screen.viewport;
+  const forced = screen.browser === 'chromium' && screen.exact;
+  const browser = await browserFor(screen.browser, forced ? [`--force-device-scale-factor=${screen.ratio}`, `--window-size=${width},${height}`] : []);
+  const page = await browser.newPage();
+  if (!forced) {
+    await page.setViewport({width, height, deviceScaleFactor: screen.ratio, isMobile: !!screen.touch, hasTouch: !!screen.touch});
+  }
+  page.on('console', (message) => message.type() === 'error' && consoleErrors.push(message.text()));
+  page.on('pageerror', (error) => consoleErrors.push(error.message));
+  await page.goto(site.origin + '/');
+  await whenShown(page);
+  return page;
 }
 
 test('pages turn by click, Tab and space, and stop at the first and the last', async () => {
-  const browser = await launchChromium();
+  const page = await openPage(await browserFor('chromium'));
   try {
-    const page = await openPage(browser);
     assert.equal(await differenceFromPage(page, 0), '', 'page 0 at start');
     assert.equal(await page.title(), 'Tablescope for PPG Wave 2.2 Eeproms 64 & 68');
     assert.equal(await page.evaluate(() => document.activeElement.id), 'canvas', 'the canvas has the keyboard');
@@ -140,7 +270,7 @@ test('pages turn by click, Tab and space, and stop at the first and the last', a
     }
     assert.equal(await differenceFromPage(page, 30), '', 'Next 31 times');
   } finally {
-    await browser.close();
+    await page.close();
   }
 });
 
@@ -178,16 +308,95 @@ test('at a device pixel ratio of 2 the canvas has twice the pixels, each layout 
   }
 });
 
-test('a browser without WebAssembly gets a sentence instead of the program', async () => {
-  const browser = await launchChromium();
-  try {
-    const page = await browser.newPage();
-    await page.evaluateOnNewDocument(() => delete window.WebAssembly);
-    await page.goto(site.origin + '/');
-    assert.match(await page.$eval('#message', (message) => (message.hidden ? '' : message.textContent)),
-                 /^Tablescope needs a browser with WebAssembly/);
-  } finally {
-    await browser.close();
+test('on every screen the window is whole, each canvas pixel one device pixel, and it works by click, tap and keys', async (t) => {
+  for (const screen of screens) {
+    await t.test(`${screen.browser} at ${screen.ratio} on ${screen.viewport.join(' x ')}`, async () => {
+      const page = await openOn(screen);
+      try {
+        const s = screen.scale;
+        const laidOut = await page.$eval('#canvas', (canvas) => {
+          const box = canvas.getBoundingClientRect();
+          const main = document.querySelector('main').getBoundingClientRect();
+          const caption = document.getElementById('title').getBoundingClientRect();
+          const scroller = document.scrollingElement;
+          return {ratio: devicePixelRatio, pixels: [canvas.width, canvas.height],
+                  device: [box.width * devicePixelRatio, box.height * devicePixelRatio],
+                  captionWidth: caption.width, canvasWidth: box.width,
+                  window: [main.left + scrollX, main.top + scrollY, main.right + scrollX, main.bottom + scrollY],
+                  page: [scroller.scrollWidth, scroller.scrollHeight], viewport: [innerWidth, innerHeight]};
+        });
+        assert.equal(laidOut.ratio, screen.ratio, 'the ratio the browser reports');
+        assert.deepEqual(laidOut.pixels, [1044 * s, 350 * s], 'the canvas\'s pixels');
+        // Lengths are laid out in 64ths of a CSS pixel, and drawn on whole device pixels.
+        laidOut.device.forEach((length, axis) => assert.ok(Math.abs(length - laidOut.pixels[axis]) < screen.ratio / 64,
+                                                            `laid out on ${laidOut.device} device pixels`));
+        assert.equal(laidOut.captionWidth, laidOut.canvasWidth, 'the caption bar as wide as the canvas');
+        const [left, top, right, bottom] = laidOut.window;
+        assert.ok(left >= 0 && top >= 0 && right <= laidOut.page[0] + 0.5 && bottom <= laidOut.page[1] + 0.5,
+                  `the window ${laidOut.window} within the page's scrolled area ${laidOut.page}`);
+        const fits = (1044 * s) / screen.ratio <= laidOut.viewport[0];
+        assert.equal(laidOut.page[0] > laidOut.viewport[0], !fits, 'the page scrolls sideways only where the window is wider');
+
+        assert.equal(await differenceFromPage(page, 0, s), '', 'page 0 at start');
+        if (screen.exact) {
+          assert.equal(await screenFromCanvas(page), '', 'the screen shows the canvas pixel for pixel');
+        }
+        await click(page, next, screen.touch);
+        assert.equal(await differenceFromPage(page, 1, s), '', 'Next');
+        assert.equal(await page.$eval('#showing', (line) => line.textContent), 'Waves 008 to 015, page 2 of 31');
+        await click(page, previous, screen.touch);
+        assert.equal(await differenceFromPage(page, 0, s), '', 'Previous');
+        // The click left the focus on Previous: Tab moves it to Next.
+        await page.keyboard.press('Tab');
+        await page.keyboard.press(' ');
+        assert.equal(await differenceFromPage(page, 1, s), '', 'Tab, space');
+        await page.keyboard.press('Escape');
+        assert.notEqual(await page.evaluate(() => document.activeElement.id), 'canvas', 'Escape leaves the window');
+      } finally {
+        await page.close();
+      }
+    });
+  }
+});
+
+// Where the program cannot run, one sentence stands in the window's place, and nothing of the
+// program's own text reaches the page.
+const failures = [
+  {cause: 'WebAssembly switched off', args: ['--js-flags=--jitless'],
+   sentence: 'This browser has WebAssembly switched off or lacks it; Tablescope needs it.'},
+  {cause: 'a missing tablescope.wasm', answer: {'/tablescope.wasm': async () => ({status: 404, body: ''})},
+   sentence: 'Tablescope\'s files are not on this site where the page expects them.'},
+  {cause: 'a policy that forbids compiling', answer: {
+     '/': async () => ({status: 200, contentType: 'text/html; charset=utf-8',
+                        headers: {'Content-Security-Policy': "script-src 'self'"},
+                        body: await fs.readFile(path.join(process.env.TABLESCOPE_WEB_DIR, 'index.html'))})},
+   sentence: 'This site\'s security policy forbids compiling WebAssembly, so Tablescope cannot run here.'},
+];
+
+test('where the program cannot run, the page says why in one sentence', async (t) => {
+  for (const failure of failures) {
+    await t.test(failure.cause, async () => {
+      const page = await (await browserFor('chromium', failure.args)).newPage();
+      try {
+        if (failure.answer) {
+          await page.setRequestInterception(true);
+          page.on('request', async (request) => {
+            const answer = failure.answer[new URL(request.url()).pathname];
+            await (answer ? request.respond(await answer()) : request.continue());
+          });
+        }
+        await page.goto(site.origin + '/');
+        await page.waitForSelector('#status.failure');
+        const shown = await page.evaluate(() => ({status: document.getElementById('status').textContent,
+                                                 canvas: document.getElementById('canvas').hidden,
+                                                 text: document.body.innerText}));
+        assert.equal(shown.status, failure.sentence);
+        assert.equal(shown.canvas, true, 'no empty window');
+        assert.doesNotMatch(shown.text, /Aborted|Error|tablescope\.js/);
+      } finally {
+        await page.close();
+      }
+    });
   }
 });
 
