@@ -16,7 +16,7 @@ await fs.access(path.join(site, 'tablescope.wasm')).catch(() => {
 });
 
 const server = await serveFolder(site);
-const browser = await launchChromium(['--force-device-scale-factor=1.5']);
+const browser = await launchChromium(['--force-device-scale-factor=1.5', '--window-size=1600,900']);
 try {
   const page = await browser.newPage();
   await page.goto(server.origin + '/');

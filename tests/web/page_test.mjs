@@ -274,7 +274,7 @@ test('pages turn by click, Tab and space, and stop at the first and the last', a
   }
 });
 
-test('at a device pixel ratio of 2 the canvas has twice the pixels, each layout pixel a 2 x 2 block, and follows a change of zoom', async () => {
+test('at a device pixel ratio of 2 the canvas has twice the pixels, each layout pixel a 2 x 2 block, and follows a change of zoom and of the viewport', async () => {
   const browser = await launchChromium(['--force-device-scale-factor=2']);
   try {
     // A zoom changes devicePixelRatio and fires the media queries that watched the old ratio.
@@ -303,6 +303,16 @@ test('at a device pixel ratio of 2 the canvas has twice the pixels, each layout 
     assert.equal(await differenceFromPage(page, 1, 1), '', 'page 1 after the change');
     await click(page, next);
     assert.equal(await differenceFromPage(page, 2, 1), '', 'Next after the change');
+
+    // Back at 2 in a viewport too narrow for the window at 2, it stays at 1; widened, it goes to 2.
+    await page.setViewport({width: 1000, height: 700, deviceScaleFactor: 2});
+    await page.waitForFunction(() => devicePixelRatio === 2);
+    await page.evaluate(() => fireMediaQueries());
+    await page.waitForFunction(() => document.getElementById('canvas').style.width === '522px');
+    assert.equal(await page.$eval('#canvas', (canvas) => canvas.width), 1044, 'narrow');
+    await page.setViewport({width: 1200, height: 800, deviceScaleFactor: 2});
+    await page.waitForFunction(() => document.getElementById('canvas').width === 2088);
+    assert.equal(await differenceFromPage(page, 2, 2), '', 'page 2 after widening');
   } finally {
     await browser.close();
   }
