@@ -82,33 +82,6 @@ mergeInto(LibraryManager.library, {
       }, {once: true});
     },
 
-    // Where the browser tells the canvas's size in device pixels, a size rounded to a pixel more or
-    // less is set right, so that the browser never resamples the canvas. A larger difference is no
-    // rounding but a ratio the browser only pretends to (its emulation of another screen), and
-    // devicePixelRatio has the last word.
-    watchDeviceSize: function(canvas) {
-      if (typeof ResizeObserver !== 'function') {
-        return;
-      }
-      const observer = new ResizeObserver((entries) => {
-        const box = entries[0].devicePixelContentBoxSize;
-        const width = box ? box[0].inlineSize : canvas.width;
-        const height = box ? box[0].blockSize : canvas.height;
-        const off = (told, pixels) => told !== pixels && Math.abs(told - pixels) <= 2;
-        if (off(width, canvas.width)) {
-          canvas.style.width = parseFloat(canvas.style.width) * canvas.width / width + 'px';
-        }
-        if (off(height, canvas.height)) {
-          canvas.style.height = parseFloat(canvas.style.height) * canvas.height / height + 'px';
-        }
-      });
-      try {
-        observer.observe(canvas, {box: 'device-pixel-content-box'});
-      } catch {
-        observer.disconnect();  // a browser that cannot tell the device size
-      }
-    },
-
     listen: function(canvas) {
       const page = tablescopePage;
       canvas.addEventListener('pointerdown', (event) => {
@@ -146,7 +119,6 @@ mergeInto(LibraryManager.library, {
       canvas.addEventListener('focus', () => page.push(page.activated, {}));
       canvas.addEventListener('blur', () => page.push(page.deactivated, {}));
       page.watchResolution();
-      page.watchDeviceSize(canvas);
       addEventListener('resize', page.changed);
     },
   },

@@ -13,7 +13,6 @@ import fs from 'node:fs/promises';
 import os from 'node:os';
 import path from 'node:path';
 import {promisify} from 'node:util';
-import zlib from 'node:zlib';
 import {serveFolder, launchChromium, launchFirefox} from './site.mjs';
 
 const picture = {left: 10, top: 10, width: 1024, height: 300};
@@ -56,12 +55,13 @@ after(async () => {
   await site.close();
 });
 
-// `beforeLoad` runs in the page before its own scripts.
-async function openPage(browser, beforeLoad = () => {}) {
+// `prepare` gets the page before it loads.
+async function openPage(browser, prepare = async () => {}) {
   const page = await browser.newPage();
-  await page.evaluateOnNewDocument(beforeLoad);
+  await prepare(page);
   page.on('request', (request) => {
-    if (!request.url().startsWith(site.origin + '/')) {
+    // Firefox reports the page's empty icon, a data: URL, which asks no one for anything.
+    if (!request.url().startsWith(site.origin + '/') && !request.url().startsWith('data:')) {
       strayRequests.push(request.url());
     }
   });
@@ -126,8 +126,8 @@ async function differenceFromPage(page, number, scale = 1) {
 // Clicks (or taps) a point given in layout pixels of the canvas, scrolled into the viewport first.
 async function click(page, point, tap = false) {
   const at = await page.$eval('#canvas', (canvas, point) => {
-    const perLayoutPixel = canvas.getBoundingClientRect().width / 1044;
     const box = canvas.getBoundingClientRect();
+    const perLayoutPixel = box.width / 1044;
     scrollBy(box.left + point.x * perLayoutPixel - innerWidth / 2, box.top + point.y * perLayoutPixel - innerHeight / 2);
     const moved = canvas.getBoundingClientRect();
     return {x: moved.left + point.x * perLayoutPixel, y: moved.top + point.y * perLayoutPixel};
@@ -135,73 +135,25 @@ async function click(page, point, tap = false) {
   await (tap ? page.touchscreen.tap(at.x, at.y) : page.mouse.click(at.x, at.y));
 }
 
-// The RGBA bytes of a PNG of 8-bit RGB or RGBA rows, not interlaced, as the browsers' screenshots are.
-function decodePng(png) {
-  const width = png.readUInt32BE(16);
-  const height = png.readUInt32BE(20);
-  assert.ok(png[24] === 8 && (png[25] === 2 || png[25] === 6) && png[28] === 0, 'an 8-bit RGB(A) PNG');
-  const channels = png[25] === 6 ? 4 : 3;
-  const chunks = [];
-  for (let at = 8; at < png.length; at += 12 + png.readUInt32BE(at)) {
-    if (png.toString('latin1', at + 4, at + 8) === 'IDAT') {
-      chunks.push(png.subarray(at + 8, at + 8 + png.readUInt32BE(at)));
-    }
-  }
-  const data = zlib.inflateSync(Buffer.concat(chunks));
-  const stride = width * channels;
-  const rows = Buffer.alloc(height * stride);
-  for (let y = 0; y < height; ++y) {
-    const filter = data[y * (stride + 1)];
-    for (let x = 0; x < stride; ++x) {
-      const a = x >= channels ? rows[y * stride + x - channels] : 0;
-      const b = y > 0 ? rows[(y - 1) * stride + x] : 0;
-      const c = x >= channels && y > 0 ? rows[(y - 1) * stride + x - channels] : 0;
-      const paeth = () => {
-        const pa = Math.abs(b - c), pb = Math.abs(a - c), pc = Math.abs(a + b - 2 * c);
-        return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
-      };
-      const predicted = [0, a, b, (a + b) >> 1, filter === 4 ? paeth() : 0][filter];
-      rows[y * stride + x] = (data[y * (stride + 1) + 1 + x] + predicted) & 255;
-    }
-  }
-  const rgba = Buffer.alloc(width * height * 4, 255);
-  for (let pixel = 0; pixel < width * height; ++pixel) {
-    rows.copy(rgba, pixel * 4, pixel * channels, pixel * channels + 3);
-  }
-  return {width, height, rgba};
-}
-
 // How the screen differs from the canvas's own pixels, one screen pixel for each canvas pixel;
-// empty when it does not.
+// empty when it does not. The screenshot is read back in the page, its colours as they are.
 async function screenFromCanvas(page) {
-  const canvas = await page.$eval('#canvas', (canvas) => {
+  const shot = await page.screenshot({encoding: 'base64', captureBeyondViewport: false});
+  return page.evaluate(async (png) => {
+    const canvas = document.getElementById('canvas');
     const box = canvas.getBoundingClientRect();
-    const data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
-    let binary = '';
-    for (let start = 0; start < data.length; start += 0x8000) {
-      binary += String.fromCharCode.apply(null, data.subarray(start, start + 0x8000));
-    }
-    return {left: box.left * devicePixelRatio, top: box.top * devicePixelRatio, width: canvas.width,
-            height: canvas.height, rgba: btoa(binary)};
-  });
-  const shot = decodePng(Buffer.from(await page.screenshot({captureBeyondViewport: false})));
-  const pixels = Buffer.from(canvas.rgba, 'base64');
-  const left = Math.round(canvas.left);
-  const top = Math.round(canvas.top);
-  let wrong = 0;
-  let first = '';
-  for (let y = 0; y < canvas.height; ++y) {
-    const from = ((top + y) * shot.width + left) * 4;
-    if (!shot.rgba.subarray(from, from + canvas.width * 4).equals(pixels.subarray(y * canvas.width * 4, (y + 1) * canvas.width * 4))) {
-      for (let x = 0; x < canvas.width; ++x) {
-        const [shown, drawn] = [shot.rgba.readUInt32BE(from + x * 4), pixels.readUInt32BE((y * canvas.width + x) * 4)];
-        if (shown !== drawn && wrong++ === 0) {
-          first = `, the first at canvas pixel (${x}, ${y}): ${shown.toString(16)} for ${drawn.toString(16)}`;
-        }
-      }
-    }
-  }
-  return wrong === 0 ? '' : `${wrong} of ${canvas.width * canvas.height} screen pixels differ from the canvas at (${canvas.left}, ${canvas.top})${first}`;
+    const [left, top] = [Math.round(box.left * devicePixelRatio), Math.round(box.top * devicePixelRatio)];
+    const bytes = Uint8Array.from(atob(png), (character) => character.charCodeAt(0));
+    const screen = await createImageBitmap(new Blob([bytes], {type: 'image/png'}),
+                                           {colorSpaceConversion: 'none', premultiplyAlpha: 'none'});
+    const copy = new OffscreenCanvas(canvas.width, canvas.height).getContext('2d');
+    copy.drawImage(screen, -left, -top);
+    const shown = new Uint32Array(copy.getImageData(0, 0, canvas.width, canvas.height).data.buffer);
+    const drawn = new Uint32Array(canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data.buffer);
+    const first = drawn.findIndex((pixel, at) => pixel !== shown[at]);
+    return first < 0 ? '' : `the screen at (${left}, ${top}) differs from canvas pixel (${first % canvas.width}, ` +
+                            `${Math.floor(first / canvas.width)}): ${shown[first].toString(16)} for ${drawn[first].toString(16)}`;
+  }, shot);
 }
 
 // Each screen the page is opened on: the ratio the browser reports, its viewport in CSS pixels, and
@@ -228,13 +180,11 @@ async function openOn(screen) {
   const [width, height] = screen.viewport;
   const forced = screen.browser === 'chromium' && screen.exact;
   const browser = await browserFor(screen.browser, forced ? [`--force-device-scale-factor=${screen.ratio}`, `--window-size=${width},${height}`] : []);
-  const page = await browser.newPage();
-  if (!forced) {
-    await page.setViewport({width, height, deviceScaleFactor: screen.ratio, isMobile: !!screen.touch, hasTouch: !!screen.touch});
-  }
-  page.on('console', (message) => message.type() === 'error' && consoleErrors.push(message.text()));
-  page.on('pageerror', (error) => consoleErrors.push(error.message));
-  await page.goto(site.origin + '/');
+  const page = await openPage(browser, async (page) => {
+    if (!forced) {
+      await page.setViewport({width, height, deviceScaleFactor: screen.ratio, isMobile: !!screen.touch, hasTouch: !!screen.touch});
+    }
+  });
   await whenShown(page);
   return page;
 }
@@ -279,7 +229,7 @@ test('at a device pixel ratio of 2 the canvas has twice the pixels, each layout 
   try {
     // A zoom changes devicePixelRatio and fires the media queries that watched the old ratio.
     // Chromium's emulation changes only the ratio, so the test fires the queries as a zoom would.
-    const page = await openPage(browser, () => {
+    const page = await openPage(browser, (page) => page.evaluateOnNewDocument(() => {
       const queries = [];
       const matchMedia = window.matchMedia.bind(window);
       window.matchMedia = (text) => {
@@ -288,7 +238,7 @@ test('at a device pixel ratio of 2 the canvas has twice the pixels, each layout 
         return query;
       };
       window.fireMediaQueries = () => queries.splice(0).forEach((query) => query.dispatchEvent(new Event('change')));
-    });
+    }));
     assert.deepEqual(await page.$eval('#canvas', (canvas) => [canvas.width, canvas.height]), [2088, 700]);
     assert.equal(await differenceFromPage(page, 0, 2), '', 'page 0 at start');
     await click(page, next);
