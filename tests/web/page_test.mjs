@@ -319,13 +319,17 @@ test('on every screen the window is whole, each canvas pixel one device pixel, a
   }
 });
 
-// Where the program cannot run, one sentence stands in the window's place, and nothing of the
-// program's own text reaches the page.
+// Until the program runs, and where it cannot, one line stands in the window's place, and nothing
+// of the program's own text reaches the page. An answer of null drops the connection.
 const failures = [
+  {cause: 'a tablescope.wasm still on its way', answer: {'/tablescope.wasm': () => new Promise(() => {})},
+   sentence: 'Loading Tablescope...'},
   {cause: 'WebAssembly switched off', args: ['--js-flags=--jitless'],
    sentence: 'This browser has WebAssembly switched off or lacks it; Tablescope needs it.'},
   {cause: 'a missing tablescope.wasm', answer: {'/tablescope.wasm': async () => ({status: 404, body: ''})},
    sentence: 'Tablescope\'s files are not on this site where the page expects them.'},
+  {cause: 'a connection lost', answer: {'/tablescope.wasm': async () => null},
+   sentence: 'The connection was lost while Tablescope was loading; reloading the page tries again.'},
   {cause: 'a policy that forbids compiling', answer: {
      '/': async () => ({status: 200, contentType: 'text/html; charset=utf-8',
                         headers: {'Content-Security-Policy': "script-src 'self'"},
@@ -333,7 +337,7 @@ const failures = [
    sentence: 'This site\'s security policy forbids compiling WebAssembly, so Tablescope cannot run here.'},
 ];
 
-test('where the program cannot run, the page says why in one sentence', async (t) => {
+test('until the program runs, and where it cannot, the page says so in one line', async (t) => {
   for (const failure of failures) {
     await t.test(failure.cause, async () => {
       const page = await (await browserFor('chromium', failure.args)).newPage();
@@ -342,16 +346,20 @@ test('where the program cannot run, the page says why in one sentence', async (t
           await page.setRequestInterception(true);
           page.on('request', async (request) => {
             const answer = failure.answer[new URL(request.url()).pathname];
-            await (answer ? request.respond(await answer()) : request.continue());
+            const response = answer && await answer();
+            await (!answer ? request.continue() : response ? request.respond(response) : request.abort('connectionclosed'));
           });
         }
         await page.goto(site.origin + '/');
-        await page.waitForSelector('#status.failure');
+        await page.waitForFunction((sentence) => document.getElementById('status').textContent === sentence,
+                                   {}, failure.sentence);
         const shown = await page.evaluate(() => ({status: document.getElementById('status').textContent,
+                                                 statusHidden: document.getElementById('status').hidden,
                                                  canvas: document.getElementById('canvas').hidden,
                                                  text: document.body.innerText}));
         assert.equal(shown.status, failure.sentence);
         assert.equal(shown.canvas, true, 'no empty window');
+        assert.equal(shown.statusHidden, false);
         assert.doesNotMatch(shown.text, /Aborted|Error|tablescope\.js/);
       } finally {
         await page.close();
