@@ -195,6 +195,10 @@ test('pages turn by click, Tab and space, and stop at the first and the last', a
     assert.equal(await differenceFromPage(page, 0), '', 'page 0 at start');
     assert.equal(await page.title(), 'Tablescope for PPG Wave 2.2 Eeproms 64 & 68');
     assert.equal(await page.evaluate(() => document.activeElement.id), 'canvas', 'the canvas has the keyboard');
+    const named = await page.accessibility.snapshot({root: await page.$('#canvas')});
+    assert.deepEqual([named.role, named.name, named.description],
+                     ['application', 'Tablescope: the waves of the PPG Wave 2.2, eight to a page, with Previous and Next buttons',
+                      'Waves 000 to 007, page 1 of 31'], 'what a screen reader hears of the canvas');
 
     await click(page, next);
     assert.equal(await differenceFromPage(page, 1), '', 'Next from page 0');
