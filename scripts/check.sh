@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds, and runs every test: the release build's whole suite, then the
-# web build's tests under Node and in headless Chromium, then the unit and headless tests again
-# under AddressSanitizer and UndefinedBehaviorSanitizer, then the presentation layer's fuzzer for a
-# minute, then the Windows build's tests under Wine on a desktop of their own, ending with
-# tablescope.exe driven as a user would.
+# web build's tests under Node and in headless Chromium and Firefox ESR, then the unit and headless
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer, then the presentation layer's
+# fuzzer for a minute, then the Windows build's tests under Wine on a desktop of their own, ending
+# with tablescope.exe driven as a user would.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,8 +14,8 @@ cmake --preset release
 cmake --build --preset release -j "$jobs"
 ctest --preset release -j "$jobs"
 
-# The web build: its unit and headless tests under Node, the page in headless Chromium against
-# the pages the release build writes.
+# The web build: its unit and headless tests under Node, the page in headless Chromium and Firefox
+# ESR against the pages the release build writes.
 cmake --preset web
 cmake --build --preset web -j "$jobs"
 ctest --preset web -j "$jobs"

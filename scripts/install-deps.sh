@@ -14,7 +14,7 @@ packages=(
   libasound2-dev
   librsvg2-bin dpkg-dev file desktop-file-utils appstream lintian
   g++-mingw-w64-x86-64 wine64
-  emscripten chromium
+  emscripten chromium firefox-esr
   clang libclang-rt-14-dev
 )
 # npm comes with some builds of Node.js; Debian's nodejs needs its own package.
@@ -40,7 +40,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # puppeteer-core for the web build's tests, as package-lock.json pins it; it downloads no browser
-# (the tests use Debian's chromium). Installed again only when the lock file has changed.
+# (the tests use Debian's chromium and firefox-esr). Installed again only when the lock file has changed.
 cd "$(dirname "$0")/.."
 if ! cmp -s package-lock.json node_modules/.tablescope-package-lock.json 2>/dev/null; then
   npm ci --ignore-scripts --no-audit --no-fund

@@ -11,6 +11,7 @@
 #include "present/presentation.h"
 #include "present/windows.h"
 #include "viewer/diagnostics.h"
+#include "viewer/page_shown.h"
 #include "wavedata/decode_waves.h"
 
 namespace viewer {
@@ -22,7 +23,10 @@ bool make_button(present::ObjectNumber number, const platform::Rect& area, std::
   return present::create_push_button(number, area.left, area.top, area.width(), area.height(), caption) != 0;
 }
 
-void show_page(const ViewerState& state) { page::render_page(*state.bank, state.current_page, state.font); }
+void show_page(const ViewerState& state) {
+  page::render_page(*state.bank, state.current_page, state.font);
+  page_shown(state.current_page);
+}
 
 }  // namespace
 

@@ -33,8 +33,10 @@ struct InputRecord {
 extern "C" {
 // Takes the page's canvas and listens to its input. False where the page has no canvas.
 int web_page_attach();
-// Gives the canvas `width` x `height` pixels shown at `layout_width` x `layout_height` CSS pixels.
-void web_page_resize(int width, int height, int layout_width, int layout_height);
+// Gives the canvas `width` x `height` pixels, each laid out on one device pixel.
+void web_page_resize(int width, int height);
+// The device pixels the window's inner area may take without the page scrolling: width, height.
+void web_page_room(std::int32_t* size);
 void web_page_title(const char* text, int length);
 int web_page_show();
 // `pixels`: RGBA rows of the canvas's whole width and height.

@@ -3,7 +3,7 @@
 // only queue; the program takes the input out when it asks for it.
 
 mergeInto(LibraryManager.library, {
-  $tablescopePage: {
+  $canvasPage: {
     canvas: null,
     context: null,
     queue: [],
@@ -14,28 +14,47 @@ mergeInto(LibraryManager.library, {
     activated: 6, deactivated: 7, resolutionChanged: 8,
 
     push: function(kind, fields) {
-      tablescopePage.queue.push(Object.assign({kind: kind, x: 0, y: 0, button: 0, key: 0, modifiers: 0, time: 0}, fields));
-      const wake = tablescopePage.wake;
+      canvasPage.queue.push(Object.assign({kind: kind, x: 0, y: 0, button: 0, key: 0, modifiers: 0, time: 0}, fields));
+      const wake = canvasPage.wake;
       if (wake) {
-        tablescopePage.wake = null;
+        canvasPage.wake = null;
         wake();
       }
     },
 
     // Resolves at the next input, or after `limit` milliseconds where it is not negative.
     wait: function(limit) {
-      if (tablescopePage.queue.length > 0) {
+      if (canvasPage.queue.length > 0) {
         return Promise.resolve();
       }
       return new Promise((resolve) => {
-        const timer = limit >= 0 ? setTimeout(() => { tablescopePage.wake = null; resolve(); }, limit) : 0;
-        tablescopePage.wake = () => { clearTimeout(timer); resolve(); };
+        const timer = limit >= 0 ? setTimeout(() => { canvasPage.wake = null; resolve(); }, limit) : 0;
+        canvasPage.wake = () => { clearTimeout(timer); resolve(); };
       });
+    },
+
+    // Lays the canvas out at the CSS size that makes each of its pixels one device pixel, whatever
+    // the ratio: exact pixels rather than an exact size.
+    fit: function() {
+      const canvas = canvasPage.canvas;
+      canvas.style.width = canvas.width / devicePixelRatio + 'px';
+      canvas.style.height = canvas.height / devicePixelRatio + 'px';
+    },
+
+    // The ratio, the size of the viewport or the monitor has changed: the canvas is laid out
+    // again at once, and the program, told once however many changes come before it next asks,
+    // takes the scale that fits.
+    changed: function() {
+      const page = canvasPage;
+      page.fit();
+      if (!page.queue.some((input) => input.kind === page.resolutionChanged)) {
+        page.push(page.resolutionChanged, {});
+      }
     },
 
     // A pointer event's place in canvas pixels, which are the window's device pixels.
     point: function(event) {
-      const canvas = tablescopePage.canvas;
+      const canvas = canvasPage.canvas;
       const box = canvas.getBoundingClientRect();
       return {
         x: Math.floor((event.clientX - box.left) * canvas.width / box.width),
@@ -58,13 +77,13 @@ mergeInto(LibraryManager.library, {
     watchResolution: function() {
       const query = matchMedia('(resolution: ' + devicePixelRatio + 'dppx)');
       query.addEventListener('change', () => {
-        tablescopePage.push(tablescopePage.resolutionChanged, {});
-        tablescopePage.watchResolution();
+        canvasPage.changed();
+        canvasPage.watchResolution();
       }, {once: true});
     },
 
     listen: function(canvas) {
-      const page = tablescopePage;
+      const page = canvasPage;
       canvas.addEventListener('pointerdown', (event) => {
         canvas.focus({preventScroll: true});
         canvas.setPointerCapture(event.pointerId);
@@ -74,8 +93,19 @@ mergeInto(LibraryManager.library, {
         page.push(page.buttonReleased, Object.assign(page.point(event), {button: event.button}));
       });
       canvas.addEventListener('pointermove', (event) => page.push(page.pointerMoved, page.point(event)));
+      // A touch that the browser takes for scrolling the page ends outside the window: no click.
+      canvas.addEventListener('pointercancel', (event) => {
+        page.push(page.buttonReleased, {x: -1, y: -1, button: 0, time: Math.floor(event.timeStamp) >>> 0});
+      });
       canvas.addEventListener('contextmenu', (event) => event.preventDefault());
       const key = (kind) => (event) => {
+        // Escape gives the keyboard back to the page: Tab stays the window's own, between its buttons.
+        if (event.key === 'Escape') {
+          if (kind === page.keyPressed) {
+            canvas.blur();
+          }
+          return;
+        }
         const which = page.key(event);
         if (which !== 0) {
           event.preventDefault();  // Tab keeps the focus in the canvas, space scrolls nothing
@@ -89,13 +119,14 @@ mergeInto(LibraryManager.library, {
       canvas.addEventListener('focus', () => page.push(page.activated, {}));
       canvas.addEventListener('blur', () => page.push(page.deactivated, {}));
       page.watchResolution();
+      addEventListener('resize', page.changed);
     },
   },
 
   // Takes the page's canvas and listens to its events; false where the page has none.
-  web_page_attach__deps: ['$tablescopePage'],
+  web_page_attach__deps: ['$canvasPage'],
   web_page_attach: function() {
-    const page = tablescopePage;
+    const page = canvasPage;
     const canvas = typeof Module['canvas'] === 'object' ? Module['canvas'] : null;
     if (!canvas || page.canvas) {
       return 0;
@@ -106,13 +137,23 @@ mergeInto(LibraryManager.library, {
     return 1;
   },
 
-  web_page_resize__deps: ['$tablescopePage'],
-  web_page_resize: function(width, height, layoutWidth, layoutHeight) {
-    const canvas = tablescopePage.canvas;
+  web_page_resize__deps: ['$canvasPage'],
+  web_page_resize: function(width, height) {
+    const canvas = canvasPage.canvas;
     canvas.width = width;
     canvas.height = height;
-    canvas.style.width = layoutWidth + 'px';
-    canvas.style.height = layoutHeight + 'px';
+    canvasPage.fit();
+  },
+
+  // The device pixels that the window's inner area may take without the page scrolling: the
+  // viewport's, less the caption bar's height above the canvas.
+  web_page_room__deps: ['$canvasPage'],
+  web_page_room: function(size) {
+    const viewport = document.documentElement;
+    const caption = document.getElementById('title');
+    const height = viewport.clientHeight - (caption ? caption.offsetHeight : 0);
+    HEAP32[size >> 2] = Math.max(1, Math.floor(viewport.clientWidth * devicePixelRatio));
+    HEAP32[(size >> 2) + 1] = Math.max(1, Math.floor(height * devicePixelRatio));
   },
 
   // The title is ISO 8859-1, whose bytes are the first 256 code points.
@@ -125,31 +166,39 @@ mergeInto(LibraryManager.library, {
     }
   },
 
-  // Gives the canvas the keyboard; true when it has it.
-  web_page_show__deps: ['$tablescopePage'],
+  // Puts the canvas in the place of the loading line and gives it the keyboard; true when it has it.
+  web_page_show__deps: ['$canvasPage'],
   web_page_show: function() {
-    const canvas = tablescopePage.canvas;
+    const canvas = canvasPage.canvas;
+    const status = document.getElementById('status');
+    if (status) {
+      status.hidden = true;
+    }
+    canvas.hidden = false;
     canvas.focus({preventScroll: true});
     return document.activeElement === canvas && document.hasFocus() ? 1 : 0;
   },
 
   // Puts an area of the window's pixels, RGBA rows of the canvas's width in the program's memory,
   // on the canvas: one copy, straight from a view of that memory.
-  web_page_present__deps: ['$tablescopePage'],
+  web_page_present__deps: ['$canvasPage'],
   web_page_present: function(pixels, x, y, width, height) {
-    const canvas = tablescopePage.canvas;
+    const canvas = canvasPage.canvas;
     const bytes = new Uint8ClampedArray(HEAPU8.buffer, pixels, canvas.width * canvas.height * 4);
-    tablescopePage.context.putImageData(new ImageData(bytes, canvas.width, canvas.height), 0, 0, x, y, width, height);
+    canvasPage.context.putImageData(new ImageData(bytes, canvas.width, canvas.height), 0, 0, x, y, width, height);
   },
 
+  // The canvas's pixels are whole device pixels, so the page is a desktop at the whole-number
+  // scale nearest the ratio, halves up as on the desktop (1.25 asks for 1, 1.5 for 2, 2.5 for 3),
+  // and text is drawn as there: 96 dots per inch at each scale.
   web_page_dpi: function() {
-    return Math.round(96 * devicePixelRatio);
+    return 96 * Math.max(1, Math.floor(devicePixelRatio + 0.5));
   },
 
   // Takes the oldest queued input into a record of seven 32-bit numbers; false when none is queued.
-  web_page_next_input__deps: ['$tablescopePage'],
+  web_page_next_input__deps: ['$canvasPage'],
   web_page_next_input: function(record) {
-    const input = tablescopePage.queue.shift();
+    const input = canvasPage.queue.shift();
     if (!input) {
       return 0;
     }

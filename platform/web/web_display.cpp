@@ -14,7 +14,7 @@ namespace {
 
 // The wait for input: the program stays in its blocking loop, unwound by ASYNCIFY while the
 // browser runs, and the DOM's next event resolves the promise that wakes it.
-EM_ASYNC_JS(void, await_page_input, (int limit), { await tablescopePage.wait(limit); });
+EM_ASYNC_JS(void, await_page_input, (int limit), { await canvasPage.wait(limit); });
 
 MouseButton mouse_button(std::int32_t dom_button) {
   return dom_button == 2 ? MouseButton::Right : dom_button == 1 ? MouseButton::Middle : MouseButton::Left;
@@ -32,12 +32,13 @@ std::int32_t modifiers_of(std::int32_t page_modifiers) {
 
 class WebDisplay final : public NativeDisplay {
  public:
-  static constexpr int largest_canvas = 16384;
-
-  // The page lays the canvas out at its CSS size whatever its pixels, so a larger scale never
-  // makes the window take more of the screen: what bounds the scale is the largest canvas that
-  // browsers make, 16384 pixels a side.
-  Rect monitor() override { return Rect::at({0, 0}, {largest_canvas, largest_canvas}); }
+  // The page's viewport is the window's monitor: the window system takes the largest scale, up to
+  // the one the ratio asks for, at which the window fits it, and at 1 the page scrolls.
+  Rect monitor() override {
+    std::int32_t size[2] = {};
+    web::web_page_room(size);
+    return Rect::at({0, 0}, {size[0], size[1]});
+  }
   int dpi() override { return web::web_page_dpi(); }
   // The page has no frame around the canvas: the browser's own window and tab are the frame.
   FrameExtents frame_extents(std::uint32_t) override { return {}; }
@@ -129,7 +130,7 @@ class WebDisplay final : public NativeDisplay {
     const auto count = static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height);
     pixels_.reset(new Pixel[count]);
     rgba_.reset(new std::uint8_t[count * 4]);
-    web::web_page_resize(size.width, size.height, window.bounds().width(), window.bounds().height());
+    web::web_page_resize(size.width, size.height);
     return {size, pixels_.get(), static_cast<std::size_t>(size.width)};
   }
 

@@ -1,5 +1,6 @@
 // What the web build's end-to-end tests and its launch benchmark share: a static server for a
-// folder on 127.0.0.1, started and stopped by the caller, and Debian's Chromium, headless.
+// folder on 127.0.0.1, started and stopped by the caller, and Debian's Chromium and Firefox ESR,
+// headless.
 
 import http from 'node:http';
 import fs from 'node:fs/promises';
@@ -40,7 +41,8 @@ export async function serveFolder(folder) {
   };
 }
 
-// Headless Chromium from Debian; `args` are more switches, such as a forced scale.
+// Headless Chromium from Debian; `args` are more switches, such as a forced scale or another
+// window size than 1280 x 800.
 export function launchChromium(args = []) {
   const switches = ['--headless=new', '--disable-gpu', '--window-size=1280,800', ...args];
   if (process.getuid && process.getuid() === 0) {
@@ -51,5 +53,14 @@ export function launchChromium(args = []) {
     headless: true,
     args: switches,
     defaultViewport: null,
+  });
+}
+
+// Headless Firefox ESR from Debian, over WebDriver BiDi; it takes the ratio from the viewport.
+export function launchFirefox() {
+  return puppeteer.launch({
+    browser: 'firefox',
+    executablePath: process.env.TABLESCOPE_FIREFOX || '/usr/bin/firefox-esr',
+    headless: true,
   });
 }

@@ -1,0 +1,7 @@
+#include "viewer/page_shown.h"
+
+namespace viewer {
+
+void page_shown(int) {}
+
+}  // namespace viewer

@@ -1,0 +1,95 @@
+// Starts the program on the page, and where it cannot start or stops, says why in one sentence in
+// the window's place. The program's own words go to the console only. A file of its own, not a
+// script in the page, so that a site's security policy that forbids inline scripts lets it run.
+(function () {
+  'use strict';
+  var sentences = {
+    noWebAssembly: 'This browser has WebAssembly switched off or lacks it; Tablescope needs it.',
+    refused: 'This site\'s security policy forbids compiling WebAssembly, so Tablescope cannot run here.',
+    notFound: 'Tablescope\'s files are not on this site where the page expects them.',
+    connection: 'The connection was lost while Tablescope was loading; reloading the page tries again.',
+    stopped: 'Tablescope stopped unexpectedly; reloading the page starts it again.',
+  };
+  var status = document.getElementById('status');
+  var canvas = document.getElementById('canvas');
+  var failed = false;
+
+  function fail(sentence) {
+    if (failed) {
+      return;
+    }
+    failed = true;
+    canvas.hidden = true;
+    status.hidden = false;
+    status.textContent = sentence;
+    status.className = 'failure';
+  }
+
+  if (typeof WebAssembly !== 'object') {
+    fail(sentences.noWebAssembly);
+    return;
+  }
+  // The smallest module, eight bytes: where a site's policy forbids compiling, even this is
+  // refused, before anything is fetched.
+  try {
+    new WebAssembly.Module(new Uint8Array([0x00, 0x61, 0x73, 0x6d, 0x01, 0x00, 0x00, 0x00]));
+  } catch (refusal) {
+    fail(sentences.refused);
+    return;
+  }
+
+  // The program's WebAssembly, fetched beside its JavaScript and compiled as it arrives where
+  // the site serves it as such.
+  var wasm = fetch('tablescope.wasm', {credentials: 'same-origin'});
+  wasm.catch(function () {});  // said where the response is used
+  function instantiate(imports, done) {
+    wasm.then(function (response) {
+      if (!response.ok) {
+        throw sentences.notFound;
+      }
+      if (typeof WebAssembly.instantiateStreaming === 'function' &&
+          response.headers.get('Content-Type') === 'application/wasm') {
+        return WebAssembly.instantiateStreaming(response, imports);
+      }
+      return response.arrayBuffer().then(function (bytes) {
+        return WebAssembly.instantiate(bytes, imports);
+      });
+    }).then(function (result) {
+      done(result.instance, result.module);
+    }, function (failure) {
+      console.error(failure);
+      fail(typeof failure === 'string' ? failure
+           : failure instanceof TypeError ? sentences.connection : sentences.stopped);
+    });
+    return {};
+  }
+
+  window.Module = {
+    canvas: canvas,
+    instantiateWasm: instantiate,
+    printErr: function (text) {
+      console.error(text);
+    },
+    onAbort: function () {
+      fail(sentences.stopped);
+    },
+    // The program ends only when it cannot go on: the page has no way to close its window.
+    quit: function (code, toThrow) {
+      if (code !== 0) {
+        fail(sentences.stopped);
+      }
+      throw toThrow;
+    },
+  };
+  var program = document.createElement('script');
+  program.src = 'tablescope.js';
+  program.onerror = function () {
+    // A script's failure does not tell a missing file from a lost connection; a fetch does.
+    fetch(program.src, {method: 'HEAD', cache: 'no-store'}).then(function (response) {
+      fail(response.status === 404 ? sentences.notFound : sentences.connection);
+    }, function () {
+      fail(sentences.connection);
+    });
+  };
+  document.body.appendChild(program);
+})();
