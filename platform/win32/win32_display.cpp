@@ -64,7 +64,7 @@ class Win32Display final : public NativeDisplay {
   std::optional<NativeWindow> create_window(const WindowNode& window) override {
     const Size size = window.device_size();
     Native& native = natives_[&window];
-    native.pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
+    native.pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), Pixel{});
     const Point outer_origin = outer_origin_of(window, window.bounds().origin());
     const Size outer = outer_size(window);
     const HWND hwnd = CreateWindowExW(0, window_class_.c_str(), widen(window.text()).c_str(), native_style(window.style()),
