@@ -66,9 +66,9 @@ namespace {
 // as its fourth byte may lie past the end of the store.
 void convert_row_24(const std::uint8_t* source, Pixel* target, int count) {
   for (int x = 0; x + 1 < count; ++x, source += 3) {
-    Pixel value = 0;
+    std::uint32_t value = 0;
     std::memcpy(&value, source, 4);
-    target[x] = value & 0xFFFFFF;
+    target[x] = Pixel{value & 0xFFFFFF};
   }
   if (count > 0) {
     target[count - 1] = rgb(source[2], source[1], source[0]);

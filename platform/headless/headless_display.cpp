@@ -21,9 +21,9 @@ Surface HeadlessDisplay::make_surface(const WindowNode& window) {
   Size held = size;
   if (band_rows_ > 0) {
     held.height = std::min(size.height, band_rows_ * window.scale());
-    native.shown.assign(width * static_cast<std::size_t>(size.height), 0);
+    native.shown.assign(width * static_cast<std::size_t>(size.height), Pixel{});
   }
-  native.pixels.assign(width * static_cast<std::size_t>(held.height), 0);
+  native.pixels.assign(width * static_cast<std::size_t>(held.height), Pixel{});
   return {held, native.pixels.data(), width};
 }
 

@@ -96,9 +96,9 @@ class WebDisplay final : public NativeDisplay {
       for (int x = shown.left; x < shown.right; ++x) {
         const Pixel pixel = from[x];
         std::uint8_t* bytes = to + static_cast<std::size_t>(x) * 4;
-        bytes[0] = static_cast<std::uint8_t>(pixel >> 16);
-        bytes[1] = static_cast<std::uint8_t>(pixel >> 8);
-        bytes[2] = static_cast<std::uint8_t>(pixel);
+        bytes[0] = static_cast<std::uint8_t>(red_of(pixel));
+        bytes[1] = static_cast<std::uint8_t>(green_of(pixel));
+        bytes[2] = static_cast<std::uint8_t>(blue_of(pixel));
         bytes[3] = 0xFF;
       }
     }

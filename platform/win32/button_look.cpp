@@ -9,7 +9,7 @@
 namespace platform {
 namespace {
 
-COLORREF colour_ref(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+COLORREF colour_ref(Pixel colour) { return RGB(red_of(colour), green_of(colour), blue_of(colour)); }
 
 int theme_state(const ButtonLook& look) {
   if (!look.enabled) {

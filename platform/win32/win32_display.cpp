@@ -64,7 +64,7 @@ class Win32Display final : public NativeDisplay {
   std::optional<NativeWindow> create_window(const WindowNode& window) override {
     const Size size = window.device_size();
     Native& native = natives_[&window];
-    native.pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
+    native.pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), Pixel{});
     const Point outer_origin = outer_origin_of(window, window.bounds().origin());
     const Size outer = outer_size(window);
     const HWND hwnd = CreateWindowExW(0, window_class_.c_str(), widen(window.text()).c_str(), native_style(window.style()),
@@ -87,7 +87,7 @@ class Win32Display final : public NativeDisplay {
     }
     Native& native = found->second;
     const Size size = window.device_size();
-    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
+    std::vector<Pixel> pixels(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), Pixel{});
     const Point outer_origin = outer_origin_of(window, inner_origin);
     const Size outer = outer_size(window);
     if (!SetWindowPos(native.hwnd, nullptr, outer_origin.x, outer_origin.y, outer.width, outer.height,
@@ -194,7 +194,7 @@ class Win32Display final : public NativeDisplay {
  private:
   struct Native {
     HWND hwnd = nullptr;
-    std::vector<std::uint32_t> pixels;  // 0x00RRGGBB is a 32-bit DIB's blue-green-red-reserved
+    std::vector<Pixel> pixels;  // 0x00RRGGBB is a 32-bit DIB's blue-green-red-reserved
   };
 
   static Rect rect_of(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
@@ -250,7 +250,7 @@ class Win32Display final : public NativeDisplay {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    const std::uint32_t* rows = surface.pixels + static_cast<std::size_t>(shown.top) * surface.stride;
+    const Pixel* rows = surface.pixels + static_cast<std::size_t>(shown.top) * surface.stride;
     SetDIBitsToDevice(device, shown.left, shown.top, static_cast<DWORD>(shown.width()),
                       static_cast<DWORD>(shown.height()), shown.left, 0, 0, static_cast<UINT>(shown.height()), rows,
                       &info, DIB_RGB_COLORS);

@@ -64,7 +64,7 @@ Pixel system_colour(SystemColour which) {
     case SystemColour::GrayText:
       return rgb(0x6D, 0x6D, 0x6D);
   }
-  return 0;
+  return rgb(0, 0, 0);
 }
 
 SystemMetrics system_metrics() {

@@ -28,7 +28,7 @@ NativeDisplay* display();
 
 struct WindowClass {
   std::string name;
-  Pixel background = 0;  // painted on erasing
+  Pixel background{};  // painted on erasing
   bool double_clicks = false;
   Handler handler;
 };

@@ -118,7 +118,7 @@ bool X11Image::make(Size size, int bands, bool try_shared_memory) {
   }
   sent_.assign(static_cast<std::size_t>(bands), 0);
   if (!format_.is_surface_format()) {
-    surface_pixels_.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
+    surface_pixels_.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), Pixel{});
   }
   return true;
 }
@@ -130,7 +130,7 @@ std::uint8_t* X11Image::band_data(int band) const {
 
 Surface X11Image::surface() {
   if (format_.is_surface_format()) {
-    return {size_, reinterpret_cast<std::uint32_t*>(band_data(band_)), static_cast<std::size_t>(image_->bytes_per_line / 4)};
+    return {size_, reinterpret_cast<Pixel*>(band_data(band_)), static_cast<std::size_t>(image_->bytes_per_line / 4)};
   }
   return {size_, surface_pixels_.data(), static_cast<std::size_t>(size_.width)};
 }

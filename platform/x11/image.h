@@ -60,7 +60,7 @@ class X11Image {
   XShmSegmentInfo shm_{};
   bool shared_ = false;
   std::vector<std::uint32_t> own_store_;       // the image's pixels when they are not shared
-  std::vector<std::uint32_t> surface_pixels_;  // when the visual's format is not the surface's
+  std::vector<Pixel> surface_pixels_;  // when the visual's format is not the surface's
 };
 
 }  // namespace platform

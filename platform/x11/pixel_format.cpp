@@ -44,10 +44,10 @@ std::optional<PixelFormat> PixelFormat::true_colour(unsigned long red_mask, unsi
   return format;
 }
 
-void PixelFormat::convert(const std::uint32_t* source, std::size_t source_stride, const Rect& area,
+void PixelFormat::convert(const Pixel* source, std::size_t source_stride, const Rect& area,
                           std::uint8_t* target, std::size_t target_stride) const {
   for (int y = area.top; y < area.bottom; ++y) {
-    const std::uint32_t* from = source + static_cast<std::size_t>(y) * source_stride;
+    const Pixel* from = source + static_cast<std::size_t>(y) * source_stride;
     std::uint8_t* to = target + static_cast<std::size_t>(y) * target_stride + static_cast<std::size_t>(area.left) * bytes_;
     for (int x = area.left; x < area.right; ++x, to += bytes_) {
       const std::uint32_t pixel = pixel_of(from[x]);

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/graphics/geometry.h"
+#include "platform/graphics/pixel.h"
 
 namespace platform {
 
@@ -23,13 +24,13 @@ class PixelFormat {
   int bytes_per_pixel() const { return bytes_; }
 
   // The pixel value that shows a colour: each channel the nearest that the visual's bits can show.
-  std::uint32_t pixel_of(std::uint32_t colour) const {
-    return channels_[0][(colour >> 16) & 0xFF] | channels_[1][(colour >> 8) & 0xFF] | channels_[2][colour & 0xFF];
+  std::uint32_t pixel_of(Pixel colour) const {
+    return channels_[0][red_of(colour)] | channels_[1][green_of(colour)] | channels_[2][blue_of(colour)];
   }
 
   // Writes an area of 0x00RRGGBB pixels into an image of this format; both have the area at the
   // same place. Strides: the source's in pixels, the target's in bytes.
-  void convert(const std::uint32_t* source, std::size_t source_stride, const Rect& area, std::uint8_t* target,
+  void convert(const Pixel* source, std::size_t source_stride, const Rect& area, std::uint8_t* target,
                std::size_t target_stride) const;
 
  private:

@@ -12,9 +12,9 @@ namespace {
 // pixels whatever the scale, cut to the area being painted.
 TEST(DeviceBitmap, LandsPixelForPixelAtTheScaledOriginCutToThePaintedArea) {
   constexpr std::uint32_t under = 0x102030;
-  std::vector<std::uint32_t> pixels(20 * 12, under);
+  std::vector<Pixel> pixels(20 * 12, Pixel{under});
   Surface surface{{20, 12}, pixels.data(), 20};
-  const auto at = [&](int x, int y) { return pixels[static_cast<std::size_t>(y) * 20 + static_cast<std::size_t>(x)]; };
+  const auto at = [&](int x, int y) { return value_of(pixels[static_cast<std::size_t>(y) * 20 + static_cast<std::size_t>(x)]); };
 
   // 5 x 3 device pixels, each its own colour: blue x, green y, red 0x80.
   auto picture = Bitmap::make(5, -3, 24);

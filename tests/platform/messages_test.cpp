@@ -77,7 +77,7 @@ TEST_F(MessagesTest, InputGoesWhereFocusAndCaptureAreWhenItIsTakenOut) {
 }
 
 TEST_F(MessagesTest, APressSoonAfterAndNearTheLastOnTheSameWindowIsADoubleClick) {
-  register_class({"Single", 0, false, [this](const Message& message) {
+  register_class({"Single", Pixel{}, false, [this](const Message& message) {
                     log.push_back(handled(message));
                     return default_handling(message);
                   }});

@@ -17,7 +17,7 @@ class PaintingTest : public WindowSystemTest {
  protected:
   void SetUp() override {
     WindowSystemTest::SetUp();
-    register_class({"Tile", 0, false, [this](const Message& message) -> std::intptr_t {
+    register_class({"Tile", Pixel{}, false, [this](const Message& message) -> std::intptr_t {
                       log.push_back({message.window, message.code});
                       if (message.code != MessageCode::Paint) {
                         return default_handling(message);

@@ -28,7 +28,7 @@ TEST(MakeRgb, ReachesThePlatformAsTheSameColourWithoutItsAlpha) {
   EXPECT_EQ(to_pixel(make_rgb(255, 0, 0)), platform::rgb(255, 0, 0));
   EXPECT_EQ(to_pixel(make_rgb(10, 20, 30)), platform::rgb(10, 20, 30));
   EXPECT_EQ(to_pixel(0xFF000000u), platform::rgb(0, 0, 0));
-  EXPECT_EQ(platform::rgb(1, 2, 3), 0x010203u);
+  EXPECT_EQ(platform::value_of(platform::rgb(1, 2, 3)), 0x010203u);
 }
 
 TEST(PixelBlend, WeighsEachChannelAndTruncates) {
@@ -41,7 +41,7 @@ TEST(PixelBlend, WeighsEachChannelAndTruncates) {
   // (255 x 128 + 10 x 127) / 255 = 132, 20 x 127 / 255 = 9, 30 x 127 / 255 = 14.
   EXPECT_EQ(platform::blend(platform::rgb(255, 0, 0), platform::rgb(10, 20, 30), 128), platform::rgb(132, 9, 14));
   // Only the three channels count.
-  EXPECT_EQ(platform::blend(0xFF000000u | label, black, 255), label);
+  EXPECT_EQ(platform::blend(platform::Pixel{0xFF000000u | platform::value_of(label)}, black, 255), label);
 }
 
 class ImagesTest : public ::testing::Test {

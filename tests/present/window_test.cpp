@@ -106,7 +106,7 @@ TEST_F(WindowTest, APictureOf32BitPixelsIsLaidOverTheBackgroundByItsAlpha) {
   ASSERT_NE(create_image_view(3, 100, 100, 10, 10, image_handle(1)), 0);
   drain();
   const platform::Pixel face = platform::system_colour(platform::SystemColour::ButtonFace);
-  const int grey = static_cast<int>(face & 0xFF);
+  const int grey = static_cast<int>(platform::blue_of(face));
   EXPECT_EQ(control(3).bounds(), (Rect{100, 100, 104, 102}));
   EXPECT_EQ(display->pixel(control(3), {0, 0}),
             to_pixel(make_rgb((255 * 128 + grey * 127) / 255, grey * 127 / 255, grey * 127 / 255)));
@@ -259,7 +259,7 @@ TEST_F(WindowTest, AWindowThatCannotBeMadeLeavesNothingBehind) {
   EXPECT_EQ(display->topmost_window(), nullptr);
   EXPECT_EQ(create_push_button(1, 0, 0, 10, 10, "x"), 0);
   // Its class is gone again: the name can be registered anew.
-  EXPECT_TRUE(platform::register_class({"WindowClass_0", 0, false, nullptr}));
+  EXPECT_TRUE(platform::register_class({"WindowClass_0", platform::Pixel{}, false, nullptr}));
   EXPECT_TRUE(platform::unregister_class("WindowClass_0"));
   display->refuse_windows(false);
   open_viewer_window();

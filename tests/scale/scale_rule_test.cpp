@@ -63,7 +63,7 @@ TEST(ScaleRule, DevicePixelsMapToTheLayoutPixelHoldingThem) {
 }
 
 // The bytes of one converted pixel.
-std::vector<std::uint8_t> converted(const PixelFormat& format, std::uint32_t colour) {
+std::vector<std::uint8_t> converted(const PixelFormat& format, Pixel colour) {
   std::vector<std::uint8_t> bytes(static_cast<std::size_t>(format.bytes_per_pixel()), 0xEE);
   format.convert(&colour, 1, Rect{0, 0, 1, 1}, bytes.data(), bytes.size());
   return bytes;
@@ -75,22 +75,22 @@ TEST(PixelFormat, SixteenAndFifteenBitVisualsGetTheNearestLevels) {
   EXPECT_FALSE(rgb565->is_surface_format());
   EXPECT_EQ(rgb565->bytes_per_pixel(), 2);
   // 200 * 31 / 255 = 24.3, 100 * 63 / 255 = 24.7, 150 * 31 / 255 = 18.2.
-  EXPECT_EQ(rgb565->pixel_of(0xC86496), (24u << 11) | (25u << 5) | 18u);
-  EXPECT_EQ(rgb565->pixel_of(0xFFFFFF), 0xFFFFu);
-  EXPECT_EQ(rgb565->pixel_of(0x000000), 0u);
-  EXPECT_EQ(rgb565->pixel_of(0xFF0000), 0xF800u);
+  EXPECT_EQ(rgb565->pixel_of(Pixel{0xC86496}), (24u << 11) | (25u << 5) | 18u);
+  EXPECT_EQ(rgb565->pixel_of(Pixel{0xFFFFFF}), 0xFFFFu);
+  EXPECT_EQ(rgb565->pixel_of(Pixel{0x000000}), 0u);
+  EXPECT_EQ(rgb565->pixel_of(Pixel{0xFF0000}), 0xF800u);
   // 4 * 31 / 255 = 0.49 rounds down, 5 * 31 / 255 = 0.61 up.
-  EXPECT_EQ(rgb565->pixel_of(0x040000), 0u);
-  EXPECT_EQ(rgb565->pixel_of(0x050000), 1u << 11);
+  EXPECT_EQ(rgb565->pixel_of(Pixel{0x040000}), 0u);
+  EXPECT_EQ(rgb565->pixel_of(Pixel{0x050000}), 1u << 11);
   const std::uint32_t value = (24u << 11) | (25u << 5) | 18u;
-  EXPECT_EQ(converted(*rgb565, 0xC86496), (std::vector<std::uint8_t>{value & 0xFF, value >> 8}));
+  EXPECT_EQ(converted(*rgb565, Pixel{0xC86496}), (std::vector<std::uint8_t>{value & 0xFF, value >> 8}));
 
   const auto rgb555 = PixelFormat::true_colour(0x7C00, 0x03E0, 0x001F, 16, false);
   ASSERT_TRUE(rgb555);
-  EXPECT_EQ(rgb555->pixel_of(0xC86496), (24u << 10) | (12u << 5) | 18u);
+  EXPECT_EQ(rgb555->pixel_of(Pixel{0xC86496}), (24u << 10) | (12u << 5) | 18u);
   const auto big_endian = PixelFormat::true_colour(0xF800, 0x07E0, 0x001F, 16, true);
   ASSERT_TRUE(big_endian);
-  EXPECT_EQ(converted(*big_endian, 0xC86496), (std::vector<std::uint8_t>{value >> 8, value & 0xFF}));
+  EXPECT_EQ(converted(*big_endian, Pixel{0xC86496}), (std::vector<std::uint8_t>{value >> 8, value & 0xFF}));
 }
 
 TEST(PixelFormat, ThirtyBitVisualsSpreadEachChannelOverTenBits) {
@@ -98,10 +98,10 @@ TEST(PixelFormat, ThirtyBitVisualsSpreadEachChannelOverTenBits) {
   ASSERT_TRUE(format);
   EXPECT_FALSE(format->is_surface_format());
   // 200 * 1023 / 255 = 802.4, 100 * 1023 / 255 = 401.2, 43 * 1023 / 255 = 172.5
-  EXPECT_EQ(format->pixel_of(0xC8642B), (802u << 20) | (401u << 10) | 173u);
-  EXPECT_EQ(format->pixel_of(0xFFFFFF), 0x3FFFFFFFu);
+  EXPECT_EQ(format->pixel_of(Pixel{0xC8642B}), (802u << 20) | (401u << 10) | 173u);
+  EXPECT_EQ(format->pixel_of(Pixel{0xFFFFFF}), 0x3FFFFFFFu);
   const std::uint32_t value = (802u << 20) | (401u << 10) | 173u;
-  EXPECT_EQ(converted(*format, 0xC8642B), (std::vector<std::uint8_t>{value & 0xFF, (value >> 8) & 0xFF,
+  EXPECT_EQ(converted(*format, Pixel{0xC8642B}), (std::vector<std::uint8_t>{value & 0xFF, (value >> 8) & 0xFF,
                                                                       (value >> 16) & 0xFF, value >> 24}));
 }
 
@@ -109,23 +109,23 @@ TEST(PixelFormat, TwentyFourBitVisualsAreTheSurfaceOnlyInItsOwnOrder) {
   const auto native = PixelFormat::true_colour(0xFF0000, 0xFF00, 0xFF, 32, false);
   ASSERT_TRUE(native);
   EXPECT_TRUE(native->is_surface_format());
-  EXPECT_EQ(native->pixel_of(0x123456), 0x123456u);
+  EXPECT_EQ(native->pixel_of(Pixel{0x123456}), 0x123456u);
 
   const auto swapped = PixelFormat::true_colour(0xFF, 0xFF00, 0xFF0000, 32, false);
   ASSERT_TRUE(swapped);
   EXPECT_FALSE(swapped->is_surface_format());
-  EXPECT_EQ(swapped->pixel_of(0x123456), 0x563412u);
+  EXPECT_EQ(swapped->pixel_of(Pixel{0x123456}), 0x563412u);
 
   const auto packed = PixelFormat::true_colour(0xFF0000, 0xFF00, 0xFF, 24, false);
   ASSERT_TRUE(packed);
   EXPECT_FALSE(packed->is_surface_format());
-  EXPECT_EQ(converted(*packed, 0x123456), (std::vector<std::uint8_t>{0x56, 0x34, 0x12}));
+  EXPECT_EQ(converted(*packed, Pixel{0x123456}), (std::vector<std::uint8_t>{0x56, 0x34, 0x12}));
 }
 
 TEST(PixelFormat, AnAreaIsConvertedInPlaceAndNothingAroundIt) {
   const auto format = PixelFormat::true_colour(0xF800, 0x07E0, 0x001F, 16, false);
   ASSERT_TRUE(format);
-  const std::vector<std::uint32_t> source = {0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0x000000, 0xFFFFFF};
+  const std::vector<Pixel> source = {Pixel{0xFFFFFF}, Pixel{0xFF0000}, Pixel{0x00FF00}, Pixel{0x0000FF}, Pixel{0x000000}, Pixel{0xFFFFFF}};
   std::vector<std::uint8_t> target(12, 0xEE);  // 3 x 2 pixels, rows of 6 bytes
   format->convert(source.data(), 3, Rect{1, 0, 3, 2}, target.data(), 6);
   EXPECT_EQ(target, (std::vector<std::uint8_t>{0xEE, 0xEE, 0x00, 0xF8, 0xE0, 0x07,  //

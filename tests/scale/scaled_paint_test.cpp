@@ -13,9 +13,9 @@ constexpr std::uint32_t under = 0x102030;
 // A surface of 20 x 12 device pixels: a window of 10 x 6 layout pixels at scale 2.
 class ScaledPaintTest : public ::testing::Test {
  protected:
-  ScaledPaintTest() : pixels(20 * 12, under), surface{{20, 12}, pixels.data(), 20} {}
+  ScaledPaintTest() : pixels(20 * 12, Pixel{under}), surface{{20, 12}, pixels.data(), 20} {}
 
-  std::uint32_t at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * 20 + static_cast<std::size_t>(x)]; }
+  std::uint32_t at(int x, int y) const { return value_of(pixels[static_cast<std::size_t>(y) * 20 + static_cast<std::size_t>(x)]); }
 
   // The device pixels of a colour, as rows of '#' (that colour) and '.' (any other).
   std::vector<std::string> map_of(std::uint32_t colour) const {
@@ -30,7 +30,7 @@ class ScaledPaintTest : public ::testing::Test {
     return rows;
   }
 
-  std::vector<std::uint32_t> pixels;
+  std::vector<Pixel> pixels;
   Surface surface;
 };
 
@@ -38,7 +38,7 @@ TEST_F(ScaledPaintTest, FillsCoverTheirLayoutPixelsBlocksCutToThePaintedArea) {
   PaintContext paint(surface, {1, 1}, Rect{0, 0, 3, 2}, 2);
   EXPECT_EQ(paint.scale(), 2);
   EXPECT_EQ(paint.clip(), (Rect{0, 0, 3, 2}));
-  paint.fill({-1, 1, 9, 9}, 0xFF);
+  paint.fill({-1, 1, 9, 9}, Pixel{0xFF});
   EXPECT_EQ(map_of(0xFF), (std::vector<std::string>{
                               "....................", "....................", "....................",
                               "....................", "..######............", "..######............",
@@ -48,13 +48,13 @@ TEST_F(ScaledPaintTest, FillsCoverTheirLayoutPixelsBlocksCutToThePaintedArea) {
 
 TEST_F(ScaledPaintTest, FramesAndFocusRingsAreOneDevicePixelWide) {
   PaintContext paint(surface, {0, 0}, Rect{0, 0, 10, 6}, 2);
-  paint.frame({1, 1, 5, 4}, 0xAA);
+  paint.frame({1, 1, 5, 4}, Pixel{0xAA});
   EXPECT_EQ(map_of(0xAA), (std::vector<std::string>{
                               "....................", "....................", "..########..........",
                               "..#......#..........", "..#......#..........", "..#......#..........",
                               "..#......#..........", "..########..........", "....................",
                               "....................", "....................", "...................."}));
-  paint.dotted_frame({6, 0, 10, 3}, 0xBB);
+  paint.dotted_frame({6, 0, 10, 3}, Pixel{0xBB});
   EXPECT_EQ(map_of(0xBB), (std::vector<std::string>{
                               "............#.#.#.#.", "...................#", "............#.......",
                               "...................#", "............#.......", ".............#.#.#.#",
@@ -109,10 +109,10 @@ TEST_F(ScaledPaintTest, MagnifiedBitmapsAreCutToThePaintedArea) {
 TEST_F(ScaledPaintTest, ThirtyTwoBitPixelsAreBlendedOverEachDevicePixelUnderThem) {
   PaintContext paint(surface, {0, 0}, Rect{0, 0, 10, 6}, 2);
   // Under the bitmap's one pixel: a block whose device pixels differ.
-  pixels[0] = 0x000000;
-  pixels[1] = 0xFFFFFF;
-  pixels[20] = 0x0000FF;
-  pixels[21] = 0xFF0000;
+  pixels[0] = Pixel{0x000000};
+  pixels[1] = Pixel{0xFFFFFF};
+  pixels[20] = Pixel{0x0000FF};
+  pixels[21] = Pixel{0xFF0000};
   auto bitmap = Bitmap::make(1, 1, 32);
   ASSERT_TRUE(bitmap);
   const std::uint8_t half_green[4] = {0x00, 0xFF, 0x00, 128};

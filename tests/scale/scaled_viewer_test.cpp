@@ -109,7 +109,7 @@ class ScaledViewerTest : public ::testing::Test {
         for (int dy = 0; dy < scale; ++dy) {
           for (int dx = 0; dx < scale; ++dx) {
             const Point device{(10 + x) * scale + dx, (10 + y) * scale + dy};
-            if (display->device_pixel(top, device) != expected) {
+            if (display->device_pixel(top, device) != platform::Pixel{expected}) {
               return ::testing::AssertionFailure() << "canvas pixel (" << x << ", " << y << ") at device (" << device.x
                                                    << ", " << device.y << ")";
             }
@@ -126,7 +126,7 @@ class ScaledViewerTest : public ::testing::Test {
     const Rect area = platform::scaled(platform::child_with_id(window(), button)->bounds(), scale);
     const auto at = [&](int x, int y) { return display->device_pixel(top, {area.left + x, area.top + y}); };
     CaptionInk ink;
-    const std::uint32_t frame_colour = at(0, 0);
+    const platform::Pixel frame_colour = at(0, 0);
     for (int x = 0; x < area.width(); ++x) {
       ink.frame_whole = ink.frame_whole && at(x, 0) == frame_colour && at(x, area.height() - 1) == frame_colour;
     }
@@ -134,7 +134,7 @@ class ScaledViewerTest : public ::testing::Test {
       ink.frame_whole = ink.frame_whole && at(0, y) == frame_colour && at(area.width() - 1, y) == frame_colour;
     }
     // Left of any caption, inside the frame.
-    const std::uint32_t face = at(1, area.height() / 2);
+    const platform::Pixel face = at(1, area.height() / 2);
     for (int y = 1; y < area.height() - 1; ++y) {
       for (int x = 1; x < area.width() - 1; ++x) {
         if (at(x, y) != face) {
@@ -167,7 +167,7 @@ TEST_F(ScaledViewerTest, At192DpiTheWindowIsTwiceAsLargeAndThePictureShowsTheCan
   EXPECT_EQ(outer_origin(), (Point{(3840 - 2096) / 2, (2160 - 734) / 2}));
   EXPECT_TRUE(picture_shows_canvas_in_blocks());
   // Around the picture, the window's background.
-  const std::uint32_t background = platform::system_colour(platform::SystemColour::ButtonFace);
+  const platform::Pixel background = platform::system_colour(platform::SystemColour::ButtonFace);
   EXPECT_EQ(display->device_pixel(window(), {19, 19}), background);
   EXPECT_EQ(display->device_pixel(window(), {2068, 20}), background);
   EXPECT_EQ(display->device_pixel(window(), {20, 620}), background);

@@ -68,7 +68,7 @@ class ViewerTest : public ::testing::Test {
     std::vector<std::uint32_t> pixels;
     for (int y = 0; y < reference::ReferencePage::height; ++y) {
       for (int x = 0; x < reference::ReferencePage::width; ++x) {
-        pixels.push_back(shown(x, y));
+        pixels.push_back(platform::value_of(shown(x, y)));
       }
     }
     return pixels;

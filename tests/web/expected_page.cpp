@@ -60,7 +60,7 @@ int main(int argc, char** argv) {
   for (int y = 0; y < reference::ReferencePage::height; ++y) {
     for (int x = 0; x < reference::ReferencePage::width; ++x) {
       const std::uint32_t colour = reference::ReferencePage::in_label_cell(x, y)
-                                       ? display.pixel(window, {10 + x, 10 + y})
+                                       ? platform::value_of(display.pixel(window, {10 + x, 10 + y}))
                                        : expected.pixel(x, y);
       pixels += {static_cast<char>(colour >> 16), static_cast<char>(colour >> 8), static_cast<char>(colour)};
     }
