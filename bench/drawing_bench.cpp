@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "present/drawing_session.h"
-#include "present/images.h"
+#include "present/drawing/drawing_session.h"
+#include "present/drawing/images.h"
 #include "present/presentation.h"
-#include "present/primitives.h"
+#include "present/drawing/primitives.h"
 #include "wavedata/decode_waves.h"
 
 namespace {

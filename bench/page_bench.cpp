@@ -3,11 +3,11 @@
 #include <memory>
 
 #include "page/render_page.h"
-#include "present/drawing_session.h"
+#include "present/drawing/drawing_session.h"
 #include "present/fonts.h"
-#include "present/images.h"
+#include "present/drawing/images.h"
 #include "present/presentation.h"
-#include "present/primitives.h"
+#include "present/drawing/primitives.h"
 #include "wavedata/decode_waves.h"
 
 namespace {

@@ -1,11 +1,11 @@
 #include <benchmark/benchmark.h>
 
 #include "page/labels.h"
-#include "present/drawing_session.h"
+#include "present/drawing/drawing_session.h"
 #include "present/fonts.h"
-#include "present/images.h"
+#include "present/drawing/images.h"
 #include "present/presentation.h"
-#include "present/text.h"
+#include "present/drawing/text.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "platform/x11/backend.h"
 #include "present/controls.h"
 #include "present/events.h"
-#include "present/images.h"
+#include "present/drawing/images.h"
 #include "present/layer.h"
 #include "viewer/viewer.h"
 

@@ -16,13 +16,13 @@
 #include "platform/headless/backend.h"
 #include "platform/window_system/window_system.h"
 #include "present/controls.h"
-#include "present/drawing_session.h"
+#include "present/drawing/drawing_session.h"
 #include "present/events.h"
 #include "present/fonts.h"
-#include "present/images.h"
+#include "present/drawing/images.h"
 #include "present/presentation.h"
-#include "present/primitives.h"
-#include "present/text.h"
+#include "present/drawing/primitives.h"
+#include "present/drawing/text.h"
 #include "present/windows.h"
 
 namespace {

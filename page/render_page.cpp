@@ -2,11 +2,11 @@
 
 #include "page/labels.h"
 #include "present/controls.h"
-#include "present/drawing_session.h"
+#include "present/drawing/drawing_session.h"
 #include "present/fonts.h"
-#include "present/images.h"
-#include "present/primitives.h"
-#include "present/text.h"
+#include "present/drawing/images.h"
+#include "present/drawing/primitives.h"
+#include "present/drawing/text.h"
 
 namespace page {
 namespace {

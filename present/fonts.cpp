@@ -5,7 +5,7 @@
 
 #include "platform/graphics/display_dpi.h"
 #include "present/layer.h"
-#include "present/text.h"
+#include "present/drawing/text.h"
 
 namespace present {
 namespace {

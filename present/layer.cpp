@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "platform/window_system/window_system.h"
-#include "present/drawing_session.h"
+#include "present/drawing/drawing_session.h"
 #include "present/presentation.h"
-#include "present/text.h"
+#include "present/drawing/text.h"
 
 namespace present {
 namespace {

@@ -5,10 +5,10 @@
 
 #include "platform/graphics/geometry.h"
 #include "present/controls.h"
-#include "present/drawing_session.h"
+#include "present/drawing/drawing_session.h"
 #include "present/events.h"
 #include "present/fonts.h"
-#include "present/images.h"
+#include "present/drawing/images.h"
 #include "present/registry.h"
 #include "present/windows.h"
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "platform/window_system/window_system.h"
-#include "present/colour.h"
+#include "present/drawing/colour.h"
 #include "present/object_number.h"
 
 namespace present {

@@ -7,7 +7,7 @@
 #include "present/controls.h"
 #include "present/events.h"
 #include "present/fonts.h"
-#include "present/images.h"
+#include "present/drawing/images.h"
 #include "present/presentation.h"
 #include "present/windows.h"
 #include "viewer/diagnostics.h"

@@ -3,7 +3,7 @@
 #include "page/render_page.h"
 #include "platform/graphics/bitmap.h"
 #include "present/fonts.h"
-#include "present/images.h"
+#include "present/drawing/images.h"
 #include "present/presentation.h"
 
 namespace exporter {

@@ -21,7 +21,7 @@
 #include "platform/headless/backend.h"
 #include "platform/text/font_match.h"
 #include "platform/window_system/window_system.h"
-#include "present/images.h"
+#include "present/drawing/images.h"
 #include "viewer/viewer.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "platform/graphics/display_dpi.h"
 #include "platform/graphics/glyphs.h"
 #include "present/canvas_fixture.h"
-#include "present/text.h"
+#include "present/drawing/text.h"
 
 namespace present {
 namespace {

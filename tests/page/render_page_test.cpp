@@ -10,12 +10,12 @@
 
 #include "page/labels.h"
 #include "platform/graphics/display_dpi.h"
-#include "present/colour.h"
-#include "present/drawing_session.h"
+#include "present/drawing/colour.h"
+#include "present/drawing/drawing_session.h"
 #include "present/fonts.h"
-#include "present/images.h"
+#include "present/drawing/images.h"
 #include "present/presentation.h"
-#include "present/text.h"
+#include "present/drawing/text.h"
 #include "support/headless_viewer_window.h"
 #include "wavedata/decode_waves.h"
 

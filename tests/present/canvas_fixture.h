@@ -6,9 +6,9 @@
 #include <utility>
 
 #include "platform/graphics/bitmap.h"
-#include "present/colour.h"
-#include "present/drawing_session.h"
-#include "present/images.h"
+#include "present/drawing/colour.h"
+#include "present/drawing/drawing_session.h"
+#include "present/drawing/images.h"
 #include "present/presentation.h"
 
 namespace present {

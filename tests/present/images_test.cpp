@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "canvas_fixture.h"
-#include "present/primitives.h"
-#include "present/text.h"
+#include "present/drawing/primitives.h"
+#include "present/drawing/text.h"
 
 namespace present {
 namespace {

@@ -9,10 +9,10 @@
 #include <utility>
 
 #include "platform/graphics/bitmap.h"
-#include "present/drawing_session.h"
-#include "present/images.h"
+#include "present/drawing/drawing_session.h"
+#include "present/drawing/images.h"
 #include "present/presentation.h"
-#include "present/primitives.h"
+#include "present/drawing/primitives.h"
 
 namespace present {
 namespace {

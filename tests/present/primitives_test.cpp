@@ -1,4 +1,4 @@
-#include "present/primitives.h"
+#include "present/drawing/primitives.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "present/text.h"
+#include "present/drawing/text.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include "canvas_fixture.h"
 #include "platform/graphics/display_dpi.h"
 #include "present/fonts.h"
-#include "present/primitives.h"
+#include "present/drawing/primitives.h"
 
 namespace present {
 namespace {

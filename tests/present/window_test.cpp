@@ -6,8 +6,8 @@
 
 #include "platform/window_system/controls.h"
 #include "platform/window_system/seam.h"
-#include "present/drawing_session.h"
-#include "present/primitives.h"
+#include "present/drawing/drawing_session.h"
+#include "present/drawing/primitives.h"
 #include "support/headless_viewer_window.h"
 
 namespace present {

@@ -14,7 +14,7 @@
 #include "platform/window_system/window_system.h"
 #include "present/events.h"
 #include "present/fonts.h"
-#include "present/images.h"
+#include "present/drawing/images.h"
 #include "present/layer.h"
 #include "viewer/viewer.h"
 

@@ -7,7 +7,7 @@
 #include "present/layer.h"
 #include "present/controls.h"
 #include "present/events.h"
-#include "present/images.h"
+#include "present/drawing/images.h"
 #include "present/presentation.h"
 #include "present/windows.h"
 #include "support/event_codes.h"

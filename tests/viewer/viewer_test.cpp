@@ -11,9 +11,9 @@
 #include "platform/headless/backend.h"
 #include "platform/window_system/window_system.h"
 #include "present/layer.h"
-#include "present/colour.h"
+#include "present/drawing/colour.h"
 #include "present/events.h"
-#include "present/images.h"
+#include "present/drawing/images.h"
 #include "support/heap_in_use.h"
 #include "support/reference_page.h"
 

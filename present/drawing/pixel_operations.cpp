@@ -1,4 +1,4 @@
-#include "present/pixel_operations.h"
+#include "present/drawing/pixel_operations.h"
 
 #include <algorithm>
 #include <array>
@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "present/line_cut.h"
+#include "present/drawing/line_cut.h"
 
 namespace present {
 namespace {

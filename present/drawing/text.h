@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "platform/graphics/glyphs.h"
-#include "present/colour.h"
+#include "present/drawing/colour.h"
 
 namespace present {
 

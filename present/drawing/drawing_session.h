@@ -7,7 +7,7 @@
 
 #include "platform/graphics/bitmap.h"
 #include "platform/graphics/glyphs.h"
-#include "present/colour.h"
+#include "present/drawing/colour.h"
 #include "present/object_number.h"
 
 namespace present {

@@ -1,4 +1,4 @@
-#include "present/images.h"
+#include "present/drawing/images.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "present/primitives.h"
+#include "present/drawing/primitives.h"
 
-#include "present/drawing_session.h"
+#include "present/drawing/drawing_session.h"
 
 namespace present {
 

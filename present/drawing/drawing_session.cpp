@@ -1,10 +1,10 @@
-#include "present/drawing_session.h"
+#include "present/drawing/drawing_session.h"
 
 #include <memory>
 
 #include "present/layer.h"
-#include "present/pixel_operations.h"
-#include "present/text.h"
+#include "present/drawing/pixel_operations.h"
+#include "present/drawing/text.h"
 
 namespace present {
 DrawingSession* current_session() {

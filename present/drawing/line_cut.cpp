@@ -1,4 +1,4 @@
-#include "present/line_cut.h"
+#include "present/drawing/line_cut.h"
 
 #include <algorithm>
 #include <cmath>

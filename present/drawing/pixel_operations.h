@@ -1,6 +1,6 @@
 #pragma once
 
-#include "present/drawing_session.h"
+#include "present/drawing/drawing_session.h"
 
 namespace present {
 

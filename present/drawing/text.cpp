@@ -1,11 +1,11 @@
-#include "present/text.h"
+#include "present/drawing/text.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <utility>
 
-#include "present/drawing_session.h"
+#include "present/drawing/drawing_session.h"
 #include "present/layer.h"
 
 namespace present {

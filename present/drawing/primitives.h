@@ -1,6 +1,6 @@
 #pragma once
 
-#include "present/colour.h"
+#include "present/drawing/colour.h"
 
 namespace present {
 
