@@ -43,6 +43,18 @@ bool takes_option(const ModeName& mode, std::string_view option) {
 
 [[noreturn]] void refuse(const std::string& reason) { throw UsageError(reason); }
 
+// An option's value: after its "=", else the next argument, which is then used up.
+std::string option_value(std::span<const std::string> arguments, std::size_t& i, std::size_t equals,
+                         const std::string& option) {
+  if (equals != std::string::npos) {
+    return arguments[i].substr(equals + 1);
+  }
+  if (++i < arguments.size()) {
+    return arguments[i];
+  }
+  refuse(option + " needs a value");
+}
+
 std::string lower_case(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),
                  [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; });
@@ -150,14 +162,7 @@ PlayRequest parse_play(std::span<const std::string> arguments) {
     if (option != "--seconds" && !(wave && option == "--note")) {
       refuse("play " + arguments[0] + " takes no option " + option);
     }
-    std::string value;
-    if (equals != std::string::npos) {
-      value = argument.substr(equals + 1);
-    } else if (++i < arguments.size()) {
-      value = arguments[i];
-    } else {
-      refuse(option + " needs a value");
-    }
+    const std::string value = option_value(arguments, i, equals, option);
     if (option == "--note") {
       request.note = note_number(value);
     } else {
@@ -214,14 +219,7 @@ ExportRequest parse_export(std::span<const std::string> arguments) {
     if (!takes_option(*mode, option)) {
       refuse(std::string("export ") + std::string(mode->name) + " takes no option " + option);
     }
-    std::string value;
-    if (equals != std::string::npos) {
-      value = argument.substr(equals + 1);
-    } else if (++i < arguments.size()) {
-      value = arguments[i];
-    } else {
-      refuse(option + " needs a value");
-    }
+    const std::string value = option_value(arguments, i, equals, option);
     apply_option(request, option, value);
   }
   if (operands.size() != mode->operands) {
