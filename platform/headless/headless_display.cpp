@@ -53,12 +53,29 @@ std::optional<Surface> HeadlessDisplay::resize_window(const Window& window, Poin
 }
 
 void HeadlessDisplay::place_window(const Window& window, Point inner_origin) {
-  const Point arrives = read(window, inner_origin);
+  const Point arrives = pushed(window, read(window, inner_origin), Pushes::WhenMoved);
   if (hold_moves_) {
     held_moves_.emplace_back(&own(window), arrives);
   } else {
     input::moved(own(window), arrives);
   }
+}
+
+void HeadlessDisplay::show_anew(const Window& window, Point inner_origin) {
+  input::moved(own(window), pushed(window, read(window, inner_origin), Pushes::WhereShown));
+}
+
+Point HeadlessDisplay::pushed(const Window& window, Point inner_origin, Pushes pushes) const {
+  if (pushes_ != pushes || inner_origin.x - window.frame.left >= monitor_.left) {
+    return inner_origin;
+  }
+  return {monitor_.left + window.frame.left, inner_origin.y};
+}
+
+void HeadlessDisplay::adopt(Window& window, const FrameExtents& frame) {
+  input::adopted(window);
+  input::moved(window, {window.bounds.left + frame.left, window.bounds.top + frame.top});
+  input::frame_changed(window, frame);
 }
 
 Point HeadlessDisplay::read(const Window& window, Point inner_origin) {
@@ -97,7 +114,7 @@ void HeadlessDisplay::show(const Window& window) {
   if (hold_exposure_) {
     natives_.at(&window)->on_screen = false;
   }
-  input::moved(own(window), read(window, window.bounds.origin()));
+  input::moved(own(window), pushed(window, read(window, window.bounds.origin()), Pushes::WhereShown));
   activate(&own(window));
 }
 

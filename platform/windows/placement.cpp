@@ -46,6 +46,12 @@ Point placed(Point wanted, Size outer, const Desk& desk) {
   return {x, y};
 }
 
+// Whether the window with its frame fits where placed() needs no edge rule.
+bool fits(const Window& top, const Desk& desk) {
+  const Size outer = outer_device_size(top.bounds.size(), top.scale, top.frame);
+  return outer.width <= desk.work.width() && outer.height <= desk.monitor.height();
+}
+
 // Where the frame's top-left goes for a frame of `outer` size centred on the primary monitor.
 Point centred_on_monitor(Size outer, const Desk& desk) {
   const Rect& monitor = desk.monitor;
@@ -78,6 +84,27 @@ void note_asked(Window::Placement& placement, Point inner_origin) {
   placement.awaiting = true;
 }
 
+// A window manager may keep a window off the screen's edges however large it is: some where they
+// show the window, and those take a later move; others on every move after that, and those take
+// the place a window is shown at. A window that does not fit is asked again, by a move and then by
+// showing it anew, so that its right edge, with its buttons, is on the screen. A window manager
+// that never gives in is followed only a few times.
+void overruled(Window& top) {
+  constexpr int most_overrulings = 4;
+  Window::Placement& placement = top.placement;
+  Display& display = *internal::state().display;
+  if (placement.overrulings == most_overrulings || fits(top, desk_of(display))) {
+    return;
+  }
+  ++placement.overrulings;
+  placement.awaiting = true;
+  if (placement.overrulings % 2 == 0) {
+    display.show_anew(top, requested_origin(top, placement.asked));
+  } else {
+    display.place_window(top, requested_origin(top, placement.asked));
+  }
+}
+
 void ask_to_move(Window& top, Point inner_origin) {
   // Where it is already, with no other move on its way.
   if (!top.placement.awaiting && inner_origin == top.bounds.origin()) {
@@ -101,6 +128,7 @@ int internal::fitting_scale_of(const Window& top) {
 void internal::start_placement(Window& top, Point outer_origin) {
   top.placement.asked = top.bounds.origin();
   top.placement.centred = outer_origin == centred_origin(top.bounds.size(), top.style);
+  top.placement.opened_centred = top.placement.centred;
 }
 
 Point centred_origin(Size inner, std::uint32_t style) {
@@ -127,6 +155,9 @@ namespace input {
 // which hold from then on. Some window managers read the place a window is first shown at as the
 // frame's and every later one as the inner area's, so the reading may change twice; a window
 // manager that keeps changing it is followed no further.
+//
+// Another place reported while a move is awaited, or before the window is on the screen where the
+// user could move it, is the window manager's own; a window that does not fit is asked again.
 void moved(Window& top, Point inner_origin) {
   Window::Placement& placement = top.placement;
   const Point shift{top.frame.left, top.frame.top};
@@ -148,9 +179,26 @@ void moved(Window& top, Point inner_origin) {
     // A late report of this place is no move of the user's.
     placement.asked_before.push_back(inner_origin);
     internal::state().display->place_window(top, requested_origin(top, placement.asked));
-  } else if (!placement.awaiting && !asked_earlier(placement, inner_origin)) {
+  } else if (asked_earlier(placement, inner_origin)) {
+    return;
+  } else if (placement.centred && (placement.awaiting || !internal::state().display->on_screen(top))) {
+    overruled(top);
+  } else if (!placement.awaiting) {
     placement.centred = false;
   }
+}
+
+// The window was on the screen before any window manager ran; the one that now frames it may have
+// put it anywhere, and its frame is not yet known. A window the program centred is centred again,
+// with each frame the window manager tells of from now on.
+void adopted(Window& top) {
+  Window::Placement& placement = top.placement;
+  if (!placement.opened_centred) {
+    return;
+  }
+  placement.centred = true;
+  note_asked(placement, centred_inner_origin(top));
+  internal::state().display->place_window(top, requested_origin(top, placement.asked));
 }
 
 void frame_changed(Window& top, const FrameExtents& frame) {

@@ -39,6 +39,7 @@ class X11Display final : public Display {
   std::optional<NativeWindow> create_window(Window& window) override;
   std::optional<Surface> resize_window(const Window& window, Point inner_origin) override;
   void place_window(const Window& window, Point inner_origin) override;
+  void show_anew(const Window& window, Point inner_origin) override;
   void destroy_window(const Window& window) override;
   void set_title(const Window& window) override;
   void show(const Window& window) override;
@@ -53,6 +54,14 @@ class X11Display final : public Display {
     std::unique_ptr<X11Image> image;
     bool frame_told = false;     // the window manager sets the frame's extents on the window
     bool managed = false;        // a window manager has taken the window (it set WM_STATE)
+    bool framed = false;         // a window manager has put the window into a frame of its own
+    bool mapped = false;         // the window has been on the screen
+    std::optional<Point> show_anew_at;  // withdrawn, to be shown there once the window manager lets go
+    // The place last reported, and the first request of the latest move or map asked for: a report
+    // of the same place again tells something only as the first answer to that request.
+    std::optional<Point> reported;
+    unsigned long asked_serial = 0;
+    bool answered = false;
     bool destroyed = false;      // by another client
     bool exposed = false;        // the server has shown the window: what is sent to it is kept
     // While a shown window has not reached the screen: when to look again, and how long after that.
@@ -67,6 +76,9 @@ class X11Display final : public Display {
   Native* native_of(const Window& window);
   std::optional<Rect> randr_monitor();
   void check_maps();
+  void map_anew(const Window& window, Native& native);
+  void note_request(Native& native);
+  void report_place(Window& window, Native& native, Point origin, unsigned long serial);
   std::optional<std::chrono::steady_clock::time_point> next_map_check() const;
   bool report_queued_events();
   bool read_dpi();

@@ -178,6 +178,7 @@ std::optional<Surface> X11Display::resize_window(const Window& window, Point inn
     return std::nullopt;
   }
   native->image = std::move(image);
+  note_request(*native);
   set_size_hints(native->xid, inner_origin, size);
   XMoveResizeWindow(x_, native->xid, inner_origin.x, inner_origin.y, static_cast<unsigned>(size.width),
                     static_cast<unsigned>(size.height));
@@ -185,11 +186,57 @@ std::optional<Surface> X11Display::resize_window(const Window& window, Point inn
   return native->image->surface();
 }
 
+void X11Display::note_request(Native& native) {
+  native.asked_serial = NextRequest(x_);
+  native.answered = false;
+}
+
+// The server numbers each event with the last request of this connection it had taken: one
+// numbered from the latest move on answers it. The same place told again before that, as by both
+// the server and the window manager of one move, is not reported twice.
+void X11Display::report_place(Window& window, Native& native, Point origin, unsigned long serial) {
+  const bool answer = serial >= native.asked_serial && !native.answered;
+  if (origin == native.reported && !answer) {
+    return;
+  }
+  native.reported = origin;
+  native.answered = native.answered || answer;
+  input::moved(window, origin);
+}
+
 void X11Display::place_window(const Window& window, Point inner_origin) {
-  if (const Native* native = native_of(window); native != nullptr && !native->destroyed) {
+  if (Native* native = native_of(window); native != nullptr && !native->destroyed) {
+    note_request(*native);
     XMoveWindow(x_, native->xid, inner_origin.x, inner_origin.y);
     XFlush(x_);
   }
+}
+
+// A window manager takes a new place only once the window is withdrawn: the window is shown again
+// when it has let go (map_anew).
+void X11Display::show_anew(const Window& window, Point inner_origin) {
+  Native* native = native_of(window);
+  if (native == nullptr || native->destroyed) {
+    return;
+  }
+  if (!native->managed && !native->framed) {
+    place_window(window, inner_origin);
+    return;
+  }
+  native->show_anew_at = inner_origin;
+  XWithdrawWindow(x_, native->xid, screen_number_);
+  XFlush(x_);
+}
+
+void X11Display::map_anew(const Window& window, Native& native) {
+  const Point origin = *native.show_anew_at;
+  native.show_anew_at.reset();
+  native.managed = native.framed = native.mapped = false;
+  note_request(native);
+  set_size_hints(native.xid, origin, window.device_size());
+  XMoveWindow(x_, native.xid, origin.x, origin.y);
+  XMapRaised(x_, native.xid);
+  XFlush(x_);
 }
 
 void X11Display::destroy_window(const Window& window) {
@@ -214,6 +261,7 @@ void X11Display::destroy_window(const Window& window) {
 void X11Display::show(const Window& window) {
   if (Native* native = native_of(window)) {
     // A window manager activates a new window as its focus rules say; without one, a click does.
+    note_request(*native);
     XMapRaised(x_, native->xid);
     XFlush(x_);
     native->map_patience = first_map_patience;
@@ -232,7 +280,8 @@ void X11Display::check_maps() {
       continue;
     }
     XWindowAttributes attributes{};
-    if (native.exposed || native.destroyed ||
+    // A window manager that has taken the window shows it when it will (not on a hidden desktop).
+    if (native.exposed || native.destroyed || native.managed || native.framed ||
         (XGetWindowAttributes(x_, native.xid, &attributes) != 0 && attributes.map_state == IsViewable) ||
         window_state(native.xid) == IconicState) {
       native.map_check.reset();
@@ -338,8 +387,9 @@ std::unique_ptr<Display> open(std::string& error, MonitorQuery monitor, DisplayF
   ::Display* x = XOpenDisplay(nullptr);
   if (x == nullptr) {
     const char* name = std::getenv("DISPLAY");
-    error = name == nullptr || *name == '\0' ? "no X display is set (DISPLAY is empty)"
-                                             : std::string("cannot open the X display \"") + name + "\"";
+    error = name == nullptr   ? "no X display is set (DISPLAY is unset)"
+            : *name == '\0'  ? "no X display is set (DISPLAY is empty)"
+                              : std::string("cannot open the X display \"") + name + "\"";
     return nullptr;
   }
   auto display = std::make_unique<X11Display>(x, std::move(monitor), error, report);
