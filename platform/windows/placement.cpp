@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "platform/graphics/display_dpi.h"
 #include "platform/graphics/scale.h"
 #include "platform/windows/system_state.h"
 #include "platform/windows/window_system.h"
@@ -211,12 +210,11 @@ void frame_changed(Window& top, const FrameExtents& frame) {
   }
 }
 
-// Each window keeps its centre where it fits, and is painted again: its captions follow the new
-// resolution even where its scale stays. Then each hears of it, for what it made at the old one.
+// Each window that takes another scale keeps its centre where it fits, and is painted again at the
+// new one; its texts, drawn at the window's scale, change only with it.
 void resolution_changed() {
   internal::System& system = internal::state();
   Display& display = *system.display;
-  set_display_dpi(layout_dpi(display.dpi()));
   for (const auto& window : system.windows) {
     if (!window->top_level()) {
       continue;
@@ -247,12 +245,6 @@ void resolution_changed() {
       }
       top.scale = old_scale;
       top.placement = old_placement;
-    }
-    invalidate(top);
-  }
-  for (const auto& window : system.windows) {
-    if (window->top_level()) {
-      post(window.get(), MessageCode::ResolutionChanged);
     }
   }
 }
