@@ -144,6 +144,31 @@ TEST(ViewerUnderOtherWindowManagers, EndsWithItsFrameCentred) {
   }
 }
 
+// On a screen narrower than the window, icewm pushes the window back onto the screen on every move
+// asked after it is shown, xfwm4 where it shows it: the frame's right edge ends on the screen's,
+// and "Next" turns the page.
+TEST(ViewerOnASmallScreen, EndsWithItsRightEdgeOnTheScreensUnderEveryWindowManager) {
+  const std::vector<std::vector<std::string>> window_managers = {{"icewm"},
+                                                                 {"dbus-run-session", "xfwm4", "--compositor=off"}};
+  for (const std::vector<std::string>& command : window_managers) {
+    for (const platform::Size small : {platform::Size{800, 600}, platform::Size{1024, 768}}) {
+      SCOPED_TRACE(command.front() + " on " + std::to_string(small.width));
+      SessionSetup setup = with_window_manager(command.front());
+      setup.window_manager.insert(setup.window_manager.end(), command.begin() + 1, command.end());
+      setup.answers_frame_requests = false;
+      setup.server_options = {"-screen", "0", std::to_string(small.width) + "x" + std::to_string(small.height) + "x24"};
+      ViewerSession viewer(setup);
+      ASSERT_TRUE(viewer.start()) << "the window did not appear";
+      EXPECT_TRUE(settle([&] { return viewer.probe.frame_area(*viewer.window).right == small.width; }))
+          << "frame from " << viewer.probe.frame_area(*viewer.window).left << " to "
+          << viewer.probe.frame_area(*viewer.window).right;
+      viewer.click_next();
+      EXPECT_TRUE(viewer.shows(1));
+      EXPECT_EQ(viewer.errors(), "");
+    }
+  }
+}
+
 // icewm lets another client enlarge a window of a fixed size: what lies beyond the layout shows the
 // window's background, and when the size comes back the window is as it was.
 TEST(ViewerUnderIcewm, ShowsTheBackgroundBeyondTheLayoutWhenEnlarged) {
