@@ -1,9 +1,9 @@
 #pragma once
 
 // The X11 display's class, for the files that implement it: display.cpp (the connection, the
-// windows and their surfaces, the wait for events), window_manager.cpp (atoms, properties and
-// hints: what the program tells and asks the window manager) and events.cpp (one small handler
-// per X event type).
+// windows and their surfaces, the wait for events), window_manager.cpp (atoms, properties, hints
+// and the window manager's answers: what the program tells and asks the window manager) and
+// events.cpp (one small handler per X event type).
 
 #include <X11/Xlib.h>
 

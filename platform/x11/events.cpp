@@ -124,9 +124,9 @@ bool X11Display::on_probe_property(const XPropertyEvent& event) {
 }
 
 // Framed by the window manager: the frame is reported before the place, so that a window that is
-// still centred is centred again with it.
-// A window that was on the screen before any window manager took it is adopted by the one that now
-// frames it. Put back on the root, a window being shown anew is shown.
+// still centred is centred again with it. A window that was on the screen before any window
+// manager took it is adopted by the one that now frames it. Put back on the root, a window being
+// shown anew is shown.
 bool X11Display::on_reparent(XEvent& event, Window& window) {
   Native& native = *native_of(window);
   if (event.xreparent.parent == root_) {
