@@ -221,28 +221,29 @@ void resolution_changed() {
     }
     Window& top = *window;
     const int scale = internal::fitting_scale_of(top);
-    if (scale != top.scale) {
-      const Size old_outer = outer_device_size(top.bounds.size(), top.scale, top.frame);
-      const Size outer = outer_device_size(top.bounds.size(), scale, top.frame);
-      // Where the window is, or is about to be: a move asked for may not have been made yet.
-      const Point inner_now = top.placement.awaiting ? top.placement.asked : top.bounds.origin();
-      const Point centre{inner_now.x - top.frame.left + old_outer.width / 2,
-                         inner_now.y - top.frame.top + old_outer.height / 2};
-      const Point origin =
-          placed({centre.x - outer.width / 2, centre.y - outer.height / 2}, outer, desk_of(display));
-      const Point inner_origin{origin.x + top.frame.left, origin.y + top.frame.top};
-      const int old_scale = top.scale;
-      const Window::Placement old_placement = top.placement;
-      top.scale = scale;
-      note_asked(top.placement, inner_origin);
-      if (const std::optional<Surface> surface = display.resize_window(top, requested_origin(top, inner_origin))) {
-        top.surface = *surface;
-        top.bounds = Rect::at(inner_origin, top.bounds.size());
-        // The new surface is blank: it is painted before the server can show any of it.
-        invalidate(top);
-        update_window(top);
-        continue;
-      }
+    if (scale == top.scale) {
+      continue;
+    }
+    const Size old_outer = outer_device_size(top.bounds.size(), top.scale, top.frame);
+    const Size outer = outer_device_size(top.bounds.size(), scale, top.frame);
+    // Where the window is, or is about to be: a move asked for may not have been made yet.
+    const Point inner_now = top.placement.awaiting ? top.placement.asked : top.bounds.origin();
+    const Point centre{inner_now.x - top.frame.left + old_outer.width / 2,
+                       inner_now.y - top.frame.top + old_outer.height / 2};
+    const Point origin =
+        placed({centre.x - outer.width / 2, centre.y - outer.height / 2}, outer, desk_of(display));
+    const Point inner_origin{origin.x + top.frame.left, origin.y + top.frame.top};
+    const int old_scale = top.scale;
+    const Window::Placement old_placement = top.placement;
+    top.scale = scale;
+    note_asked(top.placement, inner_origin);
+    if (const std::optional<Surface> surface = display.resize_window(top, requested_origin(top, inner_origin))) {
+      top.surface = *surface;
+      top.bounds = Rect::at(inner_origin, top.bounds.size());
+      // The new surface is blank: it is painted before the server can show any of it.
+      invalidate(top);
+      update_window(top);
+    } else {
       top.scale = old_scale;
       top.placement = old_placement;
     }
