@@ -20,8 +20,6 @@ inline constexpr std::int32_t RepaintEvent = 15;
 inline constexpr std::int32_t ActivateEvent = 13104;
 inline constexpr std::int32_t MinimizeEvent = 13107;
 inline constexpr std::int32_t RestoreEvent = 13109;
-// The desktop's resolution changed; the layer has already made its fonts again for the new one.
-inline constexpr std::int32_t ResolutionEvent = static_cast<std::int32_t>(platform::MessageCode::ResolutionChanged);
 
 // Types of a ControlEvent on a picture besides a click (type 0).
 inline constexpr std::int32_t right_click_type = 1;

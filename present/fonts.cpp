@@ -53,35 +53,7 @@ std::intptr_t load_font(ObjectNumber number, const std::string& face, int points
     return 0;
   }
   record->handle = handle;
-  record->points = points;
   return number == assign_number ? assigned : handle;
-}
-
-void follow_display_resolution() {
-  Layer* running = layer();
-  if (running == nullptr) {
-    return;
-  }
-  running->fonts.for_each([](ObjectNumber, FontRecord& record) {
-    const platform::FontRequest* made = platform::font_request(record.handle);
-    const int height = height_for_points(record.points);
-    if (made == nullptr || made->height == height) {
-      return;
-    }
-    platform::FontRequest request = *made;
-    request.height = height;
-    const platform::FontHandle handle = platform::create_font(request);
-    if (handle == 0) {
-      return;
-    }
-    const DrawingSession* session = current_session();
-    const bool selected = session != nullptr && session->text_device && session->text_device->font == record.handle;
-    platform::delete_font(record.handle);
-    record.handle = handle;
-    if (selected) {
-      set_drawing_font(handle);
-    }
-  });
 }
 
 platform::FontHandle font_handle(ObjectNumber number) {

@@ -10,7 +10,6 @@ namespace present {
 
 struct FontRecord {
   platform::FontHandle handle = 0;
-  int points = 0;  // the size asked for, which the font's pixels follow when the resolution changes
 };
 
 // Style flags of load_font.
@@ -23,10 +22,6 @@ inline constexpr int font_proof_quality = 0x10;
 // Makes a font of `points` on the display's resolution under `number` and returns its handle (its
 // number for `assign_number`), or 0.
 std::intptr_t load_font(ObjectNumber number, const std::string& face, int points, int flags = 0);
-
-// Makes every font again, under its number, as load_font would make it at the display's present
-// resolution; a font whose size in pixels stays, or that cannot be made again, is kept.
-void follow_display_resolution();
 
 // The platform font of `number`, or 0.
 platform::FontHandle font_handle(ObjectNumber number);

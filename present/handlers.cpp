@@ -117,9 +117,6 @@ std::intptr_t window_handler(ObjectNumber window_number, const platform::Message
         move_focus(window, command == focus_next_command);
       }
       return 0;
-    case platform::MessageCode::ResolutionChanged:
-      follow_display_resolution();
-      return platform::default_handling(message);
     case platform::MessageCode::ColourSchemeChanged:
       for (platform::WindowNode* child : window.children()) {
         platform::send(child, platform::MessageCode::ColourSchemeChanged);

@@ -8,7 +8,7 @@ packages=(
   cmake g++ make pkg-config
   libx11-dev libxext-dev libxrandr-dev libfreetype-dev libfontconfig-dev fonts-liberation
   googletest libgtest-dev libbenchmark-dev
-  xvfb xauth openbox fluxbox icewm twm fvwm3 awesome i3-wm xdotool wmctrl x11-utils imagemagick
+  xvfb xauth openbox fluxbox icewm twm fvwm3 awesome i3-wm xfwm4 dbus xdotool wmctrl x11-utils imagemagick
   time
   libpng-dev sox python3
   libasound2-dev

@@ -22,15 +22,51 @@ void open_standard_streams() {
 #endif
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 character of more than one byte that starts `text`, or 0.
+std::size_t utf8_length(std::string_view text) {
+  const auto byte = [&](std::size_t index) { return static_cast<unsigned char>(text[index]); };
+  const unsigned char lead = byte(0);
+  const std::size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4                                 ? 4
+                                                                                            : 0;
+  if (length == 0 || text.size() < length) {
+    return 0;
+  }
+  // The second byte's range excludes overlong forms, surrogates and code points above U+10FFFF.
+  const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+  const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+  if (byte(1) < low || byte(1) > high) {
+    return 0;
+  }
+  for (std::size_t index = 2; index < length; ++index) {
+    if (byte(index) < 0x80 || byte(index) > 0xBF) {
+      return 0;
+    }
+  }
+  return length;
+}
+
+}  // namespace
+
 std::string printable(std::string_view text, std::size_t most) {
   constexpr char digits[] = "0123456789abcdef";
   std::string shown;
-  for (std::size_t index = 0; index < text.size(); ++index) {
-    if (index == most) {
+  std::size_t characters = 0;
+  for (std::size_t index = 0; index < text.size(); ++characters) {
+    if (characters == most) {
       shown += "...";
       break;
     }
     const auto byte = static_cast<unsigned char>(text[index]);
+    const std::size_t length = utf8_length(text.substr(index));
+    // U+0080 to U+009F are control characters too.
+    if (length > 0 && !(byte == 0xC2 && static_cast<unsigned char>(text[index + 1]) < 0xA0)) {
+      shown.append(text.substr(index, length));
+      index += length;
+      continue;
+    }
     if (byte == '\\') {
       shown += "\\\\";
     } else if (byte >= 0x20 && byte < 0x7F) {
@@ -38,6 +74,7 @@ std::string printable(std::string_view text, std::size_t most) {
     } else {
       shown += {'\\', 'x', digits[byte >> 4], digits[byte & 15]};
     }
+    ++index;
   }
   return shown;
 }

@@ -15,8 +15,9 @@ namespace viewer {
 void open_standard_streams();
 
 // Text that came from outside the program (an environment variable, a font's name), made fit for
-// one line of a message: control characters and bytes beyond ASCII written as \xNN (a backslash as
-// \\), and cut after `most` characters, with "..." where it was cut.
+// one line of a message: well-formed UTF-8 kept as it is, control characters (C1 ones included) and
+// bytes that are not UTF-8 written as \xNN (a backslash as \\), and cut after `most` characters,
+// with "..." where it was cut.
 std::string printable(std::string_view text, std::size_t most = 200);
 
 // Tells the user, on standard error, why the display failed under the program.

@@ -70,10 +70,6 @@ bool handle_event(ViewerState& state, std::int32_t code) {
     state.current_page = std::min(state.current_page + 1, last_page);
     show_page(state);
   }
-  // The layer has made the label font again for the new resolution; the page still shows the old.
-  if (code == present::ResolutionEvent) {
-    show_page(state);
-  }
   return code != present::CloseEvent;
 }
 

@@ -18,11 +18,4 @@ int fitting_scale(int dpi, Size layout, const FrameExtents& frame, Size monitor)
   return scale;
 }
 
-int layout_dpi(int dpi) {
-  const int scale = scale_for_dpi(dpi);
-  return scale == 1 ? dpi : std::max(ordinary_dpi, dpi / scale);
-}
-
-int device_text_dpi(int dpi, int scale) { return std::min(dpi, ordinary_dpi * scale); }
-
 }  // namespace platform

@@ -16,15 +16,12 @@ int scale_for_dpi(int dpi);
 // whose inner area has `layout` pixels fits the monitor with its frame.
 int fitting_scale(int dpi, Size layout, const FrameExtents& frame, Size monitor);
 
-// The resolution that fonts sized in layout pixels are made for: the desktop's own at scale 1,
-// otherwise what is left of it per layout pixel, never below 96. At 144, 192 and 288 dpi this is
-// 96, so that text in layout pixels keeps its 96-dpi size.
-int layout_dpi(int dpi);
-
-// The resolution of text drawn at the device's own resolution in a window shown at `scale`: the
-// desktop's own, but never above 96 per layout pixel. The sizes of controls are fixed in layout
-// pixels around captions of their 96-dpi size; a larger caption would be cut by its control.
-int device_text_dpi(int dpi, int scale);
+// Every text of a window is drawn at the resolution the window is shown at, 96 dpi per layout
+// pixel: text in layout pixels is made for 96 dpi and magnified with the window, text drawn at the
+// device's own resolution is made for 96 x scale. So labels and captions grow and shrink together,
+// and only in whole steps: between two scales (120 dpi at scale 1, 144 dpi at scale 2) they keep
+// the size of the scale, as the controls around them, fixed in layout pixels, do.
+inline constexpr int text_dpi(int scale) { return ordinary_dpi * scale; }
 
 // A rectangle of layout pixels as the device pixels it covers at `scale`.
 inline Rect scaled(const Rect& area, int scale) {

@@ -27,6 +27,7 @@ class HeadlessDisplay : public NativeDisplay {
   std::optional<NativeWindow> create_window(const WindowNode& window) override;
   std::optional<Surface> resize_window(const WindowNode& window, Point inner_origin) override;
   void place_window(const WindowNode& window, Point inner_origin) override;
+  void show_anew(const WindowNode& window, Point inner_origin) override;
   void destroy_window(const WindowNode& window) override;
   void set_title(const WindowNode&) override {}
   void show(const WindowNode& window) override;
@@ -61,6 +62,13 @@ class HeadlessDisplay : public NativeDisplay {
   // The next `places` places a window is shown at or asked to go to are read as its frame's
   // top-left, as by a window manager that does not honour the window's gravity.
   void read_places_as_frames(int places) { places_read_as_frames_ = places; }
+  // While set, the window manager keeps a frame's left edge on the monitor: where a window is shown
+  // (as xfwm4 does), or where it is asked to move to once shown (as icewm does).
+  enum class Pushes { None, WhereShown, WhenMoved };
+  void push_onto_screen(Pushes pushes) { pushes_ = pushes; }
+  // A window manager that started after the window was shown takes it into this frame, with the
+  // frame's top-left where the inner area was.
+  void adopt(const WindowNode& window, const FrameExtents& frame);
   // The window manager frames the window, or frames it again, with this frame.
   void change_frame(const WindowNode& window, const FrameExtents& frame) { input::frame_changed(window, frame); }
   // While set, making a top-level window fails, as on a display that has run out of resources.
@@ -107,6 +115,8 @@ class HeadlessDisplay : public NativeDisplay {
   Surface make_surface(const WindowNode& window);
   // Where the inner area arrives when it is asked to go to `inner_origin`.
   Point read(const WindowNode& window, Point inner_origin);
+  // Where a window manager that pushes windows of `pushes` kind onto the screen puts it.
+  Point pushed(const WindowNode& window, Point inner_origin, Pushes pushes) const;
 
   Rect monitor_;
   std::optional<Rect> work_area_;
@@ -122,6 +132,7 @@ class HeadlessDisplay : public NativeDisplay {
   bool hold_exposure_ = false;
   bool hold_moves_ = false;
   int places_read_as_frames_ = 0;
+  Pushes pushes_ = Pushes::None;
   std::vector<std::pair<const WindowNode*, Point>> held_moves_;
   std::size_t presents_ = 0;
 };

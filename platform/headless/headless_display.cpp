@@ -47,12 +47,29 @@ std::optional<Surface> HeadlessDisplay::resize_window(const WindowNode& window, 
 }
 
 void HeadlessDisplay::place_window(const WindowNode& window, Point inner_origin) {
-  const Point arrives = read(window, inner_origin);
+  const Point arrives = pushed(window, read(window, inner_origin), Pushes::WhenMoved);
   if (hold_moves_) {
     held_moves_.emplace_back(&window, arrives);
   } else {
     input::moved(window, arrives);
   }
+}
+
+void HeadlessDisplay::show_anew(const WindowNode& window, Point inner_origin) {
+  input::moved(window, pushed(window, read(window, inner_origin), Pushes::WhereShown));
+}
+
+Point HeadlessDisplay::pushed(const WindowNode& window, Point inner_origin, Pushes pushes) const {
+  if (pushes_ != pushes || inner_origin.x - window.frame().left >= monitor_.left) {
+    return inner_origin;
+  }
+  return {monitor_.left + window.frame().left, inner_origin.y};
+}
+
+void HeadlessDisplay::adopt(const WindowNode& window, const FrameExtents& frame) {
+  input::adopted(window);
+  input::moved(window, {window.bounds().left + frame.left, window.bounds().top + frame.top});
+  input::frame_changed(window, frame);
 }
 
 Point HeadlessDisplay::read(const WindowNode& window, Point inner_origin) {
@@ -91,7 +108,7 @@ void HeadlessDisplay::show(const WindowNode& window) {
   if (hold_exposure_) {
     natives_.at(&window)->on_screen = false;
   }
-  input::moved(window, read(window, window.bounds().origin()));
+  input::moved(window, pushed(window, read(window, window.bounds().origin()), Pushes::WhereShown));
   activate(&window);
 }
 

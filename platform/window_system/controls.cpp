@@ -59,9 +59,9 @@ void paint_button(WindowNode& button) {
   const bool pressed = button_pressed(button);
   paint_button_face(paint, area, {pressed, focus() == &button, button.enabled()});
   const Rect caption = pressed ? area.moved(1, 1) : area;
-  const Pixel text_colour = system_colour(button.enabled() ? SystemColour::ButtonText : SystemColour::GrayText);
-  const FontHandle font = stock_font(StockFont::DefaultGui, device_text_dpi(display()->dpi(), paint.scale()));
-  paint.draw_text(font, button.text(), caption, text_colour);
+  const Pixel text_colour = system_colour(state_of(button).enabled ? SystemColour::ButtonText : SystemColour::GrayText);
+  const FontHandle font = stock_font(StockFont::DefaultGui, text_dpi(paint.scale()));
+  paint.draw_text(font, state_of(button).text, caption, text_colour);
   end_paint(button, paint);
 }
 

@@ -37,7 +37,6 @@ enum class MessageCode : std::int32_t {
   KeyUp,
   CaptureLost,
   ColourSchemeChanged,
-  ResolutionChanged,     // the desktop's resolution changed; the window has been scaled for it
 };
 
 enum class SizeKind : std::int32_t { Restored = 0, Minimized = 1, Maximized = 2 };

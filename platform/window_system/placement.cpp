@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "platform/graphics/display_dpi.h"
 #include "platform/graphics/scale.h"
 #include "platform/window_system/system_state.h"
 #include "platform/window_system/window_system.h"
@@ -46,6 +45,12 @@ Point placed(Point wanted, Size outer, const Desk& desk) {
   return {x, y};
 }
 
+// Whether the window with its frame fits where placed() needs no edge rule.
+bool fits(const WindowNode& top, const Desk& desk) {
+  const Size outer = outer_device_size(state_of(top).bounds.size(), state_of(top).scale, state_of(top).frame);
+  return outer.width <= desk.work.width() && outer.height <= desk.monitor.height();
+}
+
 // Where the frame's top-left goes for a frame of `outer` size centred on the primary monitor.
 Point centred_on_monitor(Size outer, const Desk& desk) {
   const Rect& monitor = desk.monitor;
@@ -78,6 +83,27 @@ void note_asked(WindowState::Placement& placement, Point inner_origin) {
   placement.awaiting = true;
 }
 
+// A window manager may keep a window off the screen's edges however large it is: some where they
+// show the window, and those take a later move; others on every move after that, and those take
+// the place a window is shown at. A window that does not fit is asked again, by a move and then by
+// showing it anew, so that its right edge, with its buttons, is on the screen. A window manager
+// that never gives in is followed only a few times.
+void overruled(WindowNode& top) {
+  constexpr int most_overrulings = 4;
+  WindowState::Placement& placement = state_of(top).placement;
+  NativeDisplay& display = *internal::state().display;
+  if (placement.overrulings == most_overrulings || fits(top, desk_of(display))) {
+    return;
+  }
+  ++placement.overrulings;
+  placement.awaiting = true;
+  if (placement.overrulings % 2 == 0) {
+    display.show_anew(top, requested_origin(top, placement.asked));
+  } else {
+    display.place_window(top, requested_origin(top, placement.asked));
+  }
+}
+
 void ask_to_move(WindowNode& top, Point inner_origin) {
   // Where it is already, with no other move on its way.
   if (!state_of(top).placement.awaiting && inner_origin == top.bounds().origin()) {
@@ -99,8 +125,9 @@ int internal::fitting_scale_of(const WindowNode& top) {
 }
 
 void internal::start_placement(WindowNode& top, Point outer_origin) {
-  state_of(top).placement.asked = top.bounds().origin();
-  state_of(top).placement.centred = outer_origin == centred_origin(top.bounds().size(), top.style());
+  state_of(top).placement.asked = state_of(top).bounds.origin();
+  state_of(top).placement.centred = outer_origin == centred_origin(state_of(top).bounds.size(), state_of(top).style);
+  state_of(top).placement.opened_centred = state_of(top).placement.centred;
 }
 
 Point centred_origin(Size inner, std::uint32_t style) {
@@ -127,12 +154,15 @@ namespace input {
 // which hold from then on. Some window managers read the place a window is first shown at as the
 // frame's and every later one as the inner area's, so the reading may change twice; a window
 // manager that keeps changing it is followed no further.
+//
+// Another place reported while a move is awaited, or before the window is on the screen where the
+// user could move it, is the window manager's own; a window that does not fit is asked again.
 void moved(const WindowNode& reported, Point inner_origin) {
   WindowNode* owned = internal::own(reported);
   if (owned == nullptr) return;
   WindowNode& top = *owned;
   WindowState::Placement& placement = state_of(top).placement;
-  const Point shift{top.frame().left, top.frame().top};
+  const Point shift{state_of(top).frame.left, state_of(top).frame.top};
   const Point read_the_other_way = placement.frame_placed
                                        ? Point{placement.asked.x - shift.x, placement.asked.y - shift.y}
                                        : Point{placement.asked.x + shift.x, placement.asked.y + shift.y};
@@ -151,16 +181,36 @@ void moved(const WindowNode& reported, Point inner_origin) {
     // A late report of this place is no move of the user's.
     placement.asked_before.push_back(inner_origin);
     internal::state().display->place_window(top, requested_origin(top, placement.asked));
-  } else if (!placement.awaiting && !asked_earlier(placement, inner_origin)) {
+  } else if (asked_earlier(placement, inner_origin)) {
+    return;
+  } else if (placement.centred && (placement.awaiting || !internal::state().display->on_screen(top))) {
+    overruled(top);
+  } else if (!placement.awaiting) {
     placement.centred = false;
   }
+}
+
+// The window was on the screen before any window manager ran; the one that now frames it may have
+// put it anywhere, and its frame is not yet known. A window the program centred is centred again,
+// with each frame the window manager tells of from now on.
+void adopted(const WindowNode& reported) {
+  WindowNode* owned = internal::own(reported);
+  if (owned == nullptr) return;
+  WindowNode& top = *owned;
+  WindowState::Placement& placement = state_of(top).placement;
+  if (!placement.opened_centred) {
+    return;
+  }
+  placement.centred = true;
+  note_asked(placement, centred_inner_origin(top));
+  internal::state().display->place_window(top, requested_origin(top, placement.asked));
 }
 
 void frame_changed(const WindowNode& reported, const FrameExtents& frame) {
   WindowNode* owned = internal::own(reported);
   if (owned == nullptr) return;
   WindowNode& top = *owned;
-  if (top.frame() == frame) {
+  if (state_of(top).frame == frame) {
     return;
   }
   state_of(top).frame = frame;
@@ -169,48 +219,42 @@ void frame_changed(const WindowNode& reported, const FrameExtents& frame) {
   }
 }
 
-// Each window keeps its centre where it fits, and is painted again: its captions follow the new
-// resolution even where its scale stays. Then each hears of it, for what it made at the old one.
+// Each window that takes another scale keeps its centre where it fits, and is painted again at the
+// new one; its texts, drawn at the window's scale, change only with it.
 void resolution_changed() {
   internal::System& system = internal::state();
   NativeDisplay& display = *system.display;
-  set_display_dpi(layout_dpi(display.dpi()));
   for (const auto& window : system.windows) {
     if (!window->top_level()) {
       continue;
     }
     WindowNode& top = *window;
     const int scale = internal::fitting_scale_of(top);
-    if (scale != top.scale()) {
-      const Size old_outer = outer_device_size(top.bounds().size(), top.scale(), top.frame());
-      const Size outer = outer_device_size(top.bounds().size(), scale, top.frame());
-      // Where the window is, or is about to be: a move asked for may not have been made yet.
-      const Point inner_now = state_of(top).placement.awaiting ? state_of(top).placement.asked : top.bounds().origin();
-      const Point centre{inner_now.x - top.frame().left + old_outer.width / 2,
-                         inner_now.y - top.frame().top + old_outer.height / 2};
-      const Point origin =
-          placed({centre.x - outer.width / 2, centre.y - outer.height / 2}, outer, desk_of(display));
-      const Point inner_origin{origin.x + top.frame().left, origin.y + top.frame().top};
-      const int old_scale = top.scale();
-      const WindowState::Placement old_placement = state_of(top).placement;
-      state_of(top).scale = scale;
-      note_asked(state_of(top).placement, inner_origin);
-      if (const std::optional<Surface> surface = display.resize_window(top, requested_origin(top, inner_origin))) {
-        state_of(top).surface = *surface;
-        state_of(top).bounds = Rect::at(inner_origin, top.bounds().size());
-        // The new surface is blank: it is painted before the server can show any of it.
-        invalidate(top);
-        update_window(top);
-        continue;
-      }
+    if (scale == state_of(top).scale) {
+      continue;
+    }
+    const Size old_outer = outer_device_size(state_of(top).bounds.size(), state_of(top).scale, state_of(top).frame);
+    const Size outer = outer_device_size(state_of(top).bounds.size(), scale, state_of(top).frame);
+    // Where the window is, or is about to be: a move asked for may not have been made yet.
+    const Point inner_now = state_of(top).placement.awaiting ? state_of(top).placement.asked : state_of(top).bounds.origin();
+    const Point centre{inner_now.x - state_of(top).frame.left + old_outer.width / 2,
+                       inner_now.y - state_of(top).frame.top + old_outer.height / 2};
+    const Point origin =
+        placed({centre.x - outer.width / 2, centre.y - outer.height / 2}, outer, desk_of(display));
+    const Point inner_origin{origin.x + state_of(top).frame.left, origin.y + state_of(top).frame.top};
+    const int old_scale = state_of(top).scale;
+    const WindowState::Placement old_placement = state_of(top).placement;
+    state_of(top).scale = scale;
+    note_asked(state_of(top).placement, inner_origin);
+    if (const std::optional<Surface> surface = display.resize_window(top, requested_origin(top, inner_origin))) {
+      state_of(top).surface = *surface;
+      state_of(top).bounds = Rect::at(inner_origin, state_of(top).bounds.size());
+      // The new surface is blank: it is painted before the server can show any of it.
+      invalidate(top);
+      update_window(top);
+    } else {
       state_of(top).scale = old_scale;
       state_of(top).placement = old_placement;
-    }
-    invalidate(top);
-  }
-  for (const auto& window : system.windows) {
-    if (window->top_level()) {
-      post(window.get(), MessageCode::ResolutionChanged);
     }
   }
 }

@@ -98,6 +98,10 @@ class NativeDisplay {
   // Asks for the window's inner area to go to `inner_origin` on the screen; where it really goes
   // comes back through input::moved.
   virtual void place_window(const WindowNode& window, Point inner_origin) = 0;
+  // Shows the window again with its inner area at `inner_origin`, for a desktop that keeps a shown
+  // window from a place it is asked to move to but takes the place a window is shown at; where it
+  // goes comes back through input::moved.
+  virtual void show_anew(const WindowNode& window, Point inner_origin) { place_window(window, inner_origin); }
   virtual void destroy_window(const WindowNode& window) = 0;
   virtual void set_title(const WindowNode& window) = 0;
   // Shows the window in the normal state, which also activates it.
@@ -136,6 +140,8 @@ void key(const WindowNode& top, Key key, bool pressed, std::int32_t modifiers);
 void activation(const WindowNode& top, bool active);
 void close_requested(const WindowNode& top);
 void moved(const WindowNode& top, Point inner_origin);
+// A window manager that started after the window was shown has taken it into a frame of its own.
+void adopted(const WindowNode& top);
 // The frame that the desktop has put around the window, each time it changes.
 void frame_changed(const WindowNode& top, const FrameExtents& frame);
 void state_changed(const WindowNode& top, bool minimized);

@@ -69,6 +69,8 @@ struct WindowState {
     bool frame_placed = false;  // the desktop puts the frame's top-left where the window is asked to go
     int readings_changed = 0;   // how often a report showed the desktop reading positions the other way
     std::vector<Point> asked_before;  // places asked for or passed through, which late reports may name
+    bool opened_centred = false;  // centred again when a window manager that started late adopts it
+    int overrulings = 0;  // how often the desktop put a window that does not fit elsewhere than asked
   };
   Placement placement;
 

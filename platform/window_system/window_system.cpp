@@ -28,7 +28,7 @@ void destroy_running_system() {
 void start_window_system(std::unique_ptr<NativeDisplay> display) {
   destroy_running_system();
   internal::running_system = std::make_unique<internal::System>();
-  set_display_dpi(layout_dpi(display->dpi()));
+  set_display_dpi(text_dpi(1));
   internal::state().display = std::move(display);
   register_built_in_controls();
 }

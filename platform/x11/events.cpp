@@ -124,17 +124,34 @@ bool X11Display::on_probe_property(const XPropertyEvent& event) {
 }
 
 // Framed by the window manager: the frame is reported before the place, so that a window that is
-// still centred is centred again with it.
-bool X11Display::on_reparent(XEvent&, const WindowNode& window) {
-  frame_of_parent_arrived(window, *native_of(window));
+// still centred is centred again with it. A window that was on the screen before any window
+// manager took it is adopted by the one that now frames it. Put back on the root, a window being
+// shown anew is shown.
+bool X11Display::on_reparent(XEvent& event, const WindowNode& window) {
+  Native& native = *native_of(window);
+  if (event.xreparent.parent == root_) {
+    native.framed = false;
+    if (native.show_anew_at) {
+      map_anew(window, native);
+    }
+    return true;
+  }
+  const bool adopted = native.mapped && !native.managed && !native.framed;
+  native.framed = true;
+  if (adopted) {
+    input::adopted(window);
+  }
+  frame_of_parent_arrived(window, native);
   return true;
 }
 
 // Mapped: where the window is now settles the place it was shown at without a window manager;
 // under one it is a place on the way (KWin maps and exposes a window in a frame still at 0,0).
 bool X11Display::on_map(XEvent& event, const WindowNode& window) {
+  Native& native = *native_of(window);
+  native.mapped = true;
   if (const std::optional<Point> origin = screen_origin(event.xmap.window)) {
-    input::moved(window, *origin);
+    report_place(window, native, *origin, event.xmap.serial);
   }
   return true;
 }
@@ -149,7 +166,8 @@ std::optional<Point> X11Display::screen_origin(::Window xid) {
 }
 
 bool X11Display::on_configure(XEvent& event, const WindowNode& window) {
-  frame_of_parent_arrived(window, *native_of(window));
+  Native& native = *native_of(window);
+  frame_of_parent_arrived(window, native);
   const XConfigureEvent& configure = event.xconfigure;
   Point origin{configure.x, configure.y};
   if (!configure.send_event) {
@@ -161,7 +179,7 @@ bool X11Display::on_configure(XEvent& event, const WindowNode& window) {
     }
     origin = *on_screen;
   }
-  input::moved(window, origin);
+  report_place(window, native, origin, configure.serial);
   return true;
 }
 
@@ -205,6 +223,10 @@ bool X11Display::on_property(XEvent& event, const WindowNode& window) {
   if (event.xproperty.atom == wm_state_) {
     const long state = window_state(native.xid);
     native.managed = native.managed || state != WithdrawnState;
+    if (state == WithdrawnState && native.show_anew_at) {
+      map_anew(window, native);
+      return true;
+    }
     if (state == IconicState || state == NormalState) {
       input::state_changed(window, state == IconicState);
     }

@@ -1,5 +1,6 @@
 // What the program tells and asks the window manager: atoms, typed property reads and writes,
-// hints, the title and the frame's extents.
+// hints, the title and the frame's extents; which of its answers tell where the window is, and
+// showing a window anew where it will not move it.
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -307,6 +308,51 @@ void X11Display::frame_of_parent_arrived(const WindowNode& window, const Native&
     return;
   }
   input::frame_changed(window, extents);
+}
+
+void X11Display::note_request(Native& native) {
+  native.asked_serial = NextRequest(x_);
+  native.answered = false;
+}
+
+// The server numbers each event with the last request of this connection it had taken: one
+// numbered from the latest move on answers it. The same place told again before that, as by both
+// the server and the window manager of one move, is not reported twice.
+void X11Display::report_place(const WindowNode& window, Native& native, Point origin, unsigned long serial) {
+  const bool answer = serial >= native.asked_serial && !native.answered;
+  if (origin == native.reported && !answer) {
+    return;
+  }
+  native.reported = origin;
+  native.answered = native.answered || answer;
+  input::moved(window, origin);
+}
+
+// A window manager takes a new place only once the window is withdrawn: the window is shown again
+// when it has let go (map_anew).
+void X11Display::show_anew(const WindowNode& window, Point inner_origin) {
+  Native* native = native_of(window);
+  if (native == nullptr || native->destroyed) {
+    return;
+  }
+  if (!native->managed && !native->framed) {
+    place_window(window, inner_origin);
+    return;
+  }
+  native->show_anew_at = inner_origin;
+  XWithdrawWindow(x_, native->xid, screen_number_);
+  XFlush(x_);
+}
+
+void X11Display::map_anew(const WindowNode& window, Native& native) {
+  const Point origin = *native.show_anew_at;
+  native.show_anew_at.reset();
+  native.managed = native.framed = native.mapped = false;
+  note_request(native);
+  set_size_hints(native.xid, origin, window.device_size());
+  XMoveWindow(x_, native.xid, origin.x, origin.y);
+  XMapRaised(x_, native.xid);
+  XFlush(x_);
 }
 
 }  // namespace platform

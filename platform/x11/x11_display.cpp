@@ -180,6 +180,7 @@ std::optional<Surface> X11Display::resize_window(const WindowNode& window, Point
     return std::nullopt;
   }
   native->image = std::move(image);
+  note_request(*native);
   set_size_hints(native->xid, inner_origin, size);
   XMoveResizeWindow(x_, native->xid, inner_origin.x, inner_origin.y, static_cast<unsigned>(size.width),
                     static_cast<unsigned>(size.height));
@@ -188,7 +189,8 @@ std::optional<Surface> X11Display::resize_window(const WindowNode& window, Point
 }
 
 void X11Display::place_window(const WindowNode& window, Point inner_origin) {
-  if (const Native* native = native_of(window); native != nullptr && !native->destroyed) {
+  if (Native* native = native_of(window); native != nullptr && !native->destroyed) {
+    note_request(*native);
     XMoveWindow(x_, native->xid, inner_origin.x, inner_origin.y);
     XFlush(x_);
   }
@@ -216,6 +218,7 @@ void X11Display::destroy_window(const WindowNode& window) {
 void X11Display::show(const WindowNode& window) {
   if (Native* native = native_of(window)) {
     // A window manager activates a new window as its focus rules say; without one, a click does.
+    note_request(*native);
     XMapRaised(x_, native->xid);
     XFlush(x_);
     native->map_patience = first_map_patience;
@@ -234,7 +237,8 @@ void X11Display::check_maps() {
       continue;
     }
     XWindowAttributes attributes{};
-    if (native.exposed || native.destroyed ||
+    // A window manager that has taken the window shows it when it will (not on a hidden desktop).
+    if (native.exposed || native.destroyed || native.managed || native.framed ||
         (XGetWindowAttributes(x_, native.xid, &attributes) != 0 && attributes.map_state == IsViewable) ||
         window_state(native.xid) == IconicState) {
       native.map_check.reset();
@@ -341,8 +345,9 @@ std::unique_ptr<NativeDisplay> open(const ProgramIdentity& identity, std::string
   ::Display* x = XOpenDisplay(nullptr);
   if (x == nullptr) {
     const char* name = std::getenv("DISPLAY");
-    error = name == nullptr || *name == '\0' ? "no X display is set (DISPLAY is empty)"
-                                             : std::string("cannot open the X display \"") + name + "\"";
+    error = name == nullptr   ? "no X display is set (DISPLAY is unset)"
+            : *name == '\0'  ? "no X display is set (DISPLAY is empty)"
+                              : std::string("cannot open the X display \"") + name + "\"";
     return nullptr;
   }
   auto display = std::make_unique<X11Display>(x, identity, std::move(monitor), error, report);

@@ -1,9 +1,9 @@
 #pragma once
 
 // The X11 display's class, for the files that implement it: display.cpp (the connection, the
-// windows and their surfaces, the wait for events), window_manager.cpp (atoms, properties and
-// hints: what the program tells and asks the window manager) and events.cpp (one small handler
-// per X event type).
+// windows and their surfaces, the wait for events), window_manager.cpp (atoms, properties, hints
+// and the window manager's answers: what the program tells and asks the window manager) and
+// events.cpp (one small handler per X event type).
 
 #include <X11/Xlib.h>
 
@@ -40,6 +40,7 @@ class X11Display final : public NativeDisplay {
   std::optional<NativeWindow> create_window(const WindowNode& window) override;
   std::optional<Surface> resize_window(const WindowNode& window, Point inner_origin) override;
   void place_window(const WindowNode& window, Point inner_origin) override;
+  void show_anew(const WindowNode& window, Point inner_origin) override;
   void destroy_window(const WindowNode& window) override;
   void set_title(const WindowNode& window) override;
   void show(const WindowNode& window) override;
@@ -54,6 +55,14 @@ class X11Display final : public NativeDisplay {
     std::unique_ptr<X11Image> image;
     bool frame_told = false;     // the window manager sets the frame's extents on the window
     bool managed = false;        // a window manager has taken the window (it set WM_STATE)
+    bool framed = false;         // a window manager has put the window into a frame of its own
+    bool mapped = false;         // the window has been on the screen
+    std::optional<Point> show_anew_at;  // withdrawn, to be shown there once the window manager lets go
+    // The place last reported, and the first request of the latest move or map asked for: a report
+    // of the same place again tells something only as the first answer to that request.
+    std::optional<Point> reported;
+    unsigned long asked_serial = 0;
+    bool answered = false;
     bool destroyed = false;      // by another client
     bool exposed = false;        // the server has shown the window: what is sent to it is kept
     // While a shown window has not reached the screen: when to look again, and how long after that.
@@ -68,6 +77,9 @@ class X11Display final : public NativeDisplay {
   Native* native_of(const WindowNode& window);
   std::optional<Rect> randr_monitor();
   void check_maps();
+  void map_anew(const WindowNode& window, Native& native);
+  void note_request(Native& native);
+  void report_place(const WindowNode& window, Native& native, Point origin, unsigned long serial);
   std::optional<std::chrono::steady_clock::time_point> next_map_check() const;
   bool report_queued_events();
   bool read_dpi();

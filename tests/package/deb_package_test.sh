@@ -111,7 +111,7 @@ grep -q "<release version=\"$version\"" "$metainfo" || fail "metadata lacks the 
 no_display_error=$(env -u DISPLAY "$binary" 2>&1 >/dev/null) && fail "started without a display"
 status=$?
 expect_equal "exit code without a display" 2 "$status"
-expect_equal "message without a display" "tablescope: needs an X display to show its window: no X display is set (DISPLAY is empty)" "$no_display_error"
+expect_equal "message without a display" "tablescope: needs an X display to show its window: no X display is set (DISPLAY is unset)" "$no_display_error"
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display-number" 2>/dev/null &
 server=$!

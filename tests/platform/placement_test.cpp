@@ -19,7 +19,9 @@ Point centred_inner(const FrameExtents& frame) {
 class PlacementTest : public WindowSystemTest {};
 
 // The window manager frames a window, sometimes in steps; a window the program centred follows each
-// new frame until the user moves it, and one placed anywhere else stays put.
+// new frame until the user moves it, and one placed anywhere else stays put. A window manager that
+// starts after the window was shown (without a frame) adopts it and moves it by its frame before it
+// tells of the frame, and before it answers any move.
 TEST_F(PlacementTest, ACentredWindowFollowsEachNewFrameUntilTheUserMovesIt) {
   const FrameExtents guess = HeadlessDisplay::default_frame;
   struct Case {
@@ -28,8 +30,12 @@ TEST_F(PlacementTest, ACentredWindowFollowsEachNewFrameUntilTheUserMovesIt) {
     std::optional<Point> moved_by_user;  // the frame's top-left, before the frames come
     std::vector<FrameExtents> frames;
     Point inner_origin;
+    std::optional<FrameExtents> adopted_into = std::nullopt;
   };
   const std::vector<Case> cases = {
+      {"adopted by a window manager that started late", true, std::nullopt, {{0, 0, 0, 0}},
+       centred_inner({1, 1, 20, 1}), FrameExtents{1, 1, 20, 1}},
+      {"opened elsewhere, then adopted", false, std::nullopt, {{0, 0, 0, 0}}, {105, 150}, FrameExtents{1, 1, 20, 1}},
       {"a frame other than the guess", true, std::nullopt, {{2, 2, 20, 2}}, centred_inner({2, 2, 20, 2})},
       {"no frame first, then the real one", true, std::nullopt, {{0, 0, 0, 0}, {1, 1, 16, 1}},
        centred_inner({1, 1, 16, 1})},
@@ -48,9 +54,15 @@ TEST_F(PlacementTest, ACentredWindowFollowsEachNewFrameUntilTheUserMovesIt) {
     for (const FrameExtents& frame : c.frames) {
       display->change_frame(*top, frame);
     }
+    if (c.adopted_into) {
+      display->hold_moves(true);
+      display->adopt(*top, *c.adopted_into);
+      display->hold_moves(false);
+      display->release_moves();
+    }
     drain();
     EXPECT_EQ(top->bounds().origin(), c.inner_origin);
-    EXPECT_EQ(top->frame(), c.frames.back());
+    EXPECT_EQ(top->frame(), c.adopted_into.value_or(c.frames.back()));
     destroy_window(top);
   }
 }
@@ -107,18 +119,30 @@ TEST_F(PlacementTest, ALaterFrameOvertakesAMoveStillOnItsWay) {
 
 // Centred on the primary monitor wherever it lies on the desktop; a window too wide for the work
 // area has its right edge, where its buttons are, on the work area's right edge, and one too tall
-// has its top on the work area's top.
+// has its top on the work area's top. So it stays under a window manager that pushes the frame's
+// left edge onto the monitor where the window is shown, or when it is asked to move (here, to
+// follow a new frame).
 TEST_F(PlacementTest, AWindowGoesOnThePrimaryMonitorWithItsRightEdgeOnTheScreen) {
   const FrameExtents frame = HeadlessDisplay::default_frame;
   const Size outer{inner.width + frame.left + frame.right, inner.height + frame.top + frame.bottom};
   ASSERT_EQ(outer, (Size{408, 334}));
+  using Pushes = HeadlessDisplay::Pushes;
+  const FrameExtents thinner{2, 2, 20, 2};
   struct Case {
     std::string name;
     Rect monitor;
     std::optional<Rect> work_area;
     Point outer_origin;
+    Pushes pushes = Pushes::None;
+    std::optional<FrameExtents> new_frame = std::nullopt;
   };
   const std::vector<Case> cases = {
+      {"narrower, pushed onto it where shown", {0, 0, 300, 800}, std::nullopt, {300 - 408, (800 - 334) / 2},
+       Pushes::WhereShown},
+      {"narrower, pushed onto it when moved", {0, 0, 300, 800}, std::nullopt, {300 - 404, (800 - 322) / 2},
+       Pushes::WhenMoved, thinner},
+      {"narrower, pushed onto it where shown, framed anew", {0, 0, 300, 800}, std::nullopt,
+       {300 - 404, (800 - 322) / 2}, Pushes::WhereShown, thinner},
       {"right of another monitor", {1920, 0, 3200, 800}, std::nullopt, {1920 + (1280 - 408) / 2, (800 - 334) / 2}},
       {"below another monitor", {0, 1080, 1000, 1880}, std::nullopt, {(1000 - 408) / 2, 1080 + (800 - 334) / 2}},
       {"narrower than the window", {0, 0, 300, 800}, std::nullopt, {300 - 408, (800 - 334) / 2}},
@@ -132,15 +156,25 @@ TEST_F(PlacementTest, AWindowGoesOnThePrimaryMonitorWithItsRightEdgeOnTheScreen)
     if (c.work_area) {
       display->set_work_area(*c.work_area);
     }
+    display->push_onto_screen(c.pushes);
     const Point origin = centred_origin(inner, style_title_bar);
-    EXPECT_EQ(origin, c.outer_origin);
+    if (!c.new_frame) {
+      EXPECT_EQ(origin, c.outer_origin);
+    }
     WindowNode* top = make_top(origin);
     ASSERT_NE(top, nullptr);
     show_window(*top);
+    if (c.new_frame) {
+      display->change_frame(*top, *c.new_frame);
+    }
+    drain();
+    const FrameExtents& ends_in = c.new_frame.value_or(frame);
     EXPECT_EQ(display->outer_origin(*top), c.outer_origin);
-    EXPECT_EQ(display->outer_size(*top), outer);
+    EXPECT_EQ(display->outer_size(*top), (Size{inner.width + ends_in.left + ends_in.right,
+                                               inner.height + ends_in.top + ends_in.bottom}));
     destroy_window(top);
     display->set_work_area(c.monitor);
+    display->push_onto_screen(Pushes::None);
   }
 }
 

@@ -30,22 +30,10 @@ TEST(ScaleRule, AWindowTakesTheLargestScaleThatFitsTheMonitorDownToOne) {
   EXPECT_EQ(fitting_scale(288, layout, frame, {800, 600}), 1);
 }
 
-TEST(ScaleRule, FontsInLayoutPixelsKeepTheir96DpiSizeWhenScaled) {
-  for (const auto& [dpi, layout] : {std::pair{72, 72}, {96, 96}, {120, 120}, {143, 143}, {144, 96}, {192, 96},
-                                    {200, 100}, {240, 96}, {288, 96}, {300, 100}}) {
-    EXPECT_EQ(layout_dpi(dpi), layout) << dpi;
+TEST(ScaleRule, TextsAreMadeFor96DpiTimesTheWindowsScale) {
+  for (const auto& [scale, dpi] : {std::pair{1, 96}, {2, 192}, {3, 288}, {4, 384}}) {
+    EXPECT_EQ(text_dpi(scale), dpi) << scale;
   }
-}
-
-TEST(ScaleRule, CaptionsAtDeviceResolutionNeverOutgrowThe96DpiCaptionTimesTheScale) {
-  EXPECT_EQ(device_text_dpi(96, 1), 96);
-  EXPECT_EQ(device_text_dpi(72, 1), 72);
-  EXPECT_EQ(device_text_dpi(120, 1), 96);
-  EXPECT_EQ(device_text_dpi(144, 1), 96);  // a monitor too small for scale 2
-  EXPECT_EQ(device_text_dpi(144, 2), 144);
-  EXPECT_EQ(device_text_dpi(192, 2), 192);
-  EXPECT_EQ(device_text_dpi(240, 3), 240);
-  EXPECT_EQ(device_text_dpi(288, 3), 288);
 }
 
 TEST(ScaleRule, DevicePixelsMapToTheLayoutPixelHoldingThem) {

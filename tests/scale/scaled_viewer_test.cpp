@@ -227,12 +227,8 @@ TEST_F(ScaledViewerTest, CaptionsAreDrawnAtDeviceResolutionAndFitTheirButtons) {
     if (!height_at_96) {
       height_at_96 = height;
     }
-    // No larger than the 96-dpi caption times the scale; at 144 dpi and scale 2, 9 points of 144 dpi.
-    if (setting.dpi == 120 || setting.scale == 1 || setting.dpi == setting.scale * 96) {
-      EXPECT_NEAR(height, *height_at_96 * setting.scale, setting.scale);
-    } else {
-      EXPECT_NEAR(height, *height_at_96 * setting.dpi / 96, 2);
-    }
+    // The 96-dpi caption times the scale, whatever the resolution between the scales.
+    EXPECT_NEAR(height, *height_at_96 * setting.scale, setting.scale);
     shut_down_viewer(state);
     platform::stop_window_system();
     display = nullptr;
@@ -277,8 +273,32 @@ TEST_F(ScaledViewerTest, TheWindowFollowsAChangeOfResolution) {
   EXPECT_EQ(state.current_page, 2);
 }
 
-// The label font is sized in points: at 120 and 132 dpi its pixels grow at scale 1, at 192 dpi the
-// window doubles its scale and the labels keep their 96-dpi pixels.
+// Labels and captions are drawn at 96 dpi times the window's scale: at any resolution the window
+// looks as at the one of its scale, 96 or 192 dpi, labels and captions alike.
+TEST_F(ScaledViewerTest, EveryResolutionShowsTheWindowAsTheResolutionOfItsScaleDoes) {
+  const struct {
+    Size screen;
+    int dpi;
+    int dpi_of_scale;
+  } cases[] = {{{1920, 1080}, 120, 96},  {{1920, 1080}, 132, 96},  {{3840, 2160}, 144, 192},
+               {{3840, 2160}, 168, 192}, {{1920, 1080}, 144, 96},  {{1920, 1080}, 192, 96}};
+  for (const auto& [screen, dpi, dpi_of_scale] : cases) {
+    SCOPED_TRACE(::testing::Message() << dpi << " dpi on " << screen.width);
+    start(screen, dpi_of_scale);
+    const Size size = window().device_size();
+    const std::vector<platform::Pixel> expected = inner_pixels();
+    stop();
+    start(screen, dpi);
+    ASSERT_EQ(window().device_size(), size);
+    const std::vector<platform::Pixel> shown = inner_pixels();
+    const auto differing = std::inner_product(shown.begin(), shown.end(), expected.begin(), std::size_t{0},
+                                              std::plus<>(), std::not_equal_to<>());
+    EXPECT_EQ(differing, 0u);
+    stop();
+  }
+}
+
+// A change of resolution leaves the window as a fresh start at the new one shows it.
 TEST_F(ScaledViewerTest, AfterAChangeOfResolutionTheWindowIsAsAFreshStartThereShowsIt) {
   for (const int dpi : {120, 132, 192}) {
     SCOPED_TRACE(dpi);

@@ -7,11 +7,13 @@
 // After GoogleTest, whose names Xlib's macros (None) would change.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fstream>
 #include <future>
 #include <string>
@@ -45,20 +47,28 @@ void end(pid_t program) {
   wait_for_exit(program, 5s);
 }
 
+// Control characters and bytes that are not UTF-8 are escaped; well-formed UTF-8 is kept.
 TEST(ViewerGivenAStrangeDisplayName, SaysSoOnOneLineWithTheNameEscapedAndCut) {
-  const std::string prefix = "tablescope: needs an X display to show its window: cannot open the X display \"";
+  const std::string reason = "tablescope: needs an X display to show its window: ";
+  const std::string prefix = reason + "cannot open the X display \"";
   const std::string long_name(10000, 'x');
   const struct {
-    std::string name;
+    std::vector<std::string> setting;  // for env
     std::string line;
   } cases[] = {
-      {"a\nb\x1b[31m\\", prefix + "a\\x0ab\\x1b[31m\\\\\""},
-      {"\xe9:0", prefix + "\\xe9:0\""},
+      {{"DISPLAY=a\nb\x1b[31m\\"}, prefix + "a\\x0ab\\x1b[31m\\\\\""},
+      {{"DISPLAY=\xe9:0"}, prefix + "\\xe9:0\""},
+      {{"DISPLAY=\xc3\xa9\xe2\x82\xac\xc2\x85\xed\xa0\x80:0"}, prefix + "\xc3\xa9\xe2\x82\xac\\xc2\\x85\\xed\\xa0\\x80:0\""},
       // The reason is cut after 200 characters, 27 of them before the name.
-      {long_name, prefix + std::string(173, 'x') + "..."},
+      {{"DISPLAY=" + long_name}, prefix + std::string(173, 'x') + "..."},
+      {{"DISPLAY="}, reason + "no X display is set (DISPLAY is empty)"},
+      {{"-u", "DISPLAY"}, reason + "no X display is set (DISPLAY is unset)"},
   };
-  for (const auto& [name, line] : cases) {
-    const Ending ending = run_to_its_end({"env", "DISPLAY=" + name, TABLESCOPE_BINARY});
+  for (const auto& [setting, line] : cases) {
+    std::vector<std::string> command = {"env"};
+    command.insert(command.end(), setting.begin(), setting.end());
+    command.push_back(TABLESCOPE_BINARY);
+    const Ending ending = run_to_its_end(command);
     EXPECT_EQ(ending.code, 2);
     EXPECT_EQ(ending.errors, line + "\n");
   }
@@ -196,8 +206,50 @@ TEST(ViewerWhoseWindowAnotherClientDestroys, ForgivesTheRequestsOnTheirWay) {
   platform::stop_window_system();
 }
 
+// A window manager that has taken the window (put it into a frame, or given it a WM_STATE) and
+// keeps it unmapped, as on a hidden desktop, is not asked to map it again.
+TEST(ViewerWhoseWindowTheWindowManagerKeepsUnmapped, AsksForTheMapOnce) {
+  XSession session({{}, false, {}});
+  ASSERT_TRUE(session.ready());
+  for (const bool reparents : {true, false}) {
+    SCOPED_TRACE(reparents ? "put into a frame" : "given a WM_STATE");
+    Display* x = XOpenDisplay(nullptr);
+    ASSERT_NE(x, nullptr);
+    const ::Window root = DefaultRootWindow(x);
+    XSelectInput(x, root, SubstructureRedirectMask);
+    XSync(x, False);
+    const pid_t program = start_program({TABLESCOPE_BINARY});
+    int map_requests = 0;
+    const auto until = std::chrono::steady_clock::now() + 2500ms;
+    while (std::chrono::steady_clock::now() < until) {
+      XEvent event;
+      if (XCheckTypedEvent(x, MapRequest, &event) == False) {
+        std::this_thread::sleep_for(5ms);
+        continue;
+      }
+      if (++map_requests == 1 && reparents) {
+        // Requests to map what the frame holds come to the window manager as well.
+        const ::Window frame = XCreateSimpleWindow(x, root, 0, 0, 10, 10, 0, 0, 0);
+        XSelectInput(x, frame, SubstructureRedirectMask);
+        XReparentWindow(x, event.xmaprequest.window, frame, 0, 0);
+      } else if (map_requests == 1) {
+        const Atom state = XInternAtom(x, "WM_STATE", False);
+        const long normal[] = {NormalState, 0};
+        XChangeProperty(x, event.xmaprequest.window, state, state, 32, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(normal), 2);
+      }
+      XSync(x, False);
+    }
+    end(program);
+    XCloseDisplay(x);
+    EXPECT_EQ(map_requests, 1);
+  }
+}
+
 // openbox keeps a map request that arrives while it is starting until some other event wakes it:
-// launched the moment it announces itself, the window must still come on the screen.
+// launched the moment it announces itself, the window must still come on the screen. Shown before
+// openbox runs (as when both start at login), the window is centred with its frame once openbox
+// adopts it.
 TEST(ViewerLaunchedAsTheWindowManagerStarts, ComesOnTheScreenEveryTime) {
   XSession session({{}, false, {}});
   ASSERT_TRUE(session.ready());
@@ -231,8 +283,27 @@ TEST(ViewerLaunchedAsTheWindowManagerStarts, ComesOnTheScreenEveryTime) {
     XDeleteProperty(x, DefaultRootWindow(x), supporting);
     XSync(x, False);
   }
+  int uncentred = 0;
+  for (int launch = 0; launch < 8; ++launch) {
+    const pid_t program = start_program({TABLESCOPE_BINARY});
+    const std::optional<::Window> shown = window_of(probe, program);
+    const pid_t window_manager = start_program({"env", "HOME=" + ::testing::TempDir(), "openbox", "--sm-disable"});
+    unseen += shown ? 0 : 1;
+    const auto centred = [&] {
+      const platform::Rect frame = probe.frame_area(*shown);
+      return probe.frame_extents(*shown) && std::abs(2 * frame.left + frame.width() - 1920) <= 2 &&
+             std::abs(2 * frame.top + frame.height() - 1080) <= 2;
+    };
+    uncentred += shown && settle(centred) ? 0 : 1;
+    end(program);
+    kill(window_manager, SIGTERM);
+    wait_for_exit(window_manager, 5s);
+    XDeleteProperty(x, DefaultRootWindow(x), supporting);
+    XSync(x, False);
+  }
   XCloseDisplay(x);
   EXPECT_EQ(unseen, 0);
+  EXPECT_EQ(uncentred, 0);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -56,10 +57,26 @@ class ViewerSession {
     const platform::Rect area = inner();
     return platform::Rect::at({area.left + 10, area.top + 10}, {1024, 300});
   }
-  // True once the picture shows the page worked out from the drawing rules.
+  // True once the picture shows the page worked out from the drawing rules, as far as it lies on
+  // the screen.
   bool shows(int page) {
     const reference::ReferencePage expected(test_support::decoded_bank(), page);
-    return settle([&] { return expected.difference(probe.capture(picture())).empty(); });
+    return settle([&] {
+      const platform::Rect area = picture();
+      const platform::Rect seen = area.intersected(platform::Rect::at({0, 0}, screen_size));
+      std::vector<std::uint32_t> pixels(static_cast<std::size_t>(area.width() * area.height()));
+      for (int y = 0; y < area.height(); ++y) {
+        for (int x = 0; x < area.width(); ++x) {
+          pixels[static_cast<std::size_t>(y * area.width() + x)] = expected.pixel(x, y);
+        }
+      }
+      const std::vector<std::uint32_t> shown = probe.capture(seen);
+      for (int y = 0; y < seen.height(); ++y) {
+        std::copy_n(shown.begin() + y * seen.width(), seen.width(),
+                    pixels.begin() + (seen.top - area.top + y) * area.width() + (seen.left - area.left));
+      }
+      return expected.difference(pixels).empty();
+    });
   }
   void click_at(int x, int y) {
     const platform::Rect area = inner();
@@ -82,6 +99,7 @@ class ViewerSession {
   XSession session;
   XProbe probe;
   const std::string error_file = ::testing::TempDir() + "tablescope_window_managers.txt";
+  platform::Size screen_size = screen;
   pid_t viewer = -1;
   std::optional<::Window> window;
   std::optional<int> exit_code;
@@ -141,6 +159,33 @@ TEST(ViewerUnderOtherWindowManagers, EndsWithItsFrameCentred) {
     EXPECT_EQ(viewer.inner().size(), layout);
     EXPECT_TRUE(viewer.shows(0));
     EXPECT_EQ(viewer.errors(), "");
+  }
+}
+
+// On a screen narrower than the window, icewm pushes the window back onto the screen on every move
+// asked after it is shown, xfwm4 where it shows it, each depending on when its answers come: the
+// frame's right edge ends on the screen's, and "Next" turns the page, launch after launch.
+TEST(ViewerOnASmallScreen, EndsWithItsRightEdgeOnTheScreensUnderEveryWindowManager) {
+  const std::vector<std::vector<std::string>> window_managers = {{"icewm"},
+                                                                 {"dbus-run-session", "xfwm4", "--compositor=off"}};
+  for (const std::vector<std::string>& command : window_managers) {
+    for (const platform::Size small :
+         {platform::Size{800, 600}, platform::Size{1024, 768}, platform::Size{800, 600}, platform::Size{1024, 768}}) {
+      SCOPED_TRACE(command.front() + " on " + std::to_string(small.width));
+      SessionSetup setup = with_window_manager(command.front());
+      setup.window_manager.insert(setup.window_manager.end(), command.begin() + 1, command.end());
+      setup.answers_frame_requests = false;
+      setup.server_options = {"-screen", "0", std::to_string(small.width) + "x" + std::to_string(small.height) + "x24"};
+      ViewerSession viewer(setup);
+      viewer.screen_size = small;
+      ASSERT_TRUE(viewer.start()) << "the window did not appear";
+      EXPECT_TRUE(settle([&] { return viewer.probe.frame_area(*viewer.window).right == small.width; }))
+          << "frame from " << viewer.probe.frame_area(*viewer.window).left << " to "
+          << viewer.probe.frame_area(*viewer.window).right;
+      viewer.click_next();
+      EXPECT_TRUE(viewer.shows(1));
+      EXPECT_EQ(viewer.errors(), "");
+    }
   }
 }
 

@@ -17,9 +17,14 @@
 namespace x11_test {
 namespace {
 
-pid_t spawn(const std::vector<std::string>& arguments, int output_fd, const std::string& error_file) {
+// With `own_group`, the program and whatever it starts run in a process group of their own.
+pid_t spawn(const std::vector<std::string>& arguments, int output_fd, const std::string& error_file,
+            bool own_group = false) {
   const pid_t child = fork();
   if (child == 0) {
+    if (own_group) {
+      setpgid(0, 0);
+    }
     if (output_fd >= 0) {
       dup2(output_fd, STDOUT_FILENO);
     }
@@ -109,12 +114,17 @@ bool window_manager_announced(const std::string& name) {
   return announced;
 }
 
-void stop(pid_t process) {
+// Ends a process, or with `group` its whole process group.
+void stop(pid_t process, bool group = false) {
   if (process > 0) {
-    kill(process, SIGTERM);
+    const pid_t target = group ? -process : process;
+    kill(target, SIGTERM);
     if (!wait_for_exit(process, std::chrono::seconds(3))) {
-      kill(process, SIGKILL);
+      kill(target, SIGKILL);
       waitpid(process, nullptr, 0);
+    }
+    if (group) {
+      kill(target, SIGKILL);  // helpers that outlived it
     }
   }
 }
@@ -162,7 +172,11 @@ XSession::XSession(const SessionSetup& setup) {
     ready_ = true;
     return;
   }
-  window_manager_ = spawn(setup.window_manager, -1, "/dev/null");
+  // In a group of its own with the helpers it starts (xfwm4's session bus and the services it
+  // activates), which end with it; its output goes nowhere, so that no helper holds the test's open.
+  const int quiet = open("/dev/null", O_WRONLY);
+  window_manager_ = spawn(setup.window_manager, quiet, "/dev/null", true);
+  close(quiet);
   for (int attempt = 0; attempt < 50 && !ready_; ++attempt) {
     if (setup.answers_frame_requests) {
       ready_ = window_manager_ready(display_);
@@ -178,7 +192,7 @@ XSession::XSession(const SessionSetup& setup) {
 }
 
 XSession::~XSession() {
-  stop(window_manager_);
+  stop(window_manager_, true);
   stop(server_);
   if (previous_display_) {
     setenv("DISPLAY", previous_display_->c_str(), 1);
