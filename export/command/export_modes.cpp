@@ -6,8 +6,6 @@
 
 #include "export/failures.h"
 #include "export/formats/png_file.h"
-#include "export/formats/wav_file.h"
-#include "export/formats/wt_file.h"
 #include "export/output/output_file.h"
 #include "export/picture/page_picture.h"
 #include "export/sound/wavetable_definitions.h"
@@ -16,11 +14,6 @@
 
 namespace exporter {
 namespace {
-
-constexpr std::size_t long_frame = 2048;
-constexpr std::size_t module_frame = 256;
-constexpr std::size_t waves_per_module_bank = 64;
-constexpr std::size_t module_banks = 4;
 
 // A file to write and how to make its bytes; the bytes are made only when its turn comes.
 struct PlannedFile {
@@ -54,44 +47,17 @@ void fit_spectral_file(std::span<double> levels, const ExportRequest& request, S
   if (request.upsampling != Upsampling::Spectral) {
     return;
   }
-  const double share = full_scale_share(levels, coding);
-  if (share <= 1.0) {
-    return;
+  if (const double share = fit_to_full_scale(levels, coding); share > 0.0) {
+    std::fprintf(notes, "tablescope: scaled %s by %.4f: its spectral upsampling peaks at %.3f times full scale\n",
+                 display_name(path).c_str(), 1.0 / share, share);
   }
-  for (double& level : levels) {
-    level /= share;
-  }
-  std::fprintf(notes, "tablescope: scaled %s by %.4f: its spectral upsampling peaks at %.3f times full scale\n",
-               display_name(path).c_str(), 1.0 / share, share);
-}
-
-std::size_t default_frame(Container container) { return container == Container::Wav ? long_frame : wavedata::wave_points; }
-
-// A wavetable in the container asked for: `.wt`, or a WAV of float frames tagged with their size
-// (and, for 2048-sample frames, with the `clm ` text that says whether frames are interpolated).
-std::vector<std::uint8_t> wavetable_file(const Frames& frames, Container container, bool interpolate_frames) {
-  if (container == Container::Wt) {
-    return wt_file(frames.levels, frames.frame_size);
-  }
-  WavetableTags tags;
-  if (frames.frame_size == long_frame) {
-    tags.clm_text = clm_text(interpolate_frames);
-  }
-  tags.srge_frame_size = static_cast<std::uint32_t>(frames.frame_size);
-  return wav_file(frames.levels, SampleCoding::Float32, tags);
 }
 
 std::vector<PlannedFile> plan_waves(const ExportRequest& request, const Frames& frames) {
   std::vector<PlannedFile> files;
   for (std::size_t wave = 0; wave < wavedata::stored_waves; ++wave) {
     files.push_back({numbered(request.target, "wave-", wave, 3, ".wav"), [&frames, &request, wave] {
-                       // 8-bit files stay the image's bytes behind the canonical header; wavetable
-                       // synthesizers, which read 16-bit and float files, are told it is one cycle.
-                       WavetableTags tags;
-                       if (request.coding != SampleCoding::Unsigned8) {
-                         tags.srge_frame_size = static_cast<std::uint32_t>(wavedata::wave_points);
-                       }
-                       return wav_file(frames.frame(wave), request.coding, tags);
+                       return single_cycle_file(frames.frame(wave), request.coding);
                      }});
   }
   return files;
@@ -133,11 +99,9 @@ std::vector<PlannedFile> plan_banks256(const ExportRequest& request, const Frame
   for (std::size_t number = 0; number < module_banks; ++number) {
     const std::filesystem::path path = numbered(request.target, "bank-", number + 1, 1, ".wav");
     files.push_back({path, [&frames, &request, number, notes, path] {
-                       const std::size_t size = waves_per_module_bank * module_frame;
-                       const auto start = frames.levels.begin() + static_cast<std::ptrdiff_t>(number * size);
-                       std::vector<double> levels(start, start + static_cast<std::ptrdiff_t>(size));
+                       std::vector<double> levels = module_bank_levels(frames, number);
                        fit_spectral_file(levels, request, SampleCoding::Signed16, path, notes);
-                       return wav_file(levels, SampleCoding::Signed16);
+                       return module_bank_file(levels);
                      }});
   }
   return files;
@@ -172,8 +136,7 @@ void run_export_request(const ExportRequest& request, const wavedata::SampleBank
       break;
     }
     case ExportMode::Banks256: {
-      const std::size_t silent = module_banks * waves_per_module_bank - wavedata::stored_waves;
-      const Frames frames = bank_frames(bank, module_frame, request.upsampling, silent);
+      const Frames frames = module_bank_frames(bank, request.upsampling);
       write_planned(plan_banks256(request, frames, notes), request.force);
       break;
     }

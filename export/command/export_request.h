@@ -4,13 +4,13 @@
 #include <filesystem>
 #include <optional>
 
+#include "export/files/file_bytes.h"
 #include "export/formats/sample_coding.h"
 #include "export/sound/frames.h"
 
 namespace exporter {
 
 enum class ExportMode { Waves, Bank, Tables, Banks256, Page };
-enum class Container { Wav, Wt };
 
 // One export, as the command line asks for it.
 struct ExportRequest {

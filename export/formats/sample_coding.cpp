@@ -1,7 +1,7 @@
 #include "export/formats/sample_coding.h"
 
 #include <algorithm>
-#include <bit>
+#include <cstring>
 
 #include "export/formats/byte_buffer.h"
 
@@ -46,7 +46,11 @@ void put_samples(ByteBuffer& out, std::span<const double> levels, SampleCoding c
       break;
     case SampleCoding::Float32:
       for (const double level : levels) {
-        store_u32(at, std::bit_cast<std::uint32_t>(float32_sample(level)));
+        // The float's bits; the web build's libc++ has no std::bit_cast.
+        const float sample = float32_sample(level);
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &sample, sizeof bits);
+        store_u32(at, bits);
         at += 4;
       }
       break;

@@ -20,6 +20,7 @@
     }
     failed = true;
     canvas.hidden = true;
+    document.getElementById('panel').hidden = true;
     status.hidden = false;
     status.textContent = sentence;
     status.className = 'failure';
