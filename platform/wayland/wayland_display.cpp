@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -194,6 +195,9 @@ bool WaylandDisplay::pump(bool wait, std::optional<std::chrono::milliseconds> li
 
 std::unique_ptr<NativeDisplay> open_wayland_display(const ProgramIdentity& identity, std::string& error,
                                                     DisplayFailureReport report) {
+  // libwayland's own complaints (no runtime directory, a broken connection) would be lines of their
+  // own beside the program's one.
+  wl_log_set_handler_client([](const char*, va_list) {});
   wl_display* display = wl_display_connect(nullptr);
   if (display == nullptr) {
     const char* name = std::getenv("WAYLAND_DISPLAY");
