@@ -3,7 +3,6 @@
 // changed is copied into whichever of two shared buffers the compositor has let go, once per frame.
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/wayland/wayland_display.h"
 
@@ -138,10 +137,14 @@ void WaylandDisplay::show_pending(Native& native) {
   ShmBuffer& buffer = **free;
   const auto width = static_cast<std::size_t>(native.window->device_size().width);
   const Rect copied = buffer.stale.intersected(Rect::at({0, 0}, native.window->device_size()));
+  // The unused top byte is set as an opaque alpha: screen captures that read the buffer as ARGB
+  // (weston's) would otherwise find it transparent, and take the colours away with the alpha.
+  constexpr Pixel opaque = 0xFF000000u;
   for (int y = copied.top; y < copied.bottom && !copied.empty(); ++y) {
-    const std::size_t row = static_cast<std::size_t>(y) * width + static_cast<std::size_t>(copied.left);
-    std::memcpy(buffer.pixels() + row, native.pixels.data() + row,
-                static_cast<std::size_t>(copied.width()) * sizeof(Pixel));
+    const std::size_t row = static_cast<std::size_t>(y) * width;
+    std::transform(native.pixels.begin() + static_cast<std::ptrdiff_t>(row) + copied.left,
+                   native.pixels.begin() + static_cast<std::ptrdiff_t>(row) + copied.right,
+                   buffer.pixels() + row + copied.left, [](Pixel pixel) { return pixel | opaque; });
   }
   buffer.stale = {};
   wl_surface_attach(native.surface, buffer.buffer(), 0, 0);

@@ -65,7 +65,11 @@ CompositorSession::CompositorSession(Compositor compositor, int scale) : composi
                           << scale << "\ndefault_floating_border none\nxwayland disable\n";
     command = {"env", "WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", "sway", "-c", config};
   } else {
-    command = {"weston", "--backend=headless-backend.so", "--use-pixman", "--debug", "--no-config",
+    // A plain background and no panel, so that the window's decorations stand out from the desktop.
+    const std::string config = directory_ + "/weston.ini";
+    std::ofstream(config) << "[shell]\nbackground-color=0xff" << std::hex << weston_background
+                          << "\nbackground-image=\npanel-position=none\nlocking=false\n";
+    command = {"weston", "--backend=headless-backend.so", "--use-pixman", "--debug", "-c", config,
                "--width=" + std::to_string(output.width), "--height=" + std::to_string(output.height),
                "--scale=" + std::to_string(scale), "--socket=wayland-tablescope"};
   }

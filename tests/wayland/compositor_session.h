@@ -20,6 +20,9 @@ struct Picture {
 
 enum class Compositor { Sway, Weston };
 
+// The colour of weston's desktop behind the windows.
+inline constexpr std::uint32_t weston_background = 0x203040;
+
 // A headless compositor of its own with one output at a whole-number scale, run with every
 // program it serves as an unprivileged user (sway refuses to run as root) in a private runtime
 // directory. Under sway the seat has a pointer, which `swaymsg seat - cursor` moves, and a keyboard that

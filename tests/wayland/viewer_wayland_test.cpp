@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <thread>
 
@@ -166,6 +167,60 @@ TEST_P(ViewerOnSwayTest, PagesThroughTheWavesExactlyAndExitsWithZeroWhenKilled) 
 }
 
 INSTANTIATE_TEST_SUITE_P(AtScale, ViewerOnSwayTest, ::testing::Values(1, 2));
+
+// Where a picture shows the page: the top-left of the window's inner area; nothing where it does not.
+std::optional<Point> find_page(const Picture& shown, const reference::ReferencePage& page) {
+  constexpr int layout_width = 1044, layout_height = 350, margin = 10;
+  for (int y = 0; y + layout_height <= shown.size.height; ++y) {
+    for (int x = 0; x + layout_width <= shown.size.width; ++x) {
+      // Cheap looks first: the first and last pixel of the first divider.
+      if (shown.at(x + margin, y + margin) != page.pixel(0, 0) ||
+          shown.at(x + margin, y + margin + page.height - 1) != page.pixel(0, page.height - 1)) {
+        continue;
+      }
+      const Rect area = Rect::at({x + margin, y + margin}, {page.width, page.height});
+      if (page.difference(in_blocks(shown, area, 1)).empty()) return Point{x, y};
+    }
+  }
+  return std::nullopt;
+}
+
+// Weston decorates no window itself: libdecor draws the caption, with the title and the buttons,
+// above the inner area.
+TEST(ViewerOnWeston, ShowsThePageExactlyUnderACaptionWithItsButtons) {
+  CompositorSession session(Compositor::Weston, 1);
+  ASSERT_TRUE(session.ready());
+  Viewer viewer(session, "weston");
+  const reference::ReferencePage page(test_support::decoded_bank(), 0);
+  Picture shown;
+  std::optional<Point> window;
+  ASSERT_TRUE(settle([&] {
+    shown = session.screenshot();
+    return (window = find_page(shown, page)).has_value();
+  })) << "page 0 is not shown exactly; " << viewer.errors();
+
+  // The caption's rows above the window: not the desktop, and with marks on its face in the middle
+  // (the title) and at the right end (the close button).
+  constexpr int caption_height = 24;
+  ASSERT_GE(window->y, caption_height);
+  std::map<std::uint32_t, int> colours;
+  for (int y = window->y - caption_height; y < window->y; ++y) {
+    for (int x = window->x; x < window->x + 1044; ++x) ++colours[shown.at(x, y)];
+  }
+  const std::uint32_t face =
+      std::max_element(colours.begin(), colours.end(), [](auto a, auto b) { return a.second < b.second; })->first;
+  EXPECT_NE(face, weston_background);
+  const auto marked = [&](int left, int right) {
+    for (int y = window->y - caption_height; y < window->y; ++y) {
+      for (int x = window->x + left; x < window->x + right; ++x) {
+        if (shown.at(x, y) != face && shown.at(x, y) != weston_background) return true;
+      }
+    }
+    return false;
+  };
+  EXPECT_TRUE(marked(400, 644)) << "no title";
+  EXPECT_TRUE(marked(1044 - caption_height, 1044)) << "no close button";
+}
 
 TEST(ViewerLosingItsCompositor, EndsWithOneLineAndNonZero) {
   CompositorSession session(Compositor::Sway, 1);

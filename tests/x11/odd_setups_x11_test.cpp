@@ -58,7 +58,7 @@ TEST(ViewerGivenAStrangeDisplayName, SaysSoOnOneLineWithTheNameEscapedAndCut) {
       {long_name, prefix + std::string(173, 'x') + "..."},
   };
   for (const auto& [name, line] : cases) {
-    const Ending ending = run_to_its_end({"env", "DISPLAY=" + name, TABLESCOPE_BINARY});
+    const Ending ending = run_to_its_end({"env", "DISPLAY=" + name, "TABLESCOPE_BACKEND=x11", TABLESCOPE_BINARY});
     EXPECT_EQ(ending.code, 2);
     EXPECT_EQ(ending.errors, line + "\n");
   }
