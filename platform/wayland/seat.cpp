@@ -70,25 +70,62 @@ void WaylandDisplay::release_seat() {
   if (keyboard_ != nullptr) wl_keyboard_release(keyboard_);
   if (key_state_ != nullptr) xkb_state_unref(key_state_);
   if (keymap_ != nullptr) xkb_keymap_unref(keymap_);
+  if (cursor_surface_ != nullptr) wl_surface_destroy(cursor_surface_);
+  if (cursor_theme_ != nullptr) wl_cursor_theme_destroy(cursor_theme_);
+  cursor_surface_ = nullptr;
+  cursor_theme_ = nullptr;
   pointer_ = nullptr;
   keyboard_ = nullptr;
   key_state_ = nullptr;
   keymap_ = nullptr;
 }
 
-// Surface coordinates are the compositor's logical pixels: the window's scale makes them device pixels.
-Point WaylandDisplay::device_point(const WindowNode& window, wl_fixed_t x, wl_fixed_t y) const {
-  const double scale = window.scale();
+// Surface coordinates are the compositor's logical pixels; the surface's logical size against
+// its device size makes them device pixels.
+Point WaylandDisplay::device_point(const Native& native, wl_fixed_t x, wl_fixed_t y) const {
+  const double scale = native.logical.width > 0
+                           ? static_cast<double>(native.window->device_size().width) / native.logical.width
+                           : native.window->scale();
   return {static_cast<int>(std::floor(wl_fixed_to_double(x) * scale)),
           static_cast<int>(std::floor(wl_fixed_to_double(y) * scale))};
 }
 
-void WaylandDisplay::pointer_enter(void* data, wl_pointer*, std::uint32_t, wl_surface* surface, wl_fixed_t x,
+// A client shows its own cursor over its surfaces: without one the compositor leaves whatever the
+// pointer showed before (a resizing arrow from a border, say). Without a cursor theme it does so.
+void WaylandDisplay::show_cursor(std::uint32_t serial) {
+  constexpr int cursor_size = 24;
+  if (cursor_theme_ == nullptr || cursor_scale_ != scale_) {
+    if (cursor_theme_ != nullptr) wl_cursor_theme_destroy(cursor_theme_);
+    cursor_theme_ = wl_cursor_theme_load(nullptr, cursor_size * scale_, shm_);
+    cursor_scale_ = scale_;
+  }
+  wl_cursor* arrow = cursor_theme_ != nullptr ? wl_cursor_theme_get_cursor(cursor_theme_, "left_ptr") : nullptr;
+  if (arrow == nullptr || arrow->image_count == 0) {
+    return;
+  }
+  wl_cursor_image* image = arrow->images[0];
+  // A theme without the size asked for gives its nearest, which may not divide by the scale.
+  const int scale = image->width % static_cast<unsigned>(scale_) == 0 && image->height % static_cast<unsigned>(scale_) == 0
+                        ? scale_
+                        : 1;
+  if (cursor_surface_ == nullptr) cursor_surface_ = wl_compositor_create_surface(compositor_);
+  wl_surface_set_buffer_scale(cursor_surface_, scale);
+  wl_surface_attach(cursor_surface_, wl_cursor_image_get_buffer(image), 0, 0);
+  wl_surface_damage_buffer(cursor_surface_, 0, 0, static_cast<std::int32_t>(image->width),
+                           static_cast<std::int32_t>(image->height));
+  wl_surface_commit(cursor_surface_);
+  wl_pointer_set_cursor(pointer_, serial, cursor_surface_, static_cast<std::int32_t>(image->hotspot_x) / scale,
+                        static_cast<std::int32_t>(image->hotspot_y) / scale);
+}
+
+void WaylandDisplay::pointer_enter(void* data, wl_pointer*, std::uint32_t serial, wl_surface* surface, wl_fixed_t x,
                                    wl_fixed_t y) {
   auto& self = *static_cast<WaylandDisplay*>(data);
-  self.pointer_window_ = self.window_of(surface);
-  if (self.pointer_window_ != nullptr) {
-    self.pointer_at_ = self.device_point(*self.pointer_window_, x, y);
+  const Native* native = self.native_of(surface);
+  self.pointer_window_ = native != nullptr ? native->window : nullptr;
+  if (native != nullptr) {
+    self.pointer_at_ = self.device_point(*native, x, y);
+    self.show_cursor(serial);
   }
 }
 
@@ -101,7 +138,11 @@ void WaylandDisplay::pointer_motion(void* data, wl_pointer*, std::uint32_t time,
   if (self.pointer_window_ == nullptr) {
     return;
   }
-  self.pointer_at_ = self.device_point(*self.pointer_window_, x, y);
+  const Native* native = self.native_of(*self.pointer_window_);
+  if (native == nullptr) {
+    return;
+  }
+  self.pointer_at_ = self.device_point(*native, x, y);
   self.reported_ = true;
   input::pointer_moved(*self.pointer_window_, self.pointer_at_, time);
 }

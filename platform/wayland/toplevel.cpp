@@ -13,11 +13,16 @@ WaylandDisplay::Native* WaylandDisplay::native_of(const WindowNode& window) {
   return found != natives_.end() ? found->second.get() : nullptr;
 }
 
-const WindowNode* WaylandDisplay::window_of(wl_surface* surface) const {
+const WaylandDisplay::Native* WaylandDisplay::native_of(wl_surface* surface) const {
   for (const auto& [window, native] : natives_) {
-    if (native->surface == surface && surface != nullptr) return window;
+    if (native->surface == surface && surface != nullptr) return native.get();
   }
   return nullptr;
+}
+
+const WindowNode* WaylandDisplay::window_of(wl_surface* surface) const {
+  const Native* native = native_of(surface);
+  return native != nullptr ? native->window : nullptr;
 }
 
 bool WaylandDisplay::make_buffers(Native& native) {
@@ -38,9 +43,7 @@ std::optional<NativeWindow> WaylandDisplay::create_window(const WindowNode& wind
     return std::nullopt;
   }
   native->surface = wl_compositor_create_surface(compositor_);
-  static const wl_surface_listener surface_listener{&WaylandDisplay::surface_enter, &WaylandDisplay::surface_leave};
-  wl_surface_add_listener(native->surface, &surface_listener, native.get());
-  wl_surface_set_buffer_scale(native->surface, window.scale());
+  watch_scale(*native);
   static libdecor_frame_interface frame_listener{&WaylandDisplay::configure, &WaylandDisplay::close,
                                                  &WaylandDisplay::commit, nullptr, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
   native->frame = libdecor_decorate(decorations_, native->surface, &frame_listener, native.get());
@@ -51,10 +54,7 @@ std::optional<NativeWindow> WaylandDisplay::create_window(const WindowNode& wind
   const std::string app_id(identity_.application_id);
   libdecor_frame_set_app_id(native->frame, app_id.c_str());
   libdecor_frame_set_title(native->frame, window.text().c_str());
-  // The layout has one size: the same least and most size keep tiling compositors from tiling it.
-  const Size layout = window.bounds().size();
-  libdecor_frame_set_min_content_size(native->frame, layout.width, layout.height);
-  libdecor_frame_set_max_content_size(native->frame, layout.width, layout.height);
+  fit_surface(*native);
   libdecor_frame_unset_capabilities(native->frame,
                                     static_cast<libdecor_capabilities>(LIBDECOR_ACTION_RESIZE | LIBDECOR_ACTION_FULLSCREEN));
   const Surface surface{window.device_size(), native->pixels.data(), static_cast<std::size_t>(window.device_size().width)};
@@ -69,7 +69,7 @@ std::optional<Surface> WaylandDisplay::resize_window(const WindowNode& window, P
   if (native == nullptr || !make_buffers(*native)) {
     return std::nullopt;
   }
-  wl_surface_set_buffer_scale(native->surface, window.scale());
+  fit_surface(*native);
   native->pending = Rect::at({0, 0}, window.device_size());
   return Surface{window.device_size(), native->pixels.data(), static_cast<std::size_t>(window.device_size().width)};
 }
@@ -89,6 +89,8 @@ void WaylandDisplay::destroy_window(const WindowNode& window) {
   if (pointer_window_ == &window) pointer_window_ = nullptr;
   if (keyboard_window_ == &window) keyboard_window_ = nullptr;
   if (native.frame_callback != nullptr) wl_callback_destroy(native.frame_callback);
+  if (native.viewport != nullptr) wp_viewport_destroy(native.viewport);
+  if (native.fraction != nullptr) wp_fractional_scale_v1_destroy(native.fraction);
   libdecor_frame_unref(native.frame);
   wl_surface_destroy(native.surface);
   natives_.erase(found);
@@ -174,8 +176,7 @@ void WaylandDisplay::configure(libdecor_frame* frame, libdecor_configuration* co
   libdecor_window_state state = LIBDECOR_WINDOW_STATE_NONE;
   const bool active = libdecor_configuration_get_window_state(configuration, &state) &&
                       (state & LIBDECOR_WINDOW_STATE_ACTIVE) != 0;
-  const Size layout = window.bounds().size();
-  libdecor_state* content = libdecor_state_new(layout.width, layout.height);
+  libdecor_state* content = libdecor_state_new(native.logical.width, native.logical.height);
   libdecor_frame_commit(frame, content, configuration);
   libdecor_state_free(content);
   native.display->reported_ = true;
@@ -196,34 +197,5 @@ void WaylandDisplay::close(libdecor_frame*, void* data) {
 }
 
 void WaylandDisplay::commit(libdecor_frame*, void* data) { wl_surface_commit(static_cast<Native*>(data)->surface); }
-
-// The window takes the greatest scale of the outputs it is on.
-void WaylandDisplay::surface_enter(void* data, wl_surface*, wl_output* output) {
-  auto& native = *static_cast<Native*>(data);
-  if (const Output* entered = native.display->output_of(output)) {
-    native.outputs.push_back(entered);
-    native.display->surface_outputs_changed(native);
-  }
-}
-
-void WaylandDisplay::surface_leave(void* data, wl_surface*, wl_output* output) {
-  auto& native = *static_cast<Native*>(data);
-  if (std::erase(native.outputs, native.display->output_of(output)) > 0) {
-    native.display->surface_outputs_changed(native);
-  }
-}
-
-void WaylandDisplay::surface_outputs_changed(Native& native) {
-  if (native.outputs.empty()) {
-    return;
-  }
-  int scale = 1;
-  for (const Output* output : native.outputs) scale = std::max(scale, output->scale);
-  if (scale != scale_) {
-    scale_ = scale;
-    reported_ = true;
-    input::resolution_changed();
-  }
-}
 
 }  // namespace platform

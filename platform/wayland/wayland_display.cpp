@@ -26,6 +26,8 @@ WaylandDisplay::~WaylandDisplay() {
   if (decorations_ != nullptr) libdecor_unref(decorations_);
   for (const auto& output : outputs_) wl_output_destroy(output->output);
   if (seat_ != nullptr) wl_seat_destroy(seat_);
+  if (viewporter_ != nullptr) wp_viewporter_destroy(viewporter_);
+  if (fractions_ != nullptr) wp_fractional_scale_manager_v1_destroy(fractions_);
   if (shm_ != nullptr) wl_shm_destroy(shm_);
   if (compositor_ != nullptr) wl_compositor_destroy(compositor_);
   if (registry_ != nullptr) wl_registry_destroy(registry_);
@@ -67,6 +69,11 @@ void WaylandDisplay::global(void* data, wl_registry* registry, std::uint32_t nam
     self.shm_ = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
   } else if (named == "xdg_wm_base") {
     self.shell_ = true;
+  } else if (named == wp_viewporter_interface.name) {
+    self.viewporter_ = static_cast<wp_viewporter*>(wl_registry_bind(registry, name, &wp_viewporter_interface, 1));
+  } else if (named == wp_fractional_scale_manager_v1_interface.name) {
+    self.fractions_ = static_cast<wp_fractional_scale_manager_v1*>(
+        wl_registry_bind(registry, name, &wp_fractional_scale_manager_v1_interface, 1));
   } else if (named == wl_seat_interface.name && self.seat_ == nullptr) {
     self.seat_ = static_cast<wl_seat*>(wl_registry_bind(registry, name, &wl_seat_interface, std::min(version, 5u)));
     static const wl_seat_listener listener{&WaylandDisplay::seat_capabilities,
@@ -94,7 +101,7 @@ void WaylandDisplay::global_remove(void* data, wl_registry*, std::uint32_t name)
     return;
   }
   for (auto& [window, native] : self.natives_) {
-    if (std::erase(native->outputs, gone->get()) > 0) self.surface_outputs_changed(*native);
+    if (std::erase(native->outputs, gone->get()) > 0) self.rescale(*native);
   }
   wl_output_destroy((*gone)->output);
   self.outputs_.erase(gone);
@@ -106,7 +113,7 @@ void WaylandDisplay::output_scale(void* data, wl_output* output, std::int32_t fa
     if (known->output == output) known->scale = std::max(factor, 1);
   }
   for (auto& [window, native] : self.natives_) {
-    self.surface_outputs_changed(*native);
+    self.rescale(*native);
   }
 }
 

@@ -2,10 +2,12 @@
 
 // The Wayland display's class, for the files that implement it: wayland_display.cpp (the
 // connection, the compositor's globals and outputs, the wait for events), toplevel.cpp (the
-// windows, their frames and the showing of their pixels) and seat.cpp (pointer and keyboard).
+// windows, their frames and the showing of their pixels), surface_scale.cpp (the scale a window is
+// shown at) and seat.cpp (pointer and keyboard).
 
 #include <libdecor.h>
 #include <wayland-client.h>
+#include <wayland-cursor.h>
 #include <xkbcommon/xkbcommon.h>
 
 #include <chrono>
@@ -15,9 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "fractional-scale-v1-client-protocol.h"
 #include "platform/wayland/backend.h"
 #include "platform/wayland/shm_buffer.h"
 #include "platform/window_system/seam.h"
+#include "viewporter-client-protocol.h"
 
 namespace platform {
 
@@ -63,6 +67,11 @@ class WaylandDisplay final : public NativeDisplay {
     bool configured = false;
     bool active = false;
     std::vector<const Output*> outputs;  // those the surface is on
+    // Where the compositor tells the scale it prefers, in 120ths; 0 until it has.
+    wp_fractional_scale_v1* fraction = nullptr;
+    wp_viewport* viewport = nullptr;
+    std::uint32_t scale_120 = 0;
+    Size logical;  // the surface's size in the compositor's logical pixels
   };
 
   // Registry, outputs and frames: wayland_display.cpp and toplevel.cpp.
@@ -74,13 +83,16 @@ class WaylandDisplay final : public NativeDisplay {
                           std::int32_t height, std::int32_t refresh);
   static void surface_enter(void* data, wl_surface* surface, wl_output* output);
   static void surface_leave(void* data, wl_surface* surface, wl_output* output);
+  static void preferred_scale(void* data, wp_fractional_scale_v1* fraction, std::uint32_t scale_120);
   static void configure(libdecor_frame* frame, libdecor_configuration* configuration, void* data);
   static void close(libdecor_frame* frame, void* data);
   static void commit(libdecor_frame* frame, void* data);
   static void frame_done(void* data, wl_callback* callback, std::uint32_t time);
   static void decoration_error(libdecor* context, libdecor_error error, const char* message);
   const Output* output_of(wl_output* output) const;
-  void surface_outputs_changed(Native& native);
+  void watch_scale(Native& native);
+  void rescale(Native& native);
+  void fit_surface(Native& native);
   bool make_buffers(Native& native);
   void show_pending(Native& native);
   void show_all_pending();
@@ -104,8 +116,10 @@ class WaylandDisplay final : public NativeDisplay {
   static void keyboard_modifiers(void* data, wl_keyboard* keyboard, std::uint32_t serial, std::uint32_t depressed,
                                  std::uint32_t latched, std::uint32_t locked, std::uint32_t group);
   const WindowNode* window_of(wl_surface* surface) const;
-  Point device_point(const WindowNode& window, wl_fixed_t x, wl_fixed_t y) const;
+  const Native* native_of(wl_surface* surface) const;
+  Point device_point(const Native& native, wl_fixed_t x, wl_fixed_t y) const;
   void release_seat();
+  void show_cursor(std::uint32_t serial);
 
   Native* native_of(const WindowNode& window);
 
@@ -117,6 +131,8 @@ class WaylandDisplay final : public NativeDisplay {
   wl_shm* shm_ = nullptr;
   wl_seat* seat_ = nullptr;
   bool shell_ = false;  // the compositor has xdg-shell, which libdecor builds the toplevels on
+  wp_viewporter* viewporter_ = nullptr;
+  wp_fractional_scale_manager_v1* fractions_ = nullptr;
   libdecor* decorations_ = nullptr;
   std::vector<std::unique_ptr<Output>> outputs_;
   int scale_ = 1;
@@ -126,6 +142,10 @@ class WaylandDisplay final : public NativeDisplay {
   wl_pointer* pointer_ = nullptr;
   const WindowNode* pointer_window_ = nullptr;
   Point pointer_at_;
+  // The arrow shown over the windows, from the desktop's cursor theme at the display's scale.
+  wl_cursor_theme* cursor_theme_ = nullptr;
+  int cursor_scale_ = 0;
+  wl_surface* cursor_surface_ = nullptr;
   wl_keyboard* keyboard_ = nullptr;
   const WindowNode* keyboard_window_ = nullptr;
   xkb_context* xkb_ = nullptr;

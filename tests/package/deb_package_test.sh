@@ -53,7 +53,7 @@ description=$(field Description)
 depends=$(field Depends)
 # The libraries the program links, found by CPack from the binary, and the label font's package.
 depended_packages=$(sed -e 's/ ([^)]*)//g' -e 's/, /\n/g' <<<"$depends")
-for needed in libc6 libx11-6 libxext6 libxrandr2 libwayland-client0 libxkbcommon0 libdecor-0-0 \
+for needed in libc6 libx11-6 libxext6 libxrandr2 libwayland-client0 libwayland-cursor0 libxkbcommon0 libdecor-0-0 \
     libdecor-0-plugin-1-cairo libfreetype6 libfontconfig1 libpng16-16 fonts-liberation; do
   grep -qxF "$needed" <<<"$depended_packages" || fail "Depends lacks $needed: $depends"
 done
