@@ -51,9 +51,12 @@ Picture read_ppm(const std::string& path) {
 }  // namespace
 
 CompositorSession::CompositorSession(Compositor compositor, int scale) : compositor_kind_(compositor), scale_(scale) {
-  const passwd* user = getpwnam("nobody");
   char name[] = "/tmp/tablescope-wayland-XXXXXX";
-  if (user == nullptr || mkdtemp(name) == nullptr || chown(name, user->pw_uid, user->pw_gid) != 0) {
+  if (mkdtemp(name) == nullptr) {
+    return;
+  }
+  const passwd* user = getpwnam("nobody");
+  if (getuid() == 0 && (user == nullptr || chown(name, user->pw_uid, user->pw_gid) != 0)) {
     return;
   }
   directory_ = name;
@@ -105,8 +108,10 @@ CompositorSession::~CompositorSession() {
 }
 
 std::vector<std::string> CompositorSession::as_user(const std::vector<std::string>& arguments) const {
-  std::vector<std::string> command = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", "env", "-i",
-                                      "PATH=/usr/bin:/bin", "HOME=" + directory_, "XDG_RUNTIME_DIR=" + directory_};
+  // sway refuses to run as root; run by another user, the session is that user's.
+  std::vector<std::string> command;
+  if (getuid() == 0) command = {"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+  command.insert(command.end(), {"env", "-i", "PATH=/usr/bin:/bin", "HOME=" + directory_, "XDG_RUNTIME_DIR=" + directory_});
   if (!socket_.empty()) command.push_back("WAYLAND_DISPLAY=" + socket_);
   if (!sway_socket_.empty()) command.push_back("SWAYSOCK=" + sway_socket_);
   command.insert(command.end(), arguments.begin(), arguments.end());
