@@ -8,7 +8,7 @@ namespace platform {
 std::unique_ptr<ShmBuffer> ShmBuffer::make(wl_shm* shm, Size size) {
   const int stride = size.width * 4;
   const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(size.height);
-  const int fd = memfd_create("tablescope-window", MFD_CLOEXEC);
+  const int fd = memfd_create("window-pixels", MFD_CLOEXEC);
   if (fd < 0) {
     return nullptr;
   }

@@ -3,6 +3,8 @@
 // changed is copied into whichever of two shared buffers the compositor has let go, once per frame.
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "platform/wayland/wayland_display.h"
 
@@ -27,10 +29,12 @@ const WindowNode* WaylandDisplay::window_of(wl_surface* surface) const {
 
 bool WaylandDisplay::make_buffers(Native& native) {
   const Size size = native.window->device_size();
-  for (auto& buffer : native.buffers) {
+  std::unique_ptr<ShmBuffer> made[2];
+  for (auto& buffer : made) {
     buffer = ShmBuffer::make(shm_, size);
     if (!buffer) return false;
   }
+  std::swap(native.buffers, made);
   native.pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), 0);
   return true;
 }
@@ -48,6 +52,8 @@ std::optional<NativeWindow> WaylandDisplay::create_window(const WindowNode& wind
                                                  &WaylandDisplay::commit, nullptr, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
   native->frame = libdecor_decorate(decorations_, native->surface, &frame_listener, native.get());
   if (native->frame == nullptr) {
+    if (native->viewport != nullptr) wp_viewport_destroy(native->viewport);
+    if (native->fraction != nullptr) wp_fractional_scale_v1_destroy(native->fraction);
     wl_surface_destroy(native->surface);
     return std::nullopt;
   }

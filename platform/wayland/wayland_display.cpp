@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -14,6 +13,12 @@
 #include "platform/wayland/wayland_display.h"
 
 namespace platform {
+
+// libdecor tells its failures to the context alone, which carries nothing of the program's: the
+// report goes where the display's own go.
+namespace {
+DisplayFailureReport decorations_report = nullptr;
+}  // namespace
 
 WaylandDisplay::WaylandDisplay(wl_display* display, const ProgramIdentity& identity, DisplayFailureReport report)
     : identity_(identity), report_(report), display_(display) {}
@@ -49,6 +54,7 @@ bool WaylandDisplay::start(std::string& error) {
     return false;
   }
   xkb_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+  decorations_report = report_;
   static libdecor_interface decoration_interface{&WaylandDisplay::decoration_error, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
   decorations_ = libdecor_new(display_, &decoration_interface);
   if (decorations_ == nullptr || xkb_ == nullptr) {
@@ -157,7 +163,10 @@ void WaylandDisplay::lost() {
 }
 
 void WaylandDisplay::decoration_error(libdecor*, libdecor_error, const char* message) {
-  std::fprintf(stderr, "tablescope: window decorations failed: %s\n", message);
+  if (decorations_report != nullptr) {
+    decorations_report({DisplayFailure::Kind::ConnectionLost,
+                        std::string("the Wayland compositor (libdecor: ") + (message != nullptr ? message : "") + ")"});
+  }
   std::_Exit(1);
 }
 
