@@ -29,6 +29,8 @@ std::string entry_named(const std::string& directory, const std::string& prefix)
   return {};
 }
 
+}  // namespace
+
 Picture read_ppm(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
   std::string magic;
@@ -47,8 +49,6 @@ Picture read_ppm(const std::string& path) {
   if (picture.pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) return {};
   return picture;
 }
-
-}  // namespace
 
 CompositorSession::CompositorSession(Compositor compositor, int scale) : compositor_kind_(compositor), scale_(scale) {
   char name[] = "/tmp/tablescope-wayland-XXXXXX";

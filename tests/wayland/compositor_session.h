@@ -58,6 +58,9 @@ class CompositorSession {
   bool ready_ = false;
 };
 
+// A binary PPM file's picture; empty where the file is not one.
+Picture read_ppm(const std::string& path);
+
 // The part of a picture in `area`, each block of scale x scale pixels read as one pixel when all
 // of its pixels are alike; empty when a block is not, or the area is not wholly in the picture.
 std::vector<std::uint32_t> in_blocks(const Picture& picture, const platform::Rect& area, int scale);

@@ -129,6 +129,13 @@ TEST_P(ViewerOnSwayTest, PagesThroughTheWavesExactlyAndExitsWithZeroWhenKilled) 
   ASSERT_TRUE(settle([&] { return (window = window_on_sway(session)).has_value(); })) << viewer.errors();
   EXPECT_EQ(window->size(), (platform::Size{1044, 350}));
   EXPECT_EQ(difference_from_page(session, *window, 0), "");
+  // The labels too are the Linux build's own, as it draws them on any display.
+  const std::string expected_file = ::testing::TempDir() + "tablescope_wayland_expected_page.ppm";
+  ASSERT_EQ(x11_test::run_program({TABLESCOPE_EXPECTED_PAGE, "0", expected_file}), 0);
+  const int scale = GetParam();
+  EXPECT_TRUE(in_blocks(session.screenshot(),
+                        Rect::at({(window->left + 10) * scale, (window->top + 10) * scale}, {1024 * scale, 300 * scale}),
+                        scale) == read_ppm(expected_file).pixels);
   EXPECT_EQ(finer_than_blocks(session, *window, viewer::next_button_area), GetParam() > 1);
 
   // Waiting for the user takes no processor time.
