@@ -119,6 +119,14 @@ std::vector<std::string> CompositorSession::as_user(const std::vector<std::strin
 }
 
 // What the program says on standard output (swaymsg's answers) is of no interest.
+bool CompositorSession::rescale(int scale) {
+  if (run({"swaymsg", "output", "HEADLESS-1", "scale", std::to_string(scale)}) != 0) {
+    return false;
+  }
+  scale_ = scale;
+  return true;
+}
+
 int CompositorSession::run(const std::vector<std::string>& arguments) const {
   std::vector<std::string> quiet = {"sh", "-c", "exec \"$@\" > /dev/null", "sh"};
   quiet.insert(quiet.end(), arguments.begin(), arguments.end());

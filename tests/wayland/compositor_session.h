@@ -37,6 +37,8 @@ class CompositorSession {
   bool ready() const { return ready_; }
   pid_t compositor_pid() const { return compositor_; }
   int scale() const { return scale_; }
+  // Under sway: sets the output's scale, its mode kept; false when sway refuses.
+  bool rescale(int scale);
 
   // A command line that runs a program as the session's user, with the session's environment.
   std::vector<std::string> as_user(const std::vector<std::string>& arguments) const;

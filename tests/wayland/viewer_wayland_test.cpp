@@ -84,16 +84,30 @@ std::optional<Rect> window_on_sway(const CompositorSession& session) {
 }
 
 // The page shown, in device pixels read in blocks of the scale, against the page worked out.
-std::string difference_from_page(const CompositorSession& session, const Rect& window, int page) {
+std::string difference_now(const CompositorSession& session, const Rect& window, int page) {
   const int scale = session.scale();
   const Rect area = Rect::at({(window.left + 10) * scale, (window.top + 10) * scale}, {1024 * scale, 300 * scale});
-  const reference::ReferencePage expected(test_support::decoded_bank(), page);
+  return reference::ReferencePage(test_support::decoded_bank(), page)
+      .difference(in_blocks(session.screenshot(), area, scale));
+}
+
+// The same, once the page has had time to arrive.
+std::string difference_from_page(const CompositorSession& session, const Rect& window, int page) {
   std::string difference;
+  settle([&] { return (difference = difference_now(session, window, page)).empty(); });
+  return difference;
+}
+
+// The window on sway, once it shows the page at the session's scale; nothing when it does not.
+std::optional<Rect> showing_page(const CompositorSession& session, int page) {
+  std::optional<Rect> window;
+  std::string difference = "no window";
   settle([&] {
-    difference = expected.difference(in_blocks(session.screenshot(), area, scale));
+    window = window_on_sway(session);
+    difference = window ? difference_now(session, *window, page) : "no window";
     return difference.empty();
   });
-  return difference;
+  return difference.empty() ? window : std::nullopt;
 }
 
 // Whether an area of the window holds detail finer than blocks of the scale: drawn at the output's
@@ -227,6 +241,33 @@ TEST(ViewerOnWeston, ShowsThePageExactlyUnderACaptionWithItsButtons) {
   };
   EXPECT_TRUE(marked(400, 644)) << "no title";
   EXPECT_TRUE(marked(1044 - caption_height, 1044)) << "no close button";
+}
+
+// A change of the output's scale while the program runs: the window is drawn again at the new
+// one, up and down, keeping its page; back at 1 its buttons are as a window drawn at 1 shows them.
+TEST(ViewerOnSwayChangingScale, DrawsAgainAtTheNewScaleKeepingThePage) {
+  CompositorSession session(Compositor::Sway, 2);
+  ASSERT_TRUE(session.ready());
+  Viewer viewer(session, "rescaled");
+  ASSERT_TRUE(showing_page(session, 0)) << viewer.errors();
+  ASSERT_TRUE(session.rescale(1));
+  std::optional<Rect> window = showing_page(session, 0);
+  ASSERT_TRUE(window);
+  click(session, *window, viewer::next_button_area);
+  ASSERT_TRUE(window = showing_page(session, 1));
+  const auto buttons = [&session](const Rect& at) {
+    return in_blocks(session.screenshot(), Rect{at.left + 870, at.top + 320, at.left + 1020, at.top + 345}, 1);
+  };
+  const std::vector<std::uint32_t> drawn_at_1 = buttons(*window);
+  for (const int scale : {2, 1}) {
+    SCOPED_TRACE(scale);
+    ASSERT_TRUE(session.rescale(scale));
+    ASSERT_TRUE(window = showing_page(session, 1));
+    EXPECT_EQ(window->size(), (platform::Size{1044, 350}));
+    EXPECT_EQ(finer_than_blocks(session, *window, viewer::next_button_area), scale > 1);
+  }
+  EXPECT_TRUE(buttons(*window) == drawn_at_1);
+  EXPECT_EQ(viewer.errors(), "");
 }
 
 TEST(ViewerLosingItsCompositor, EndsWithOneLineAndNonZero) {
