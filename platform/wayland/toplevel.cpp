@@ -185,6 +185,12 @@ void WaylandDisplay::configure(libdecor_frame* frame, libdecor_configuration* co
   libdecor_state* content = libdecor_state_new(native.logical.width, native.logical.height);
   libdecor_frame_commit(frame, content, configuration);
   libdecor_state_free(content);
+  // The configuration takes effect with the surface's next commit, which the compositor may wait
+  // for before it shows the window (sway does, for 200 ms): a configured window commits at once,
+  // a new one with its first picture.
+  if (native.configured) {
+    wl_surface_commit(native.surface);
+  }
   native.display->reported_ = true;
   if (active != native.active) {
     native.active = active;
