@@ -42,6 +42,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM
 
 printf 'output HEADLESS-1 resolution 1920x1080 scale 1\ndefault_floating_border none\nxwayland disable\n' \
   >"$work/sway.conf"
