@@ -7,6 +7,7 @@
 #elif defined(__EMSCRIPTEN__)
 #include "platform/web/backend.h"
 #else
+#include "platform/wayland/backend.h"
 #include "platform/x11/backend.h"
 #endif
 
@@ -27,6 +28,8 @@ constexpr Backend built_in[] = {
        return open_web_display(identity, error);
      }},
 #else
+    // A Wayland session mostly offers X11 too, through XWayland, which scales the window up blurred.
+    {"wayland", "a Wayland compositor", open_wayland_display},
     {"x11", "an X display", open_x11_display},
 #endif
 };

@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libx11-dev libxext-dev libxrandr-dev libfreetype-dev libfontconfig-dev fonts-liberation
+  libwayland-dev wayland-protocols libxkbcommon-dev libdecor-0-dev libdecor-0-plugin-1-cairo
+  sway weston grim wtype
   googletest libgtest-dev libbenchmark-dev
   xvfb xauth openbox fluxbox icewm twm fvwm3 awesome i3-wm xfwm4 dbus xdotool wmctrl x11-utils imagemagick
   time

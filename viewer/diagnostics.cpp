@@ -81,7 +81,7 @@ std::string printable(std::string_view text, std::size_t most) {
 
 void report_display_failure(const platform::DisplayFailure& failure) {
   if (failure.kind == platform::DisplayFailure::Kind::ConnectionLost) {
-    std::fputs("tablescope: lost the connection to the X display\n", stderr);
+    std::fprintf(stderr, "tablescope: lost the connection to %s\n", printable(failure.detail).c_str());
   } else {
     std::fprintf(stderr, "tablescope: the X server refused a request: %s\n", printable(failure.detail).c_str());
   }

@@ -61,7 +61,7 @@ void install_x_error_handlers(DisplayFailureReport report) {
 }
 
 void connection_lost() {
-  report({DisplayFailure::Kind::ConnectionLost, {}});
+  report({DisplayFailure::Kind::ConnectionLost, "the X display"});
   std::_Exit(1);
 }
 

@@ -53,7 +53,8 @@ description=$(field Description)
 depends=$(field Depends)
 # The libraries the program links, found by CPack from the binary, and the label font's package.
 depended_packages=$(sed -e 's/ ([^)]*)//g' -e 's/, /\n/g' <<<"$depends")
-for needed in libc6 libx11-6 libxext6 libxrandr2 libfreetype6 libfontconfig1 libpng16-16 libasound2 fonts-liberation; do
+for needed in libc6 libx11-6 libxext6 libxrandr2 libwayland-client0 libwayland-cursor0 libxkbcommon0 libdecor-0-0 \
+    libdecor-0-plugin-1-cairo libfreetype6 libfontconfig1 libpng16-16 libasound2 fonts-liberation; do
   grep -qxF "$needed" <<<"$depended_packages" || fail "Depends lacks $needed: $depends"
 done
 # The C++ run-time is linked into the program.
@@ -108,10 +109,12 @@ grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainf
 grep -q "<release version=\"$version\"" "$metainfo" || fail "metadata lacks the release $version"
 
 # --- Unpacked: the program ---
-no_display_error=$(env -u DISPLAY "$binary" 2>&1 >/dev/null) && fail "started without a display"
+# Both displays are in the one program: Wayland is tried first, then X11.
+no_display_error=$(env -u DISPLAY WAYLAND_DISPLAY=tablescope-no-such-compositor "$binary" 2>&1 >/dev/null) &&
+  fail "started without a display"
 status=$?
 expect_equal "exit code without a display" 2 "$status"
-expect_equal "message without a display" "tablescope: needs an X display to show its window: no X display is set (DISPLAY is unset)" "$no_display_error"
+expect_equal "message without a display" "tablescope: needs a Wayland compositor or an X display to show its window: no Wayland compositor answers at \"tablescope-no-such-compositor\"; no X display is set (DISPLAY is unset)" "$no_display_error"
 
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display-number" 2>/dev/null &
 server=$!

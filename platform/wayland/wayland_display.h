@@ -1,0 +1,156 @@
+#pragma once
+
+// The Wayland display's class, for the files that implement it: wayland_display.cpp (the
+// connection, the compositor's globals and outputs, the wait for events), toplevel.cpp (the
+// windows, their frames and the showing of their pixels), surface_scale.cpp (the scale a window is
+// shown at) and seat.cpp (pointer and keyboard).
+
+#include <libdecor.h>
+#include <wayland-client.h>
+#include <wayland-cursor.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fractional-scale-v1-client-protocol.h"
+#include "platform/wayland/backend.h"
+#include "platform/wayland/shm_buffer.h"
+#include "platform/window_system/seam.h"
+#include "viewporter-client-protocol.h"
+
+namespace platform {
+
+class WaylandDisplay final : public NativeDisplay {
+ public:
+  WaylandDisplay(wl_display* display, const ProgramIdentity& identity, DisplayFailureReport report);
+  ~WaylandDisplay() override;
+
+  // Binds what the program needs; false, with the reason in `error`, where the compositor lacks it.
+  bool start(std::string& error);
+
+  Rect monitor() override;
+  std::optional<Rect> work_area() override { return monitor(); }
+  int dpi() override { return 96 * scale_; }
+  // The compositor decorates outside the surface, or libdecor does: the inner area is all there is.
+  FrameExtents frame_extents(std::uint32_t) override { return {}; }
+  std::optional<NativeWindow> create_window(const WindowNode& window) override;
+  std::optional<Surface> resize_window(const WindowNode& window, Point inner_origin) override;
+  void place_window(const WindowNode& window, Point inner_origin) override;
+  void destroy_window(const WindowNode& window) override;
+  void set_title(const WindowNode& window) override;
+  void show(const WindowNode& window) override;
+  bool on_screen(const WindowNode& window) override;
+  Pixel* present(const WindowNode& window, const Rect& area) override;
+  bool pump(bool wait, std::optional<std::chrono::milliseconds> limit) override;
+
+ private:
+  struct Output {
+    wl_output* output = nullptr;
+    std::uint32_t name = 0;
+    int scale = 1;
+    Size mode;
+  };
+  struct Native {
+    const WindowNode* window = nullptr;
+    WaylandDisplay* display = nullptr;
+    wl_surface* surface = nullptr;
+    libdecor_frame* frame = nullptr;
+    std::vector<Pixel> pixels;  // what the window system paints; the buffers are copied from it
+    std::unique_ptr<ShmBuffer> buffers[2];
+    Rect pending;               // painted, not yet shown
+    wl_callback* frame_callback = nullptr;
+    bool configured = false;
+    bool active = false;
+    std::vector<const Output*> outputs;  // those the surface is on
+    // Where the compositor tells the scale it prefers, in 120ths; 0 until it has.
+    wp_fractional_scale_v1* fraction = nullptr;
+    wp_viewport* viewport = nullptr;
+    std::uint32_t scale_120 = 0;
+    Size logical;  // the surface's size in the compositor's logical pixels
+  };
+
+  // Registry, outputs and frames: wayland_display.cpp and toplevel.cpp.
+  static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
+                     std::uint32_t version);
+  static void global_remove(void* data, wl_registry* registry, std::uint32_t name);
+  static void output_scale(void* data, wl_output* output, std::int32_t factor);
+  static void output_mode(void* data, wl_output* output, std::uint32_t flags, std::int32_t width,
+                          std::int32_t height, std::int32_t refresh);
+  static void surface_enter(void* data, wl_surface* surface, wl_output* output);
+  static void surface_leave(void* data, wl_surface* surface, wl_output* output);
+  static void preferred_scale(void* data, wp_fractional_scale_v1* fraction, std::uint32_t scale_120);
+  static void configure(libdecor_frame* frame, libdecor_configuration* configuration, void* data);
+  static void close(libdecor_frame* frame, void* data);
+  static void commit(libdecor_frame* frame, void* data);
+  static void frame_done(void* data, wl_callback* callback, std::uint32_t time);
+  static void decoration_error(libdecor* context, libdecor_error error, const char* message);
+  const Output* output_of(wl_output* output) const;
+  void watch_scale(Native& native);
+  void rescale(Native& native);
+  void fit_surface(Native& native);
+  bool make_buffers(Native& native);
+  void show_pending(Native& native);
+  void show_all_pending();
+  [[noreturn]] void lost();
+
+  // Pointer and keyboard: seat.cpp.
+  static void seat_capabilities(void* data, wl_seat* seat, std::uint32_t capabilities);
+  static void pointer_enter(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface,
+                            wl_fixed_t x, wl_fixed_t y);
+  static void pointer_leave(void* data, wl_pointer* pointer, std::uint32_t serial, wl_surface* surface);
+  static void pointer_motion(void* data, wl_pointer* pointer, std::uint32_t time, wl_fixed_t x, wl_fixed_t y);
+  static void pointer_button(void* data, wl_pointer* pointer, std::uint32_t serial, std::uint32_t time,
+                             std::uint32_t button, std::uint32_t state);
+  static void keyboard_keymap(void* data, wl_keyboard* keyboard, std::uint32_t format, std::int32_t fd,
+                              std::uint32_t size);
+  static void keyboard_enter(void* data, wl_keyboard* keyboard, std::uint32_t serial, wl_surface* surface,
+                             wl_array* keys);
+  static void keyboard_leave(void* data, wl_keyboard* keyboard, std::uint32_t serial, wl_surface* surface);
+  static void keyboard_key(void* data, wl_keyboard* keyboard, std::uint32_t serial, std::uint32_t time,
+                           std::uint32_t key, std::uint32_t state);
+  static void keyboard_modifiers(void* data, wl_keyboard* keyboard, std::uint32_t serial, std::uint32_t depressed,
+                                 std::uint32_t latched, std::uint32_t locked, std::uint32_t group);
+  const WindowNode* window_of(wl_surface* surface) const;
+  const Native* native_of(wl_surface* surface) const;
+  Point device_point(const Native& native, wl_fixed_t x, wl_fixed_t y) const;
+  void release_seat();
+  void show_cursor(std::uint32_t serial);
+
+  Native* native_of(const WindowNode& window);
+
+  const ProgramIdentity identity_;
+  DisplayFailureReport report_;
+  wl_display* display_;
+  wl_registry* registry_ = nullptr;
+  wl_compositor* compositor_ = nullptr;
+  wl_shm* shm_ = nullptr;
+  wl_seat* seat_ = nullptr;
+  bool shell_ = false;  // the compositor has xdg-shell, which libdecor builds the toplevels on
+  wp_viewporter* viewporter_ = nullptr;
+  wp_fractional_scale_manager_v1* fractions_ = nullptr;
+  libdecor* decorations_ = nullptr;
+  std::vector<std::unique_ptr<Output>> outputs_;
+  int scale_ = 1;
+  std::map<const WindowNode*, std::unique_ptr<Native>> natives_;
+  bool reported_ = false;  // something was told to the window system since the last pump
+
+  wl_pointer* pointer_ = nullptr;
+  const WindowNode* pointer_window_ = nullptr;
+  Point pointer_at_;
+  // The arrow shown over the windows, from the desktop's cursor theme at the display's scale.
+  wl_cursor_theme* cursor_theme_ = nullptr;
+  int cursor_scale_ = 0;
+  wl_surface* cursor_surface_ = nullptr;
+  wl_keyboard* keyboard_ = nullptr;
+  const WindowNode* keyboard_window_ = nullptr;
+  xkb_context* xkb_ = nullptr;
+  xkb_keymap* keymap_ = nullptr;
+  xkb_state* key_state_ = nullptr;
+};
+
+}  // namespace platform
