@@ -1,5 +1,6 @@
-# The browser build: Debian's emscripten with its prebuilt system libraries, FreeType compiled from
-# Debian's own source, and the Liberation Sans face compiled into the program.
+# The browser build: Debian's emscripten with its prebuilt system libraries; the program draws its
+# texts from a table of glyphs rendered while it is built (WebGlyphTable.cmake), its tests with
+# FreeType compiled from Debian's own source and the Liberation Sans face compiled in.
 
 # Without an explicit choice, throw compiles but aborts when it runs. The program's failures at
 # start-up are reported through exceptions, as in the desktop builds.
