@@ -13,4 +13,7 @@ add_link_options(-fexceptions -sALLOW_MEMORY_GROWTH=1)
 set_property(GLOBAL PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")
 
 enable_language(C)
-include(${CMAKE_CURRENT_LIST_DIR}/WebFreetype.cmake)
+# Only the tests draw with FreeType: a build of the site alone fetches none of it.
+if(TABLESCOPE_BUILD_TESTS)
+  include(${CMAKE_CURRENT_LIST_DIR}/WebFreetype.cmake)
+endif()
