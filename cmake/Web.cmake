@@ -1,5 +1,6 @@
-# The browser build: Debian's emscripten with its prebuilt system libraries, FreeType compiled from
-# Debian's own source, and the Liberation Sans face compiled into the program.
+# The browser build: Debian's emscripten with its prebuilt system libraries; the program draws its
+# texts from a table of glyphs rendered while it is built (WebGlyphTable.cmake), its tests with
+# FreeType compiled from Debian's own source and the Liberation Sans face compiled in.
 
 # Without an explicit choice, throw compiles but aborts when it runs. The program's failures at
 # start-up are reported through exceptions, as in the desktop builds.
@@ -12,4 +13,7 @@ add_link_options(-fexceptions -sALLOW_MEMORY_GROWTH=1)
 set_property(GLOBAL PROPERTY RULE_LAUNCH_LINK "${CMAKE_COMMAND} -E env NODE_PATH=/usr/share/nodejs")
 
 enable_language(C)
-include(${CMAKE_CURRENT_LIST_DIR}/WebFreetype.cmake)
+# Only the tests draw with FreeType: a build of the site alone fetches none of it.
+if(TABLESCOPE_BUILD_TESTS)
+  include(${CMAKE_CURRENT_LIST_DIR}/WebFreetype.cmake)
+endif()

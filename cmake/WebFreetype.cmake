@@ -1,5 +1,5 @@
-# FreeType for the browser, from the Debian source of the very version the Linux build links, so
-# that both draw the same glyphs. Only what one TrueType face needs is compiled: the TrueType
+# FreeType for the browser build's tests, from the Debian source of the very version the Linux
+# build links, so that both draw the same glyphs. Only what one TrueType face needs is compiled: the TrueType
 # driver with its hinter, the SFNT tables and the anti-aliasing rasterizer.
 set(freetype_folder "${PROJECT_BINARY_DIR}/freetype")
 execute_process(COMMAND dpkg-query -W -f=\${source:Version} libfreetype6
@@ -37,7 +37,7 @@ file(READ "${freetype_source}/include/freetype/config/ftoption.h" freetype_optio
 string(REPLACE "#define FT_CONFIG_OPTION_USE_ZLIB" "/* no zlib */" freetype_options "${freetype_options}")
 file(CONFIGURE OUTPUT "${freetype_folder}/modules/freetype/config/ftoption.h" CONTENT "${freetype_options}" @ONLY)
 
-add_library(tablescope_freetype STATIC
+add_library(tablescope_freetype STATIC EXCLUDE_FROM_ALL
   "${freetype_source}/src/autofit/autofit.c"
   "${freetype_source}/src/base/ftbase.c"
   "${freetype_source}/src/base/ftbitmap.c"

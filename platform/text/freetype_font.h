@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/graphics/coverage_block.h"
 #include "platform/graphics/glyphs.h"
 #include "platform/text/font_file_stream.h"
 #include "platform/text/font_match.h"
@@ -66,16 +67,6 @@ inline FT_Face open_face(FT_Library library, FontFileStream& stream, int index, 
   }
   return face;
 }
-
-// A rectangle of coverage values; a pitch of 0 repeats the first row.
-struct CoverageBlock {
-  long left;
-  long top;
-  long width;
-  long rows;
-  const std::uint8_t* data;
-  int pitch;
-};
 
 struct Glyph {
   int left = 0;     // from the pen position to the first column
@@ -129,6 +120,11 @@ class Font {
   const FontRequest& request() const { return request_; }
   int asked_pixels() const { return request_.height != 0 ? std::abs(request_.height) : default_pixel_height; }
   int line_height() const { return ascent_ + descent_; }
+  int ascent() const { return ascent_; }
+  // The underline's and strike-out's thickness and first rows, counted from the cell's top.
+  int line_thickness() const { return line_thickness_; }
+  int underline_row() const { return underline_row_; }
+  int strike_row() const { return strike_row_; }
 
   const Glyph& glyph(unsigned char character) {
     std::optional<Glyph>& cached = glyphs_[character];

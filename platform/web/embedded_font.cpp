@@ -1,6 +1,7 @@
-// In the browser there is neither fontconfig nor a font folder: every face asked for ("Arial",
-// the stock fonts' sans-serif) is the one compiled into the program, drawn with Debian's default
-// settings so that its glyphs match the Linux build's.
+// For the web build's tests, which draw texts of every size and style: in the browser there is
+// neither fontconfig nor a font folder, so every face asked for ("Arial", the stock fonts'
+// sans-serif) is the one compiled in, drawn with Debian's default settings as the Linux build
+// draws it.
 
 #include <string>
 
