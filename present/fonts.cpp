@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "platform/graphics/display_dpi.h"
+#include "platform/graphics/graphics_state.h"
 #include "present/layer.h"
 #include "present/drawing/text.h"
 

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <unordered_map>
+#include <utility>
+
+#include "platform/graphics/glyphs.h"
 
 namespace platform {
 
@@ -35,5 +40,41 @@ class HandleTable {
   Handle next_ = 0x10000;
   std::unordered_map<Handle, std::unique_ptr<Object>> objects_;
 };
+
+// The fonts a glyph source has made, under their handles, and the stock fonts among them: made
+// once for each kind and size (or resolution), and never deleted by the program.
+template <typename Font>
+class FontTable {
+ public:
+  FontHandle add(std::unique_ptr<Font> font) { return fonts_.add(std::move(font)); }
+  Font* find(FontHandle handle) const { return fonts_.find(handle); }
+
+  bool remove(FontHandle font) {
+    for (const auto& [kind, stock] : stock_) {
+      if (font == stock) {
+        return false;
+      }
+    }
+    return fonts_.remove(font);
+  }
+
+  // Where the stock font of this kind and size is kept; 0 until it is made.
+  FontHandle& stock(StockFont which, int size) { return stock_[{which, size}]; }
+
+ private:
+  HandleTable<Font> fonts_;
+  std::map<std::pair<StockFont, int>, FontHandle> stock_;
+};
+
+// The desktop's sans-serif face as the stock fonts have it: 10 points bold for the system font,
+// 9 points for controls, at `dpi`.
+inline FontRequest stock_font_request(StockFont which, int dpi) {
+  const int points = which == StockFont::System ? 10 : 9;
+  FontRequest request;
+  request.face = "sans-serif";
+  request.height = -static_cast<int>(std::lround(points * dpi / 72.0));
+  request.weight = which == StockFont::System ? 700 : 400;
+  return request;
+}
 
 }  // namespace platform

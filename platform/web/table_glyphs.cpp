@@ -6,14 +6,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
-#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "platform/graphics/coverage_block.h"
-#include "platform/graphics/display_dpi.h"
+#include "platform/graphics/graphics_state.h"
 #include "platform/graphics/glyphs.h"
 #include "platform/graphics/handle_table.h"
 #include "platform/web/glyph_table.h"
@@ -120,9 +119,7 @@ class TableFont {
 // Every font the program has made and the stock fonts; made when the first font is, ended with
 // the window system.
 struct GlyphSystem {
-  HandleTable<TableFont> fonts;
-  // By kind and pixel height: one for each resolution asked for.
-  std::map<std::pair<StockFont, int>, FontHandle> stock_fonts;
+  FontTable<TableFont> fonts;  // the stock fonts by kind and pixel height: one for each resolution asked for
   FontReport report;  // the program's: it words what is told
   bool fallback_reported = false;
 };
@@ -166,28 +163,14 @@ FontHandle create_font(const FontRequest& request) {
   return glyph_system().fonts.add(std::make_unique<TableFont>(request));
 }
 
-bool delete_font(FontHandle font) {
-  GlyphSystem& system = glyph_system();
-  for (const auto& [kind, stock] : system.stock_fonts) {
-    if (font == stock) {
-      return false;
-    }
-  }
-  return system.fonts.remove(font);
-}
+bool delete_font(FontHandle font) { return glyph_system().fonts.remove(font); }
 
 FontHandle stock_font(StockFont which) { return stock_font(which, display_dpi()); }
 
 FontHandle stock_font(StockFont which, int dpi) {
-  // The desktop's sans-serif face: 10 points bold for the system font, 9 points for controls.
-  const int points = which == StockFont::System ? 10 : 9;
-  const int pixels = static_cast<int>(std::lround(points * dpi / 72.0));
-  FontHandle& handle = glyph_system().stock_fonts[{which, pixels}];
+  const FontRequest request = stock_font_request(which, dpi);
+  FontHandle& handle = glyph_system().fonts.stock(which, request.height);
   if (handle == 0) {
-    FontRequest request;
-    request.face = "sans-serif";
-    request.height = -pixels;
-    request.weight = which == StockFont::System ? 700 : 400;
     handle = create_font(request);
   }
   return handle;

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <memory>
 #include <utility>
 
-#include "platform/graphics/display_dpi.h"
+#include "platform/graphics/graphics_state.h"
 #include "platform/graphics/glyphs.h"
 #include "platform/graphics/handle_table.h"
 #include "platform/win32/native_values.h"
@@ -119,8 +118,7 @@ class Font {
 };
 
 struct GlyphSystem {
-  HandleTable<Font> fonts;
-  std::map<std::pair<StockFont, int>, FontHandle> stock_fonts;  // by kind and resolution
+  FontTable<Font> fonts;  // the stock fonts by kind and resolution
   Scratch scratch;
 };
 
@@ -227,15 +225,7 @@ FontHandle create_font(const FontRequest& request) {
   return glyph_system().fonts.add(std::make_unique<Font>(font, request, false));
 }
 
-bool delete_font(FontHandle font) {
-  GlyphSystem& system = glyph_system();
-  for (const auto& [kind, stock] : system.stock_fonts) {
-    if (font == stock) {
-      return false;
-    }
-  }
-  return system.fonts.remove(font);
-}
+bool delete_font(FontHandle font) { return glyph_system().fonts.remove(font); }
 
 FontHandle stock_font(StockFont which) { return stock_font(which, display_dpi()); }
 
@@ -243,7 +233,7 @@ FontHandle stock_font(StockFont which) { return stock_font(which, display_dpi())
 // size this resolution gives it.
 FontHandle stock_font(StockFont which, int dpi) {
   GlyphSystem& system = glyph_system();
-  FontHandle& handle = system.stock_fonts[{which, dpi}];
+  FontHandle& handle = system.fonts.stock(which, dpi);
   if (handle != 0) {
     return handle;
   }

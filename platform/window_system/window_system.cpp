@@ -2,7 +2,7 @@
 
 #include "platform/window_system/window_system.h"
 
-#include "platform/graphics/display_dpi.h"
+#include "platform/graphics/graphics_state.h"
 #include "platform/graphics/glyphs.h"
 #include "platform/graphics/scale.h"
 #include "platform/window_system/controls.h"

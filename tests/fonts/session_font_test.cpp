@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/graphics/display_dpi.h"
+#include "platform/graphics/graphics_state.h"
 #include "platform/graphics/glyphs.h"
 #include "present/canvas_fixture.h"
 #include "present/drawing/text.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "page/labels.h"
-#include "platform/graphics/display_dpi.h"
+#include "platform/graphics/graphics_state.h"
 #include "present/drawing/colour.h"
 #include "present/drawing/drawing_session.h"
 #include "present/fonts.h"

@@ -5,7 +5,7 @@
 #include <climits>
 
 #include "canvas_fixture.h"
-#include "platform/graphics/display_dpi.h"
+#include "platform/graphics/graphics_state.h"
 #include "present/fonts.h"
 #include "present/drawing/primitives.h"
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/graphics/bitmap.h"
-#include "platform/graphics/display_dpi.h"
+#include "platform/graphics/graphics_state.h"
 #include "platform/graphics/glyphs.h"
 #include "platform/graphics/scale.h"
 #include "platform/headless/backend.h"

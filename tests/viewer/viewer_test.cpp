@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/graphics/display_dpi.h"
+#include "platform/graphics/graphics_state.h"
 #include "platform/headless/backend.h"
 #include "platform/window_system/window_system.h"
 #include "present/layer.h"
