@@ -212,7 +212,9 @@ TEST_F(ExportedFiles, SpectralFilesThatWouldPassFullScaleAreScaledToPeakAtIt) {
       const double x = sample(n);
       file_share = std::max(file_share, x > 0 && file.sixteen_bits ? x * 32768.0 / 32767.0 : std::abs(x));
     }
-    const bool named = notes.find("/" + file.name + " by ") != std::string::npos;
+    // Named by its path, whichever separator the system writes before the file's name.
+    const bool named = notes.find("/" + file.name + " by ") != std::string::npos ||
+                       notes.find("\\" + file.name + " by ") != std::string::npos;
     const double tolerance = file.sixteen_bits ? 0.51 / 32768.0 : 1e-6;
     if (share > 1.0) {
       ++scaled;
