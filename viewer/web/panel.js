@@ -154,7 +154,6 @@
       return;
     }
     shownPage = page;
-    panel.hidden = false;
     stop();
     columns.textContent = '';
     for (var column = 0; column < wavesPerPage; ++column) {
@@ -264,7 +263,14 @@
   window.tablescopePanel = {
     show: function (page) {
       if (shownPage < 0) {
-        fillTableList();
+        // The tables are worked out, and the panel shown, once the window's first picture is on
+        // the screen: the window comes first.
+        requestAnimationFrame(function () {
+          setTimeout(function () {
+            fillTableList();
+            panel.hidden = false;
+          }, 0);
+        });
       }
       show(page);
     },
