@@ -5,6 +5,7 @@
 #include <emscripten.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "platform/web/page.h"
@@ -94,12 +95,11 @@ class WebDisplay final : public NativeDisplay {
       const Pixel* from = surface.pixels + static_cast<std::size_t>(y) * surface.stride;
       std::uint8_t* to = rgba_.get() + (static_cast<std::size_t>(y) * surface.stride) * 4;
       for (int x = shown.left; x < shown.right; ++x) {
+        // Red, green, blue and an opaque alpha in memory order, stored as one little-endian word
+        // (WebAssembly's byte order) rather than byte by byte.
         const Pixel pixel = from[x];
-        std::uint8_t* bytes = to + static_cast<std::size_t>(x) * 4;
-        bytes[0] = static_cast<std::uint8_t>(red_of(pixel));
-        bytes[1] = static_cast<std::uint8_t>(green_of(pixel));
-        bytes[2] = static_cast<std::uint8_t>(blue_of(pixel));
-        bytes[3] = 0xFF;
+        const std::uint32_t rgba = red_of(pixel) | green_of(pixel) << 8 | blue_of(pixel) << 16 | 0xFF000000u;
+        std::memcpy(to + static_cast<std::size_t>(x) * 4, &rgba, sizeof rgba);
       }
     }
     if (!shown.empty()) {
