@@ -15,8 +15,8 @@ namespace platform {
 // file. The compositor reads it from the commit that shows it until it releases it.
 class ShmBuffer {
  public:
-  // Nothing where the memory or the buffer cannot be had.
-  static std::unique_ptr<ShmBuffer> make(wl_shm* shm, Size size);
+  // Nothing where the memory or the buffer cannot be had. The buffer's release is told on `releases`.
+  static std::unique_ptr<ShmBuffer> make(wl_shm* shm, wl_event_queue* releases, Size size);
   ~ShmBuffer();
   ShmBuffer(const ShmBuffer&) = delete;
   ShmBuffer& operator=(const ShmBuffer&) = delete;
@@ -26,7 +26,7 @@ class ShmBuffer {
   bool busy() const { return busy_; }
   void attached() { busy_ = true; }
 
-  // The part of the buffer that no longer shows what the window's pixels do.
+  // What was painted in the other buffer since this one last held all the window's pixels.
   Rect stale;
 
  private:

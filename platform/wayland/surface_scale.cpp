@@ -85,6 +85,12 @@ void WaylandDisplay::fit_surface(Native& native) {
   }
   const bool resized = native.logical.width > 0;
   native.logical = logical;
+  if (native.frame == nullptr) {
+    // Applied with the next commit, which brings the buffer of the new size.
+    xdg_toplevel_set_min_size(native.toplevel, logical.width, logical.height);
+    xdg_toplevel_set_max_size(native.toplevel, logical.width, logical.height);
+    return;
+  }
   libdecor_frame_set_min_content_size(native.frame, logical.width, logical.height);
   libdecor_frame_set_max_content_size(native.frame, logical.width, logical.height);
   if (resized && native.configured) {

@@ -1,8 +1,6 @@
-// The program's windows as xdg-shell toplevels framed through libdecor, and the showing of their
-// pixels: the window system paints into memory of the backend's own, from which the part that
-// changed is copied into whichever of two shared buffers the compositor has let go, once per frame.
+// The program's windows as xdg-shell toplevels: made here and framed through libdecor where the
+// compositor does not decorate them itself, or made in xdg_toplevel.cpp where it does.
 
-#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -27,18 +25,6 @@ const WindowNode* WaylandDisplay::window_of(wl_surface* surface) const {
   return native != nullptr ? native->window : nullptr;
 }
 
-bool WaylandDisplay::make_buffers(Native& native) {
-  const Size size = native.window->device_size();
-  std::unique_ptr<ShmBuffer> made[2];
-  for (auto& buffer : made) {
-    buffer = ShmBuffer::make(shm_, size);
-    if (!buffer) return false;
-  }
-  std::swap(native.buffers, made);
-  native.pixels.assign(static_cast<std::size_t>(size.width) * static_cast<std::size_t>(size.height), Pixel{});
-  return true;
-}
-
 std::optional<NativeWindow> WaylandDisplay::create_window(const WindowNode& window) {
   auto native = std::make_unique<Native>();
   native->window = &window;
@@ -48,22 +34,26 @@ std::optional<NativeWindow> WaylandDisplay::create_window(const WindowNode& wind
   }
   native->surface = wl_compositor_create_surface(compositor_);
   watch_scale(*native);
-  static libdecor_frame_interface frame_listener{&WaylandDisplay::configure, &WaylandDisplay::close,
-                                                 &WaylandDisplay::commit, nullptr, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
-  native->frame = libdecor_decorate(decorations_, native->surface, &frame_listener, native.get());
-  if (native->frame == nullptr) {
-    if (native->viewport != nullptr) wp_viewport_destroy(native->viewport);
-    if (native->fraction != nullptr) wp_fractional_scale_v1_destroy(native->fraction);
-    wl_surface_destroy(native->surface);
-    return std::nullopt;
+  if (decorations_ == nullptr) {
+    make_toplevel(*native);
+  } else {
+    static libdecor_frame_interface frame_listener{&WaylandDisplay::configure, &WaylandDisplay::close,
+                                                   &WaylandDisplay::commit, nullptr, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
+    native->frame = libdecor_decorate(decorations_, native->surface, &frame_listener, native.get());
+    if (native->frame == nullptr) {
+      if (native->viewport != nullptr) wp_viewport_destroy(native->viewport);
+      if (native->fraction != nullptr) wp_fractional_scale_v1_destroy(native->fraction);
+      wl_surface_destroy(native->surface);
+      return std::nullopt;
+    }
+    const std::string app_id(identity_.application_id);
+    libdecor_frame_set_app_id(native->frame, app_id.c_str());
+    libdecor_frame_set_title(native->frame, window.text().c_str());
+    libdecor_frame_unset_capabilities(
+        native->frame, static_cast<libdecor_capabilities>(LIBDECOR_ACTION_RESIZE | LIBDECOR_ACTION_FULLSCREEN));
   }
-  const std::string app_id(identity_.application_id);
-  libdecor_frame_set_app_id(native->frame, app_id.c_str());
-  libdecor_frame_set_title(native->frame, window.text().c_str());
   fit_surface(*native);
-  libdecor_frame_unset_capabilities(native->frame,
-                                    static_cast<libdecor_capabilities>(LIBDECOR_ACTION_RESIZE | LIBDECOR_ACTION_FULLSCREEN));
-  const Surface surface{window.device_size(), native->pixels.data(), static_cast<std::size_t>(window.device_size().width)};
+  const Surface surface = painted_surface(*native);
   const auto handle = reinterpret_cast<std::uintptr_t>(native->surface);
   natives_[&window] = std::move(native);
   return NativeWindow{handle, surface};
@@ -77,7 +67,7 @@ std::optional<Surface> WaylandDisplay::resize_window(const WindowNode& window, P
   }
   fit_surface(*native);
   native->pending = Rect::at({0, 0}, window.device_size());
-  return Surface{window.device_size(), native->pixels.data(), static_cast<std::size_t>(window.device_size().width)};
+  return painted_surface(*native);
 }
 
 // Wayland clients do not place themselves: the compositor puts the window where it will, and
@@ -97,19 +87,36 @@ void WaylandDisplay::destroy_window(const WindowNode& window) {
   if (native.frame_callback != nullptr) wl_callback_destroy(native.frame_callback);
   if (native.viewport != nullptr) wp_viewport_destroy(native.viewport);
   if (native.fraction != nullptr) wp_fractional_scale_v1_destroy(native.fraction);
-  libdecor_frame_unref(native.frame);
+  if (native.frame != nullptr) {
+    libdecor_frame_unref(native.frame);
+  } else {
+    destroy_toplevel(native);
+  }
   wl_surface_destroy(native.surface);
   natives_.erase(found);
   wl_display_flush(display_);
 }
 
 void WaylandDisplay::set_title(const WindowNode& window) {
-  if (Native* native = native_of(window)) libdecor_frame_set_title(native->frame, window.text().c_str());
+  Native* native = native_of(window);
+  if (native == nullptr) {
+    return;
+  }
+  if (native->frame != nullptr) {
+    libdecor_frame_set_title(native->frame, window.text().c_str());
+  } else {
+    xdg_toplevel_set_title(native->toplevel, window.text().c_str());
+  }
 }
 
 void WaylandDisplay::show(const WindowNode& window) {
   if (Native* native = native_of(window)) {
-    libdecor_frame_map(native->frame);
+    if (native->frame != nullptr) {
+      libdecor_frame_map(native->frame);
+    } else {
+      // A toplevel's first commit, with no buffer, asks the compositor to configure it.
+      wl_surface_commit(native->surface);
+    }
     wl_display_flush(display_);
   }
 }
@@ -120,78 +127,15 @@ bool WaylandDisplay::on_screen(const WindowNode& window) {
   return native != nullptr && native->configured;
 }
 
-Pixel* WaylandDisplay::present(const WindowNode& window, const Rect& area) {
-  Native* native = native_of(window);
-  if (native == nullptr) {
-    return window.surface().pixels;
-  }
-  native->pending = native->pending.united(area);
-  for (auto& buffer : native->buffers) buffer->stale = buffer->stale.united(area);
-  show_pending(*native);
-  return native->pixels.data();
-}
-
-// Shows what was painted since the last commit, once the compositor has asked for the next frame
-// and let go of a buffer; until then it waits.
-void WaylandDisplay::show_pending(Native& native) {
-  if (!native.configured || native.pending.empty() || native.frame_callback != nullptr) {
-    return;
-  }
-  const auto free = std::find_if(std::begin(native.buffers), std::end(native.buffers),
-                                 [](const auto& buffer) { return !buffer->busy(); });
-  if (free == std::end(native.buffers)) {
-    return;
-  }
-  ShmBuffer& buffer = **free;
-  const auto width = static_cast<std::size_t>(native.window->device_size().width);
-  const Rect copied = buffer.stale.intersected(Rect::at({0, 0}, native.window->device_size()));
-  // The unused top byte is set as an opaque alpha: screen captures that read the buffer as ARGB
-  // (weston's) would otherwise find it transparent, and take the colours away with the alpha.
-  constexpr std::uint32_t opaque = 0xFF000000u;
-  for (int y = copied.top; y < copied.bottom && !copied.empty(); ++y) {
-    const std::size_t row = static_cast<std::size_t>(y) * width;
-    std::transform(native.pixels.begin() + static_cast<std::ptrdiff_t>(row) + copied.left,
-                   native.pixels.begin() + static_cast<std::ptrdiff_t>(row) + copied.right,
-                   buffer.words() + row + copied.left, [](Pixel pixel) { return value_of(pixel) | opaque; });
-  }
-  buffer.stale = {};
-  wl_surface_attach(native.surface, buffer.buffer(), 0, 0);
-  wl_surface_damage_buffer(native.surface, native.pending.left, native.pending.top, native.pending.width(),
-                           native.pending.height());
-  static const wl_callback_listener frame_listener{&WaylandDisplay::frame_done};
-  native.frame_callback = wl_surface_frame(native.surface);
-  wl_callback_add_listener(native.frame_callback, &frame_listener, &native);
-  wl_surface_commit(native.surface);
-  buffer.attached();
-  native.pending = {};
-}
-
-void WaylandDisplay::show_all_pending() {
-  for (auto& [window, native] : natives_) show_pending(*native);
-}
-
-void WaylandDisplay::frame_done(void* data, wl_callback* callback, std::uint32_t) {
-  auto& native = *static_cast<Native*>(data);
-  wl_callback_destroy(callback);
-  native.frame_callback = nullptr;
-}
-
-void WaylandDisplay::configure(libdecor_frame* frame, libdecor_configuration* configuration, void* data) {
-  auto& native = *static_cast<Native*>(data);
+// A configuration has been acknowledged: it takes effect with the surface's next commit, which
+// the compositor may wait for before it shows the window (sway does, for 200 ms), so a configured
+// window commits at once, a new one with its first picture.
+void WaylandDisplay::configured(Native& native, bool active) {
   const WindowNode& window = *native.window;
-  libdecor_window_state state = LIBDECOR_WINDOW_STATE_NONE;
-  const bool active = libdecor_configuration_get_window_state(configuration, &state) &&
-                      (state & LIBDECOR_WINDOW_STATE_ACTIVE) != 0;
-  libdecor_state* content = libdecor_state_new(native.logical.width, native.logical.height);
-  libdecor_frame_commit(frame, content, configuration);
-  libdecor_state_free(content);
-  // The configuration takes effect with the surface's next commit, which the compositor may wait
-  // for before it shows the window (sway does, for 200 ms): a configured window commits at once,
-  // a new one with its first picture.
   if (native.configured) {
     wl_surface_commit(native.surface);
   }
-  native.display->reported_ = true;
+  reported_ = true;
   if (active != native.active) {
     native.active = active;
     input::activation(window, active);
@@ -200,6 +144,17 @@ void WaylandDisplay::configure(libdecor_frame* frame, libdecor_configuration* co
     native.configured = true;
     input::exposed(window, Rect::at({0, 0}, window.device_size()));
   }
+}
+
+void WaylandDisplay::configure(libdecor_frame* frame, libdecor_configuration* configuration, void* data) {
+  auto& native = *static_cast<Native*>(data);
+  libdecor_window_state state = LIBDECOR_WINDOW_STATE_NONE;
+  const bool active = libdecor_configuration_get_window_state(configuration, &state) &&
+                      (state & LIBDECOR_WINDOW_STATE_ACTIVE) != 0;
+  libdecor_state* content = libdecor_state_new(native.logical.width, native.logical.height);
+  libdecor_frame_commit(frame, content, configuration);
+  libdecor_state_free(content);
+  native.display->configured(native, active);
 }
 
 void WaylandDisplay::close(libdecor_frame*, void* data) {

@@ -29,6 +29,9 @@ WaylandDisplay::~WaylandDisplay() {
   }
   release_seat();
   if (decorations_ != nullptr) libdecor_unref(decorations_);
+  if (decoration_manager_ != nullptr) zxdg_decoration_manager_v1_destroy(decoration_manager_);
+  if (shell_ != nullptr) xdg_wm_base_destroy(shell_);
+  if (releases_ != nullptr) wl_event_queue_destroy(releases_);
   for (const auto& output : outputs_) wl_output_destroy(output->output);
   if (seat_ != nullptr) wl_seat_destroy(seat_);
   if (viewporter_ != nullptr) wp_viewporter_destroy(viewporter_);
@@ -49,15 +52,18 @@ bool WaylandDisplay::start(std::string& error) {
     error = "the Wayland compositor closed the connection at once";
     return false;
   }
-  if (compositor_ == nullptr || shm_ == nullptr || !shell_) {
+  if (compositor_ == nullptr || shm_ == nullptr || shell_ == nullptr) {
     error = "the Wayland compositor lacks wl_compositor 4, wl_shm or xdg_wm_base";
     return false;
   }
+  releases_ = wl_display_create_queue(display_);
   xkb_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-  decorations_report = report_;
-  static libdecor_interface decoration_interface{&WaylandDisplay::decoration_error, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
-  decorations_ = libdecor_new(display_, &decoration_interface);
-  if (decorations_ == nullptr || xkb_ == nullptr) {
+  if (decoration_manager_ == nullptr) {
+    decorations_report = report_;
+    static libdecor_interface decoration_interface{&WaylandDisplay::decoration_error, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
+    decorations_ = libdecor_new(display_, &decoration_interface);
+  }
+  if ((decoration_manager_ == nullptr && decorations_ == nullptr) || xkb_ == nullptr || releases_ == nullptr) {
     error = "libdecor or xkbcommon could not start";
     return false;
   }
@@ -73,8 +79,13 @@ void WaylandDisplay::global(void* data, wl_registry* registry, std::uint32_t nam
     self.compositor_ = static_cast<wl_compositor*>(wl_registry_bind(registry, name, &wl_compositor_interface, 4));
   } else if (named == wl_shm_interface.name) {
     self.shm_ = static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
-  } else if (named == "xdg_wm_base") {
-    self.shell_ = true;
+  } else if (named == xdg_wm_base_interface.name) {
+    self.shell_ = static_cast<xdg_wm_base*>(wl_registry_bind(registry, name, &xdg_wm_base_interface, 1));
+    static const xdg_wm_base_listener listener{&WaylandDisplay::ping};
+    xdg_wm_base_add_listener(self.shell_, &listener, &self);
+  } else if (named == zxdg_decoration_manager_v1_interface.name) {
+    self.decoration_manager_ = static_cast<zxdg_decoration_manager_v1*>(
+        wl_registry_bind(registry, name, &zxdg_decoration_manager_v1_interface, 1));
   } else if (named == wp_viewporter_interface.name) {
     self.viewporter_ = static_cast<wp_viewporter*>(wl_registry_bind(registry, name, &wp_viewporter_interface, 1));
   } else if (named == wp_fractional_scale_manager_v1_interface.name) {
@@ -198,8 +209,10 @@ bool WaylandDisplay::pump(bool wait, std::optional<std::chrono::milliseconds> li
     } else {
       wl_display_cancel_read(display_);
     }
-    if (wl_display_dispatch_pending(display_) < 0) lost();
-    show_all_pending();
+    if (wl_display_dispatch_pending(display_) < 0 || wl_display_dispatch_queue_pending(display_, releases_) < 0) {
+      lost();
+    }
+    expose_waiting();
     if (!wait || reported_) {
       return reported_ || !wait;
     }

@@ -2,8 +2,9 @@
 
 // The Wayland display's class, for the files that implement it: wayland_display.cpp (the
 // connection, the compositor's globals and outputs, the wait for events), toplevel.cpp (the
-// windows, their frames and the showing of their pixels), surface_scale.cpp (the scale a window is
-// shown at) and seat.cpp (pointer and keyboard).
+// windows and their frames through libdecor), xdg_toplevel.cpp (the toplevels the compositor
+// decorates), presentation.cpp (the showing of their pixels), surface_scale.cpp (the scale a
+// window is shown at) and seat.cpp (pointer and keyboard).
 
 #include <libdecor.h>
 #include <wayland-client.h>
@@ -22,6 +23,8 @@
 #include "platform/wayland/shm_buffer.h"
 #include "platform/window_system/seam.h"
 #include "viewporter-client-protocol.h"
+#include "xdg-decoration-unstable-v1-client-protocol.h"
+#include "xdg-shell-client-protocol.h"
 
 namespace platform {
 
@@ -59,10 +62,17 @@ class WaylandDisplay final : public NativeDisplay {
     const WindowNode* window = nullptr;
     WaylandDisplay* display = nullptr;
     wl_surface* surface = nullptr;
+    // Framed by libdecor where the compositor does not decorate; else a toplevel of its own that
+    // the compositor decorates.
     libdecor_frame* frame = nullptr;
-    std::vector<Pixel> pixels;  // what the window system paints; the buffers are copied from it
+    xdg_surface* shell_surface = nullptr;
+    xdg_toplevel* toplevel = nullptr;
+    zxdg_toplevel_decoration_v1* decoration = nullptr;
+    bool activated = false;  // as the toplevel's latest configure tells, for the next xdg_surface configure
+    // The window system paints into buffers[painted] while the compositor may read the other.
     std::unique_ptr<ShmBuffer> buffers[2];
-    Rect pending;               // painted, not yet shown
+    int painted = 0;
+    Rect pending;  // painted, not yet shown
     wl_callback* frame_callback = nullptr;
     bool configured = false;
     bool active = false;
@@ -87,15 +97,28 @@ class WaylandDisplay final : public NativeDisplay {
   static void configure(libdecor_frame* frame, libdecor_configuration* configuration, void* data);
   static void close(libdecor_frame* frame, void* data);
   static void commit(libdecor_frame* frame, void* data);
-  static void frame_done(void* data, wl_callback* callback, std::uint32_t time);
   static void decoration_error(libdecor* context, libdecor_error error, const char* message);
   const Output* output_of(wl_output* output) const;
   void watch_scale(Native& native);
   void rescale(Native& native);
   void fit_surface(Native& native);
+  void configured(Native& native, bool active);
+
+  // Toplevels the compositor decorates: xdg_toplevel.cpp.
+  static void ping(void* data, xdg_wm_base* shell, std::uint32_t serial);
+  static void shell_configure(void* data, xdg_surface* shell_surface, std::uint32_t serial);
+  static void toplevel_configure(void* data, xdg_toplevel* toplevel, std::int32_t width, std::int32_t height,
+                                 wl_array* states);
+  static void toplevel_close(void* data, xdg_toplevel* toplevel);
+  void make_toplevel(Native& native);
+  void destroy_toplevel(Native& native);
+
+  // The showing of the pixels: presentation.cpp.
+  static void frame_done(void* data, wl_callback* callback, std::uint32_t time);
   bool make_buffers(Native& native);
-  void show_pending(Native& native);
-  void show_all_pending();
+  Surface painted_surface(const Native& native) const;
+  void show_painted(Native& native);
+  void expose_waiting();
   [[noreturn]] void lost();
 
   // Pointer and keyboard: seat.cpp.
@@ -130,10 +153,14 @@ class WaylandDisplay final : public NativeDisplay {
   wl_compositor* compositor_ = nullptr;
   wl_shm* shm_ = nullptr;
   wl_seat* seat_ = nullptr;
-  bool shell_ = false;  // the compositor has xdg-shell, which libdecor builds the toplevels on
+  xdg_wm_base* shell_ = nullptr;
+  zxdg_decoration_manager_v1* decoration_manager_ = nullptr;
   wp_viewporter* viewporter_ = nullptr;
   wp_fractional_scale_manager_v1* fractions_ = nullptr;
+  // Only where the compositor does not decorate, so that libdecor's plugin is loaded only there.
   libdecor* decorations_ = nullptr;
+  // The buffers' releases, dispatched apart while a present waits for one.
+  wl_event_queue* releases_ = nullptr;
   std::vector<std::unique_ptr<Output>> outputs_;
   int scale_ = 1;
   std::map<const WindowNode*, std::unique_ptr<Native>> natives_;
