@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/x11/xlib.h"
+
 namespace platform {
 namespace {
 
@@ -36,7 +38,7 @@ int on_x_error(::Display* display, XErrorEvent* event) {
     return 0;
   }
   char text[256] = {};
-  XGetErrorText(display, event->error_code, text, sizeof text);
+  xlib().XGetErrorText(display, event->error_code, text, sizeof text);
   report({DisplayFailure::Kind::RequestRefused, std::string(text) + " (request " +
                                                     std::to_string(event->request_code) + "." +
                                                     std::to_string(event->minor_code) + ")"});
@@ -54,8 +56,8 @@ XErrorRoutes& x_error_routes() {
 
 void install_x_error_handlers(DisplayFailureReport report) {
   x_error_routes().report = report;
-  XSetErrorHandler(on_x_error);
-  XSetIOErrorHandler(on_x_io_error);
+  xlib().XSetErrorHandler(on_x_error);
+  xlib().XSetIOErrorHandler(on_x_io_error);
   // Xlib writes to its socket without asking the kernel to spare the process the signal.
   signal(SIGPIPE, SIG_IGN);
 }

@@ -10,8 +10,9 @@
 #include <cstdint>
 
 #include "platform/window_system/window_system.h"
-#include "platform/x11/x11_display.h"
 #include "platform/x11/errors.h"
+#include "platform/x11/x11_display.h"
+#include "platform/x11/xlib.h"
 
 namespace platform {
 namespace {
@@ -63,7 +64,7 @@ const X11Display::EventTable& X11Display::event_table() {
 
 bool X11Display::handle(XEvent& event) {
   if (event.type == MappingNotify) {
-    XRefreshKeyboardMapping(&event.xmapping);
+    xlib().XRefreshKeyboardMapping(&event.xmapping);
     return false;
   }
   if (event.type == PropertyNotify && event.xproperty.window == root_) {
@@ -102,11 +103,11 @@ bool X11Display::on_expose(XEvent& event, const WindowNode& window) {
   const Size layout = window.device_size();
   const Rect beyond_right{layout.width, area.top, area.right, area.bottom};
   const Rect beyond_bottom{area.left, layout.height, std::min(area.right, layout.width), area.bottom};
-  XSetForeground(x_, native->gc, format_->pixel_of(window.window_class()->background));
+  xlib().XSetForeground(x_, native->gc, format_->pixel_of(window.window_class()->background));
   for (const Rect& part : {beyond_right.intersected(area), beyond_bottom.intersected(area)}) {
     if (!part.empty()) {
-      XFillRectangle(x_, native->xid, native->gc, part.left, part.top, static_cast<unsigned>(part.width()),
-                     static_cast<unsigned>(part.height()));
+      xlib().XFillRectangle(x_, native->xid, native->gc, part.left, part.top, static_cast<unsigned>(part.width()),
+                            static_cast<unsigned>(part.height()));
     }
   }
   return true;
@@ -159,7 +160,7 @@ bool X11Display::on_map(XEvent& event, const WindowNode& window) {
 std::optional<Point> X11Display::screen_origin(::Window xid) {
   Point origin;
   ::Window child = 0;
-  if (XTranslateCoordinates(x_, xid, root_, 0, 0, &origin.x, &origin.y, &child) == 0) {
+  if (xlib().XTranslateCoordinates(x_, xid, root_, 0, 0, &origin.x, &origin.y, &child) == 0) {
     return std::nullopt;
   }
   return origin;
@@ -244,7 +245,7 @@ bool X11Display::on_button(XEvent& event, const WindowNode& window) {
   const Native& native = *native_of(window);
   if (press.type == ButtonPress && !native.managed && !native.destroyed) {
     // No window manager gives the keyboard to the window that is clicked: it takes it itself.
-    XSetInputFocus(x_, native.xid, RevertToParent, press.time);
+    xlib().XSetInputFocus(x_, native.xid, RevertToParent, press.time);
   }
   const MouseButton button = press.button == 1   ? MouseButton::Left
                              : press.button == 3 ? MouseButton::Right
@@ -257,9 +258,9 @@ bool X11Display::on_motion(XEvent& event, const WindowNode& window) {
   // Only the latest position of a burst of moves matters; a move after a press or a release stays
   // after it.
   XEvent next{};
-  while (XEventsQueued(x_, QueuedAlready) > 0 && XPeekEvent(x_, &next) != 0 && next.type == MotionNotify &&
-         next.xmotion.window == event.xmotion.window) {
-    XNextEvent(x_, &event);
+  while (xlib().XEventsQueued(x_, QueuedAlready) > 0 && xlib().XPeekEvent(x_, &next) != 0 &&
+         next.type == MotionNotify && next.xmotion.window == event.xmotion.window) {
+    xlib().XNextEvent(x_, &event);
   }
   input::pointer_moved(window, {event.xmotion.x, event.xmotion.y}, static_cast<std::uint32_t>(event.xmotion.time));
   return true;
@@ -269,10 +270,11 @@ bool X11Display::on_key(XEvent& event, const WindowNode& window) {
   if (!detectable_auto_repeat_) {
     // Asked at the first key rather than at start-up: from then on only presses repeat while a
     // key is held, never a release.
-    XkbSetDetectableAutoRepeat(x_, True, nullptr);
+    xlib().XkbSetDetectableAutoRepeat(x_, True, nullptr);
     detectable_auto_repeat_ = true;
   }
-  input::key(window, key_of(XLookupKeysym(&event.xkey, 0)), event.type == KeyPress, modifiers_of(event.xkey.state));
+  input::key(window, key_of(xlib().XLookupKeysym(&event.xkey, 0)), event.type == KeyPress,
+             modifiers_of(event.xkey.state));
   return true;
 }
 

@@ -4,6 +4,7 @@
 #include <sys/shm.h>
 
 #include "platform/x11/errors.h"
+#include "platform/x11/xlib.h"
 
 namespace platform {
 namespace {
@@ -35,13 +36,13 @@ std::optional<PixelFormat> true_colour_format(::Display* x, const Visual* visual
   }
   int bits_per_pixel = 0;
   int count = 0;
-  if (XPixmapFormatValues* formats = XListPixmapFormats(x, &count)) {
+  if (XPixmapFormatValues* formats = xlib().XListPixmapFormats(x, &count)) {
     for (int index = 0; index < count; ++index) {
       if (formats[index].depth == depth) {
         bits_per_pixel = formats[index].bits_per_pixel;
       }
     }
-    XFree(formats);
+    xlib().XFree(formats);
   }
   auto format = PixelFormat::true_colour(visual->red_mask, visual->green_mask, visual->blue_mask, bits_per_pixel,
                                          ImageByteOrder(x) == MSBFirst);
@@ -57,8 +58,8 @@ X11Image::~X11Image() {
     return;
   }
   if (shared_) {
-    XShmDetach(x_, &shm_);
-    XSync(x_, False);
+    xlib().XShmDetach(x_, &shm_);
+    xlib().XSync(x_, False);
     shmdt(shm_.shmaddr);
   }
   image_->data = nullptr;  // not Xlib's to free
@@ -66,8 +67,8 @@ X11Image::~X11Image() {
 }
 
 bool X11Image::make_shared(Size size) {
-  image_ = XShmCreateImage(x_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr, &shm_,
-                           static_cast<unsigned>(size.width), static_cast<unsigned>(size.height));
+  image_ = xlib().XShmCreateImage(x_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr, &shm_,
+                                  static_cast<unsigned>(size.width), static_cast<unsigned>(size.height));
   if (image_ == nullptr) {
     return false;
   }
@@ -82,8 +83,8 @@ bool X11Image::make_shared(Size size) {
     XErrorRoutes& routes = x_error_routes();
     routes.tried_request_failed = false;
     routes.tried_request = NextRequest(x_);
-    XShmAttach(x_, &shm_);
-    XSync(x_, False);
+    xlib().XShmAttach(x_, &shm_);
+    xlib().XSync(x_, False);
     routes.tried_request = 0;
     const bool attach_error = routes.tried_request_failed;
     // Marked for removal now; it goes when both sides have detached.
@@ -107,8 +108,8 @@ bool X11Image::make(Size size, int bands, bool try_shared_memory) {
   if (!try_shared_memory || !make_shared({size.width, size.height * bands})) {
     // Without shared memory the pixels travel with each request, and one band will do.
     bands = 1;
-    image_ = XCreateImage(x_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr,
-                          static_cast<unsigned>(size.width), static_cast<unsigned>(size.height), 32, 0);
+    image_ = xlib().XCreateImage(x_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr,
+                                 static_cast<unsigned>(size.width), static_cast<unsigned>(size.height), 32, 0);
     if (image_ == nullptr) {
       return false;
     }
@@ -148,14 +149,14 @@ void X11Image::put(::Window target, GC gc, const Rect& area, int top) {
   const auto height = static_cast<unsigned>(shown.height());
   if (shared_) {
     // The server reads the pixels from shared memory, and reports when it has.
-    XShmPutImage(x_, target, gc, image_, shown.left, size_.height * band_ + shown.top, shown.left, shown.top + top,
-                 width, height, True);
+    xlib().XShmPutImage(x_, target, gc, image_, shown.left, size_.height * band_ + shown.top, shown.left,
+                        shown.top + top, width, height, True);
     sent_[static_cast<std::size_t>(band_)] = NextRequest(x_) - 1;
-    XFlush(x_);
+    xlib().XFlush(x_);
     turn_band();
   } else {
-    XPutImage(x_, target, gc, image_, shown.left, shown.top, shown.left, shown.top + top, width, height);
-    XFlush(x_);
+    xlib().XPutImage(x_, target, gc, image_, shown.left, shown.top, shown.left, shown.top + top, width, height);
+    xlib().XFlush(x_);
   }
 }
 
@@ -164,9 +165,9 @@ void X11Image::turn_band() {
   const unsigned long sent = sent_[static_cast<std::size_t>(band_)];
   if (sent != 0 && LastKnownRequestProcessed(x_) < sent) {
     // The server's report may already be waiting on the connection; read it without blocking.
-    XEventsQueued(x_, QueuedAfterReading);
+    xlib().XEventsQueued(x_, QueuedAfterReading);
     if (LastKnownRequestProcessed(x_) < sent) {
-      XSync(x_, False);
+      xlib().XSync(x_, False);
     }
   }
   sent_[static_cast<std::size_t>(band_)] = 0;

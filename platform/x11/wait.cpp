@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "platform/x11/xlib.h"
+
 namespace platform {
 
 XInput wait_for_input(::Display* x, std::optional<std::chrono::milliseconds> limit, PollFunction poll_function) {
-  if (XEventsQueued(x, QueuedAlready) > 0) {
+  if (xlib().XEventsQueued(x, QueuedAlready) > 0) {
     return XInput::Arrived;
   }
   // Sleeps in the kernel until the server sends something: no processor time while idle. An

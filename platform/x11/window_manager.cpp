@@ -17,6 +17,7 @@
 
 #include "platform/window_system/seam.h"
 #include "platform/x11/x11_display.h"
+#include "platform/x11/xlib.h"
 
 namespace platform {
 namespace {
@@ -66,7 +67,7 @@ std::vector<Value> X11Display::read_property(::Window xid, Atom property, Atom t
   unsigned long count = 0, after = 0;
   unsigned char* data = nullptr;
   std::vector<Value> values;
-  if (XGetWindowProperty(x_, xid, property, 0, units, False, type, &actual, &format, &count, &after, &data) ==
+  if (xlib().XGetWindowProperty(x_, xid, property, 0, units, False, type, &actual, &format, &count, &after, &data) ==
           Success &&
       actual == type && format == wanted_format && data != nullptr) {
     // Xlib hands 32-bit values over as longs.
@@ -74,7 +75,7 @@ std::vector<Value> X11Display::read_property(::Window xid, Atom property, Atom t
     values.assign(typed, typed + count);
   }
   if (data != nullptr) {
-    XFree(data);
+    xlib().XFree(data);
   }
   return values;
 }
@@ -84,13 +85,13 @@ template std::vector<long> X11Display::read_property<long>(::Window, Atom, Atom,
 
 // Xlib takes the values of a 32-bit property as longs, whatever the width of long.
 void X11Display::write_property(::Window xid, Atom property, Atom type, std::span<const long> values) {
-  XChangeProperty(x_, xid, property, type, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(values.data()),
-                  static_cast<int>(values.size()));
+  xlib().XChangeProperty(x_, xid, property, type, 32, PropModeReplace,
+                         reinterpret_cast<const unsigned char*>(values.data()), static_cast<int>(values.size()));
 }
 
 void X11Display::write_property(::Window xid, Atom property, Atom type, std::string_view text) {
-  XChangeProperty(x_, xid, property, type, 8, PropModeReplace, reinterpret_cast<const unsigned char*>(text.data()),
-                  static_cast<int>(text.size()));
+  xlib().XChangeProperty(x_, xid, property, type, 8, PropModeReplace,
+                         reinterpret_cast<const unsigned char*>(text.data()), static_cast<int>(text.size()));
 }
 
 // All the atoms in one round trip to the server rather than one each.
@@ -117,7 +118,7 @@ void X11Display::intern_atoms() {
   for (int i = 0; i < count; ++i) {
     names[i] = const_cast<char*>(wanted[i].first);  // Xlib's signature lacks const; it only reads them
   }
-  XInternAtoms(x_, names.data(), count, False, atoms.data());
+  xlib().XInternAtoms(x_, names.data(), count, False, atoms.data());
   for (int i = 0; i < count; ++i) {
     *wanted[i].second = atoms[i];
   }
@@ -137,8 +138,8 @@ std::optional<FrameExtents> X11Display::read_frame_extents(::Window xid) {
 // Nothing ever waits for it: some window managers answer late or never, and without one nobody
 // does. The window lives as long as the display, so that a late answer finds it.
 void X11Display::request_frame_extents() {
-  frame_probe_ = XCreateSimpleWindow(x_, root_, 0, 0, 100, 100, 0, 0, 0);
-  XSelectInput(x_, frame_probe_, PropertyChangeMask);
+  frame_probe_ = xlib().XCreateSimpleWindow(x_, root_, 0, 0, 100, 100, 0, 0, 0);
+  xlib().XSelectInput(x_, frame_probe_, PropertyChangeMask);
   const MotifHints hints{motif_functions | motif_decorations, 0,
                          decoration_border | decoration_title | decoration_menu | decoration_minimize, 0, 0};
   write_property(frame_probe_, motif_wm_hints_, motif_wm_hints_, hints.values());
@@ -147,8 +148,8 @@ void X11Display::request_frame_extents() {
   request.xclient.window = frame_probe_;
   request.xclient.message_type = net_request_frame_extents_;
   request.xclient.format = 32;
-  XSendEvent(x_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
-  XFlush(x_);
+  xlib().XSendEvent(x_, root_, False, SubstructureRedirectMask | SubstructureNotifyMask, &request);
+  xlib().XFlush(x_);
 }
 
 // The frame the window manager has told of, or none yet.
@@ -177,35 +178,35 @@ std::optional<Rect> X11Display::work_area() {
 // A fixed size: the inner area at its scale, neither smaller nor larger. The position is the inner
 // area's own: StaticGravity asks the window manager to put its frame around it there.
 void X11Display::set_size_hints(::Window xid, Point inner_origin, Size size) {
-  XSizeHints* size_hints = XAllocSizeHints();
+  XSizeHints* size_hints = xlib().XAllocSizeHints();
   size_hints->flags = PPosition | USPosition | PMinSize | PMaxSize | PWinGravity;
   size_hints->x = inner_origin.x;
   size_hints->y = inner_origin.y;
   size_hints->min_width = size_hints->max_width = size.width;
   size_hints->min_height = size_hints->max_height = size.height;
   size_hints->win_gravity = StaticGravity;
-  XSetWMNormalHints(x_, xid, size_hints);
-  XFree(size_hints);
+  xlib().XSetWMNormalHints(x_, xid, size_hints);
+  xlib().XFree(size_hints);
 }
 
 void X11Display::set_hints(const WindowNode& window, ::Window xid, Point inner_origin) {
   set_size_hints(xid, inner_origin, window.device_size());
-  XWMHints* wm_hints = XAllocWMHints();
+  XWMHints* wm_hints = xlib().XAllocWMHints();
   wm_hints->flags = InputHint | StateHint;
   wm_hints->input = True;
   wm_hints->initial_state = NormalState;
-  XClassHint* class_hint = XAllocClassHint();
+  XClassHint* class_hint = xlib().XAllocClassHint();
   // Xlib takes the names as writable texts, though it only reads them.
   std::string instance_name(identity_.instance_name);
   std::string class_name(identity_.application_id);
   class_hint->res_name = instance_name.data();
   class_hint->res_class = class_name.data();
-  XSetWMProperties(x_, xid, nullptr, nullptr, nullptr, 0, nullptr, wm_hints, class_hint);
-  XFree(wm_hints);
-  XFree(class_hint);
+  xlib().XSetWMProperties(x_, xid, nullptr, nullptr, nullptr, 0, nullptr, wm_hints, class_hint);
+  xlib().XFree(wm_hints);
+  xlib().XFree(class_hint);
 
   Atom protocols[] = {wm_delete_window_};
-  XSetWMProtocols(x_, xid, protocols, 1);
+  xlib().XSetWMProtocols(x_, xid, protocols, 1);
   const long pid = static_cast<long>(getpid());
   write_property(xid, net_wm_pid_, XA_CARDINAL, std::span<const long>(&pid, 1));
   const long window_type = static_cast<long>(net_wm_window_type_normal_);
@@ -277,11 +278,11 @@ void X11Display::frame_of_parent_arrived(const WindowNode& window, const Native&
     ::Window root = 0, parent = 0;
     ::Window* children = nullptr;
     unsigned int count = 0;
-    if (XQueryTree(x_, outermost, &root, &parent, &children, &count) == 0) {
+    if (xlib().XQueryTree(x_, outermost, &root, &parent, &children, &count) == 0) {
       return;
     }
     if (children != nullptr) {
-      XFree(children);
+      xlib().XFree(children);
     }
     if (parent == root || parent == 0) {
       break;
@@ -294,10 +295,11 @@ void X11Display::frame_of_parent_arrived(const WindowNode& window, const Native&
   XWindowAttributes frame{}, inner{};
   Point at, corner;
   ::Window child = 0;
-  if (XGetWindowAttributes(x_, outermost, &frame) == 0 || XGetWindowAttributes(x_, native.xid, &inner) == 0 ||
-      XTranslateCoordinates(x_, native.xid, root_, 0, 0, &at.x, &at.y, &child) == 0 ||
-      XTranslateCoordinates(x_, outermost, root_, -frame.border_width, -frame.border_width, &corner.x, &corner.y,
-                            &child) == 0) {
+  if (xlib().XGetWindowAttributes(x_, outermost, &frame) == 0 ||
+      xlib().XGetWindowAttributes(x_, native.xid, &inner) == 0 ||
+      xlib().XTranslateCoordinates(x_, native.xid, root_, 0, 0, &at.x, &at.y, &child) == 0 ||
+      xlib().XTranslateCoordinates(x_, outermost, root_, -frame.border_width, -frame.border_width, &corner.x, &corner.y,
+                                   &child) == 0) {
     return;
   }
   const Size outer{frame.width + 2 * frame.border_width, frame.height + 2 * frame.border_width};
@@ -340,8 +342,8 @@ void X11Display::show_anew(const WindowNode& window, Point inner_origin) {
     return;
   }
   native->show_anew_at = inner_origin;
-  XWithdrawWindow(x_, native->xid, screen_number_);
-  XFlush(x_);
+  xlib().XWithdrawWindow(x_, native->xid, screen_number_);
+  xlib().XFlush(x_);
 }
 
 void X11Display::map_anew(const WindowNode& window, Native& native) {
@@ -350,9 +352,9 @@ void X11Display::map_anew(const WindowNode& window, Native& native) {
   native.managed = native.framed = native.mapped = false;
   note_request(native);
   set_size_hints(native.xid, origin, window.device_size());
-  XMoveWindow(x_, native.xid, origin.x, origin.y);
-  XMapRaised(x_, native.xid);
-  XFlush(x_);
+  xlib().XMoveWindow(x_, native.xid, origin.x, origin.y);
+  xlib().XMapRaised(x_, native.xid);
+  xlib().XFlush(x_);
 }
 
 }  // namespace platform

@@ -1,7 +1,7 @@
 // The connection to the X server, the program's windows and their surfaces, and the wait for
 // events.
 
-#include "platform/x11/backend.h"
+#include "platform/x11/x11_display.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -21,10 +21,11 @@
 #include <vector>
 
 #include "platform/window_system/seam.h"
-#include "platform/x11/x11_display.h"
+#include "platform/x11/backend.h"
 #include "platform/x11/errors.h"
 #include "platform/x11/resources.h"
 #include "platform/x11/wait.h"
+#include "platform/x11/xlib.h"
 
 namespace platform {
 namespace {
@@ -52,14 +53,14 @@ X11Display::X11Display(::Display* x, const ProgramIdentity& identity, MonitorQue
   // Asked first, so that Xlib has nothing to complain about on a server without it.
   int major = 0, minor = 0;
   Bool pixmaps = False;
-  shm_ = XShmQueryExtension(x_) == True && XShmQueryVersion(x_, &major, &minor, &pixmaps) == True;
+  shm_ = xlib().XShmQueryExtension(x_) == True && xlib().XShmQueryVersion(x_, &major, &minor, &pixmaps) == True;
   monitor_ = (monitor ? monitor() : randr_monitor())
                  .value_or(Rect::at({0, 0}, {DisplayWidth(x_, screen_number_), DisplayHeight(x_, screen_number_)}));
   // The resources as Xlib read them when it connected; later changes are read from the root.
-  const char* resources = XResourceManagerString(x_);
+  const char* resources = xlib().XResourceManagerString(x_);
   dpi_ = xft_dpi(resources != nullptr ? resources : "").value_or(96);
   // The desktop's settings (colours, fonts) live in the root window's resources.
-  XSelectInput(x_, root_, PropertyChangeMask);
+  xlib().XSelectInput(x_, root_, PropertyChangeMask);
   request_frame_extents();
   x_error_routes().live_windows = &by_xid_;
   usable_ = true;
@@ -68,16 +69,16 @@ X11Display::X11Display(::Display* x, const ProgramIdentity& identity, MonitorQue
 // Errors of requests still on their way are judged while the connection closes.
 X11Display::~X11Display() {
   if (frame_probe_ != 0) {
-    XDestroyWindow(x_, frame_probe_);
+    xlib().XDestroyWindow(x_, frame_probe_);
   }
   for (auto& [window, native] : natives_) {
     native.image.reset();
-    XFreeGC(x_, native.gc);
+    xlib().XFreeGC(x_, native.gc);
     if (!native.destroyed) {
-      XDestroyWindow(x_, native.xid);
+      xlib().XDestroyWindow(x_, native.xid);
     }
   }
-  XCloseDisplay(x_);
+  xlib().XCloseDisplay(x_);
   x_error_routes().live_windows = nullptr;
   x_error_routes().former_windows.clear();
 }
@@ -85,36 +86,36 @@ X11Display::~X11Display() {
 // The primary monitor, else the first one that shows anything.
 std::optional<Rect> X11Display::randr_monitor() {
   int event_base = 0, error_base = 0;
-  if (!XRRQueryExtension(x_, &event_base, &error_base)) {
+  if (!xlib().XRRQueryExtension(x_, &event_base, &error_base)) {
     return std::nullopt;
   }
-  XRRScreenResources* resources = XRRGetScreenResourcesCurrent(x_, root_);
+  XRRScreenResources* resources = xlib().XRRGetScreenResourcesCurrent(x_, root_);
   if (resources == nullptr) {
     return std::nullopt;
   }
   std::vector<RRCrtc> candidates;
-  if (const RROutput primary = XRRGetOutputPrimary(x_, root_)) {
-    if (XRROutputInfo* output = XRRGetOutputInfo(x_, resources, primary)) {
+  if (const RROutput primary = xlib().XRRGetOutputPrimary(x_, root_)) {
+    if (XRROutputInfo* output = xlib().XRRGetOutputInfo(x_, resources, primary)) {
       candidates.push_back(output->crtc);
-      XRRFreeOutputInfo(output);
+      xlib().XRRFreeOutputInfo(output);
     }
   }
   candidates.insert(candidates.end(), resources->crtcs, resources->crtcs + resources->ncrtc);
   std::optional<Rect> found;
   for (const RRCrtc crtc : candidates) {
-    XRRCrtcInfo* info = crtc != 0 ? XRRGetCrtcInfo(x_, resources, crtc) : nullptr;
+    XRRCrtcInfo* info = crtc != 0 ? xlib().XRRGetCrtcInfo(x_, resources, crtc) : nullptr;
     if (info == nullptr) {
       continue;
     }
     if (info->mode != None && info->width > 0 && info->height > 0) {
       found = Rect::at({info->x, info->y}, {static_cast<int>(info->width), static_cast<int>(info->height)});
     }
-    XRRFreeCrtcInfo(info);
+    xlib().XRRFreeCrtcInfo(info);
     if (found) {
       break;
     }
   }
-  XRRFreeScreenResources(resources);
+  xlib().XRRFreeScreenResources(resources);
   return found;
 }
 
@@ -149,21 +150,21 @@ std::optional<NativeWindow> X11Display::create_window(const WindowNode& window) 
   attributes.bit_gravity = NorthWestGravity;
   attributes.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
                           PointerMotionMask | StructureNotifyMask | FocusChangeMask | PropertyChangeMask;
-  const ::Window xid = XCreateWindow(x_, root_, origin.x, origin.y, static_cast<unsigned>(size.width),
-                                     static_cast<unsigned>(size.height), 0, CopyFromParent, InputOutput, visual_,
-                                     CWBackPixmap | CWBitGravity | CWEventMask, &attributes);
+  const ::Window xid = xlib().XCreateWindow(x_, root_, origin.x, origin.y, static_cast<unsigned>(size.width),
+                                            static_cast<unsigned>(size.height), 0, CopyFromParent, InputOutput, visual_,
+                                            CWBackPixmap | CWBitGravity | CWEventMask, &attributes);
   if (xid == 0) {
     return std::nullopt;
   }
   std::unique_ptr<X11Image> image = make_image(window);
   if (!image) {
-    XDestroyWindow(x_, xid);
+    xlib().XDestroyWindow(x_, xid);
     return std::nullopt;
   }
   Native& native = natives_[&window];
   native.xid = xid;
   native.image = std::move(image);
-  native.gc = XCreateGC(x_, xid, 0, nullptr);
+  native.gc = xlib().XCreateGC(x_, xid, 0, nullptr);
   by_xid_[xid] = &window;
   set_hints(window, xid, origin);
   return NativeWindow{xid, native.image->surface()};
@@ -182,17 +183,17 @@ std::optional<Surface> X11Display::resize_window(const WindowNode& window, Point
   native->image = std::move(image);
   note_request(*native);
   set_size_hints(native->xid, inner_origin, size);
-  XMoveResizeWindow(x_, native->xid, inner_origin.x, inner_origin.y, static_cast<unsigned>(size.width),
-                    static_cast<unsigned>(size.height));
-  XFlush(x_);
+  xlib().XMoveResizeWindow(x_, native->xid, inner_origin.x, inner_origin.y, static_cast<unsigned>(size.width),
+                           static_cast<unsigned>(size.height));
+  xlib().XFlush(x_);
   return native->image->surface();
 }
 
 void X11Display::place_window(const WindowNode& window, Point inner_origin) {
   if (Native* native = native_of(window); native != nullptr && !native->destroyed) {
     note_request(*native);
-    XMoveWindow(x_, native->xid, inner_origin.x, inner_origin.y);
-    XFlush(x_);
+    xlib().XMoveWindow(x_, native->xid, inner_origin.x, inner_origin.y);
+    xlib().XFlush(x_);
   }
 }
 
@@ -205,11 +206,11 @@ void X11Display::destroy_window(const WindowNode& window) {
   by_xid_.erase(native.xid);
   x_error_routes().former_windows.insert(native.xid);
   native.image.reset();
-  XFreeGC(x_, native.gc);
+  xlib().XFreeGC(x_, native.gc);
   if (!native.destroyed) {
-    XDestroyWindow(x_, native.xid);
+    xlib().XDestroyWindow(x_, native.xid);
   }
-  XFlush(x_);
+  xlib().XFlush(x_);
   natives_.erase(found);
 }
 
@@ -219,8 +220,8 @@ void X11Display::show(const WindowNode& window) {
   if (Native* native = native_of(window)) {
     // A window manager activates a new window as its focus rules say; without one, a click does.
     note_request(*native);
-    XMapRaised(x_, native->xid);
-    XFlush(x_);
+    xlib().XMapRaised(x_, native->xid);
+    xlib().XFlush(x_);
     native->map_patience = first_map_patience;
     native->map_check = std::chrono::steady_clock::now() + native->map_patience;
   }
@@ -239,13 +240,13 @@ void X11Display::check_maps() {
     XWindowAttributes attributes{};
     // A window manager that has taken the window shows it when it will (not on a hidden desktop).
     if (native.exposed || native.destroyed || native.managed || native.framed ||
-        (XGetWindowAttributes(x_, native.xid, &attributes) != 0 && attributes.map_state == IsViewable) ||
+        (xlib().XGetWindowAttributes(x_, native.xid, &attributes) != 0 && attributes.map_state == IsViewable) ||
         window_state(native.xid) == IconicState) {
       native.map_check.reset();
       continue;
     }
-    XMapRaised(x_, native.xid);
-    XFlush(x_);
+    xlib().XMapRaised(x_, native.xid);
+    xlib().XFlush(x_);
     native.map_patience = std::min(2 * native.map_patience, last_map_patience);
     native.map_check = now + native.map_patience;
   }
@@ -289,9 +290,9 @@ X11Display::Native* X11Display::native_of(const WindowNode& window) {
 
 bool X11Display::report_queued_events() {
   bool reported = false;
-  while (XPending(x_) > 0) {
+  while (xlib().XPending(x_) > 0) {
     XEvent event;
-    XNextEvent(x_, &event);
+    xlib().XNextEvent(x_, &event);
     reported = handle(event) || reported;
   }
   return reported;
@@ -299,7 +300,7 @@ bool X11Display::report_queued_events() {
 
 bool X11Display::pump(bool wait, std::optional<std::chrono::milliseconds> limit) {
   using Clock = std::chrono::steady_clock;
-  XFlush(x_);
+  xlib().XFlush(x_);
   const std::optional<Clock::time_point> give_up =
       limit ? std::optional<Clock::time_point>(Clock::now() + *limit) : std::nullopt;
   bool reported = false;
@@ -330,7 +331,7 @@ bool X11Display::pump(bool wait, std::optional<std::chrono::milliseconds> limit)
       connection_lost();
     }
     // Reads what arrived; a broken connection ends in the I/O error handler.
-    XEventsQueued(x_, QueuedAfterReading);
+    xlib().XEventsQueued(x_, QueuedAfterReading);
     if (limit) {
       // One wait with a limit: what came is reported, or nothing was.
       return report_queued_events() || reported;
@@ -342,12 +343,18 @@ namespace {
 
 std::unique_ptr<NativeDisplay> open(const ProgramIdentity& identity, std::string& error, MonitorQuery monitor,
                                     DisplayFailureReport report) {
-  ::Display* x = XOpenDisplay(nullptr);
+  // Without a display named, the X libraries are not even loaded.
+  const char* name = std::getenv("DISPLAY");
+  if (name == nullptr || *name == '\0') {
+    error = name == nullptr ? "no X display is set (DISPLAY is unset)" : "no X display is set (DISPLAY is empty)";
+    return nullptr;
+  }
+  if (!load_xlib(error)) {
+    return nullptr;
+  }
+  ::Display* x = xlib().XOpenDisplay(nullptr);
   if (x == nullptr) {
-    const char* name = std::getenv("DISPLAY");
-    error = name == nullptr   ? "no X display is set (DISPLAY is unset)"
-            : *name == '\0'  ? "no X display is set (DISPLAY is empty)"
-                              : std::string("cannot open the X display \"") + name + "\"";
+    error = std::string("cannot open the X display \"") + name + "\"";
     return nullptr;
   }
   auto display = std::make_unique<X11Display>(x, identity, std::move(monitor), error, report);

@@ -2,7 +2,10 @@
 
 #include <X11/Xatom.h>
 
+#include <string>
+
 #include "platform/x11/wait.h"
+#include "platform/x11/xlib.h"
 
 namespace x11_test {
 namespace {
@@ -19,6 +22,8 @@ int counting_poll(pollfd*, nfds_t, int) {
 // Events that a reply brought into Xlib's queue are input at once: waiting for the server to send
 // more would sleep out the whole limit.
 TEST(WaitForX11Input, EventsAlreadyQueuedNeedNoPollAndOnlyAnEmptyQueuePolls) {
+  std::string error;
+  ASSERT_TRUE(platform::load_xlib(error)) << error;
   ::Display* x = XOpenDisplay(nullptr);
   ASSERT_NE(x, nullptr);
   XSetWindowAttributes attributes{};
