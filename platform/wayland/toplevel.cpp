@@ -2,6 +2,7 @@
 // compositor does not decorate them itself, or made in xdg_toplevel.cpp where it does.
 
 #include <memory>
+#include <string>
 #include <utility>
 
 #include "platform/wayland/wayland_display.h"
@@ -36,27 +37,34 @@ std::optional<NativeWindow> WaylandDisplay::create_window(const WindowNode& wind
   watch_scale(*native);
   if (decorations_ == nullptr) {
     make_toplevel(*native);
-  } else {
-    static libdecor_frame_interface frame_listener{&WaylandDisplay::configure, &WaylandDisplay::close,
-                                                   &WaylandDisplay::commit, nullptr, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
-    native->frame = libdecor_decorate(decorations_, native->surface, &frame_listener, native.get());
-    if (native->frame == nullptr) {
-      if (native->viewport != nullptr) wp_viewport_destroy(native->viewport);
-      if (native->fraction != nullptr) wp_fractional_scale_v1_destroy(native->fraction);
-      wl_surface_destroy(native->surface);
-      return std::nullopt;
-    }
-    const std::string app_id(identity_.application_id);
-    libdecor_frame_set_app_id(native->frame, app_id.c_str());
-    libdecor_frame_set_title(native->frame, window.text().c_str());
-    libdecor_frame_unset_capabilities(
-        native->frame, static_cast<libdecor_capabilities>(LIBDECOR_ACTION_RESIZE | LIBDECOR_ACTION_FULLSCREEN));
+  } else if (!decorate(*native)) {
+    if (native->viewport != nullptr) wp_viewport_destroy(native->viewport);
+    if (native->fraction != nullptr) wp_fractional_scale_v1_destroy(native->fraction);
+    wl_surface_destroy(native->surface);
+    return std::nullopt;
   }
   fit_surface(*native);
   const Surface surface = painted_surface(*native);
   const auto handle = reinterpret_cast<std::uintptr_t>(native->surface);
   natives_[&window] = std::move(native);
   return NativeWindow{handle, surface};
+}
+
+// The surface as the toplevel of a frame that libdecor draws, with a caption and a close and a
+// minimize button.
+bool WaylandDisplay::decorate(Native& native) {
+  static libdecor_frame_interface frame_listener{&WaylandDisplay::configure, &WaylandDisplay::close,
+                                                 &WaylandDisplay::commit, nullptr, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
+  native.frame = libdecor_decorate(decorations_, native.surface, &frame_listener, &native);
+  if (native.frame == nullptr) {
+    return false;
+  }
+  const std::string app_id(identity_.application_id);
+  libdecor_frame_set_app_id(native.frame, app_id.c_str());
+  libdecor_frame_set_title(native.frame, native.window->text().c_str());
+  libdecor_frame_unset_capabilities(
+      native.frame, static_cast<libdecor_capabilities>(LIBDECOR_ACTION_RESIZE | LIBDECOR_ACTION_FULLSCREEN));
+  return true;
 }
 
 // A new scale: new buffers of the new device size, shown at that scale from the next commit on.

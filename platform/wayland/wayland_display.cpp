@@ -58,12 +58,7 @@ bool WaylandDisplay::start(std::string& error) {
   }
   releases_ = wl_display_create_queue(display_);
   xkb_ = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
-  if (decoration_manager_ == nullptr) {
-    decorations_report = report_;
-    static libdecor_interface decoration_interface{&WaylandDisplay::decoration_error, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
-    decorations_ = libdecor_new(display_, &decoration_interface);
-  }
-  if ((decoration_manager_ == nullptr && decorations_ == nullptr) || xkb_ == nullptr || releases_ == nullptr) {
+  if ((decoration_manager_ == nullptr && !start_decorations()) || xkb_ == nullptr || releases_ == nullptr) {
     error = "libdecor or xkbcommon could not start";
     return false;
   }
@@ -171,6 +166,15 @@ void WaylandDisplay::lost() {
   }
   if (report_ != nullptr) report_({DisplayFailure::Kind::ConnectionLost, detail});
   std::_Exit(1);
+}
+
+bool WaylandDisplay::start_decorations() {
+  if (decorations_ == nullptr) {
+    decorations_report = report_;
+    static libdecor_interface decoration_interface{&WaylandDisplay::decoration_error, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
+    decorations_ = libdecor_new(display_, &decoration_interface);
+  }
+  return decorations_ != nullptr;
 }
 
 void WaylandDisplay::decoration_error(libdecor*, libdecor_error, const char* message) {

@@ -68,6 +68,7 @@ class WaylandDisplay final : public NativeDisplay {
     xdg_surface* shell_surface = nullptr;
     xdg_toplevel* toplevel = nullptr;
     zxdg_toplevel_decoration_v1* decoration = nullptr;
+    bool framed_here = false;  // the compositor has asked the program to draw the frame after all
     bool activated = false;  // as the toplevel's latest configure tells, for the next xdg_surface configure
     // The window system paints into buffers[painted] while the compositor may read the other.
     std::unique_ptr<ShmBuffer> buffers[2];
@@ -98,6 +99,8 @@ class WaylandDisplay final : public NativeDisplay {
   static void close(libdecor_frame* frame, void* data);
   static void commit(libdecor_frame* frame, void* data);
   static void decoration_error(libdecor* context, libdecor_error error, const char* message);
+  bool start_decorations();
+  bool decorate(Native& native);
   const Output* output_of(wl_output* output) const;
   void watch_scale(Native& native);
   void rescale(Native& native);
@@ -110,8 +113,10 @@ class WaylandDisplay final : public NativeDisplay {
   static void toplevel_configure(void* data, xdg_toplevel* toplevel, std::int32_t width, std::int32_t height,
                                  wl_array* states);
   static void toplevel_close(void* data, xdg_toplevel* toplevel);
+  static void decoration_configure(void* data, zxdg_toplevel_decoration_v1* decoration, std::uint32_t mode);
   void make_toplevel(Native& native);
   void destroy_toplevel(Native& native);
+  void frame_instead(Native& native);
 
   // The showing of the pixels: presentation.cpp.
   static void frame_done(void* data, wl_callback* callback, std::uint32_t time);
@@ -157,7 +162,8 @@ class WaylandDisplay final : public NativeDisplay {
   zxdg_decoration_manager_v1* decoration_manager_ = nullptr;
   wp_viewporter* viewporter_ = nullptr;
   wp_fractional_scale_manager_v1* fractions_ = nullptr;
-  // Only where the compositor does not decorate, so that libdecor's plugin is loaded only there.
+  // Only where the compositor does not decorate, or asks the program to after all, so that
+  // libdecor's plugin is loaded only there.
   libdecor* decorations_ = nullptr;
   // The buffers' releases, dispatched apart while a present waits for one.
   wl_event_queue* releases_ = nullptr;

@@ -270,6 +270,33 @@ TEST(ViewerOnSwayChangingScale, DrawsAgainAtTheNewScaleKeepingThePage) {
   EXPECT_EQ(viewer.errors(), "");
 }
 
+// sway's `border csd` tells a window it decorates that the program is to draw its frame: the
+// window is framed again (by libdecor, which asks sway anew and gets the caption sway gives new
+// windows) rather than left without one, and shows its page as before.
+TEST(ViewerOnSwayToldToDrawItsFrame, KeepsACaptionAndItsPage) {
+  CompositorSession session(Compositor::Sway, 1);
+  ASSERT_TRUE(session.ready());
+  Viewer viewer(session, "framed");
+  ASSERT_TRUE(showing_page(session, 0)) << viewer.errors();
+  ASSERT_EQ(session.run({"swaymsg", "default_floating_border", "normal"}), 0);
+  ASSERT_EQ(session.run({"swaymsg", "[app_id=io.github.tablescope.Tablescope]", "border", "csd"}), 0);
+  // The page exact under a caption: a row above the window wholly unlike the desktop.
+  const auto framed = [&session] {
+    const std::optional<Rect> window = window_on_sway(session);
+    if (!window || window->top < 8 || !difference_now(session, *window, 0).empty()) return false;
+    const Picture shown = session.screenshot();
+    for (int x = window->left; x < window->right; ++x) {
+      if (shown.at(x, window->top - 8) == shown.at(0, 0)) return false;
+    }
+    return true;
+  };
+  EXPECT_TRUE(settle(framed)) << "no caption over the page; " << viewer.errors();
+
+  ASSERT_EQ(session.run({"swaymsg", "[app_id=io.github.tablescope.Tablescope]", "kill"}), 0);
+  EXPECT_EQ(viewer.wait(), 0);
+  EXPECT_EQ(viewer.errors(), "");
+}
+
 TEST(ViewerLosingItsCompositor, EndsWithOneLineAndNonZero) {
   CompositorSession session(Compositor::Sway, 1);
   ASSERT_TRUE(session.ready());
