@@ -94,7 +94,17 @@ struct FontConfiguration::Read {
 FontConfiguration::FontConfiguration() = default;
 FontConfiguration::~FontConfiguration() = default;
 
-void end_fontconfig() { FcFini(); }
+namespace {
+bool fontconfig_shared = false;
+}  // namespace
+
+void share_fontconfig() { fontconfig_shared = true; }
+
+void end_fontconfig() {
+  if (!fontconfig_shared) {
+    FcFini();
+  }
+}
 
 bool FontConfiguration::match(const FontQuery& query, const std::function<bool(const FontFile&)>& accept) {
   if (!read_) {

@@ -48,7 +48,11 @@ class FontConfiguration {
 };
 
 // Gives back what fontconfig keeps for the whole process (its caches), once no FontConfiguration
-// is left.
+// is left; not once another library of the process uses fontconfig too.
 void end_fontconfig();
+
+// Another library of the process uses fontconfig as well (libdecor's plugin, through pango), and
+// may hold its caches to the end: they are not given back from under it.
+void share_fontconfig();
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/text/font_match.h"
 #include "platform/wayland/backend.h"
 #include "platform/wayland/wayland_display.h"
 
@@ -173,6 +174,7 @@ bool WaylandDisplay::start_decorations() {
     decorations_report = report_;
     static libdecor_interface decoration_interface{&WaylandDisplay::decoration_error, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}};
     decorations_ = libdecor_new(display_, &decoration_interface);
+    if (decorations_ != nullptr) share_fontconfig();  // its plugin draws the caption's text with pango
   }
   return decorations_ != nullptr;
 }

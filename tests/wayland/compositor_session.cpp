@@ -68,12 +68,21 @@ CompositorSession::CompositorSession(Compositor compositor, int scale) : composi
                           << scale << "\ndefault_floating_border none\nxwayland disable\n";
     command = {"env", "WLR_BACKENDS=headless", "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", "sway", "-c", config};
   } else {
+    // No window manager: weston's window lies at the X screen's origin, its output's pixels the
+    // screen's, with room to its right and below. The pointer waits there, where weston draws no
+    // cursor over the windows, and comes into weston's window from there, which is how weston's
+    // seat learns that the pointer is on its output.
+    x_server_ = std::make_unique<x11_test::XSession>(x11_test::SessionSetup{{}, false, {}});
+    if (!x_server_->ready() || run_program({"xdotool", "mousemove", std::to_string(weston_output.width + 100),
+                                            std::to_string(weston_output.height + 40)}) != 0) {
+      return;
+    }
     // A plain background and no panel, so that the window's decorations stand out from the desktop.
     const std::string config = directory_ + "/weston.ini";
     std::ofstream(config) << "[shell]\nbackground-color=0xff" << std::hex << weston_background
                           << "\nbackground-image=\npanel-position=none\nlocking=false\n";
-    command = {"weston", "--backend=headless-backend.so", "--use-pixman", "--debug", "-c", config,
-               "--width=" + std::to_string(output.width), "--height=" + std::to_string(output.height),
+    command = {"weston", "--backend=x11-backend.so", "--use-pixman", "--debug", "-c", config,
+               "--width=" + std::to_string(weston_output.width), "--height=" + std::to_string(weston_output.height),
                "--scale=" + std::to_string(scale), "--socket=wayland-tablescope"};
   }
   compositor_ = start_program(as_user(command), directory_ + "/compositor.log");
@@ -114,6 +123,7 @@ std::vector<std::string> CompositorSession::as_user(const std::vector<std::strin
   command.insert(command.end(), {"env", "-i", "PATH=/usr/bin:/bin", "HOME=" + directory_, "XDG_RUNTIME_DIR=" + directory_});
   if (!socket_.empty()) command.push_back("WAYLAND_DISPLAY=" + socket_);
   if (!sway_socket_.empty()) command.push_back("SWAYSOCK=" + sway_socket_);
+  if (x_server_) command.push_back("DISPLAY=" + x_server_->display());
   command.insert(command.end(), arguments.begin(), arguments.end());
   return command;
 }

@@ -3,11 +3,13 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/graphics/geometry.h"
+#include "x11/x_session.h"
 
 namespace wayland_test {
 
@@ -20,13 +22,17 @@ struct Picture {
 
 enum class Compositor { Sway, Weston };
 
+// weston's output, a window of that size on an X screen of 1920 x 1080.
+inline constexpr platform::Size weston_output{1600, 1000};
+
 // The colour of weston's desktop behind the windows.
 inline constexpr std::uint32_t weston_background = 0x203040;
 
-// A headless compositor of its own with one output at a whole-number scale, run with every
-// program it serves as an unprivileged user (sway refuses to run as root) in a private runtime
-// directory. Under sway the seat has a pointer, which `swaymsg seat - cursor` moves, and a keyboard that
-// wtype types on.
+// A compositor of its own with one output at a whole-number scale, run with every program it
+// serves as an unprivileged user (sway refuses to run as root) in a private runtime directory.
+// sway is headless; its seat has a pointer, which `swaymsg seat - cursor` moves, and a keyboard
+// that wtype types on. weston shows its output in a window of a private X server, from whose
+// pointer (moved by xdotool, in the output's pixels) its seat takes the pointer's input.
 class CompositorSession {
  public:
   CompositorSession(Compositor compositor, int scale);
@@ -55,6 +61,7 @@ class CompositorSession {
   std::string directory_;
   std::string socket_;
   std::string sway_socket_;
+  std::unique_ptr<x11_test::XSession> x_server_;  // weston's
   pid_t compositor_ = -1;
   pid_t devices_ = -1;
   bool ready_ = false;

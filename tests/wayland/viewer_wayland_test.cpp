@@ -43,8 +43,8 @@ class Viewer {
   }
 
   pid_t process() const { return process_; }
-  std::optional<int> wait() {
-    const std::optional<int> code = wait_for_exit(process_, 5s);
+  std::optional<int> wait(std::chrono::milliseconds limit = 5s) {
+    const std::optional<int> code = wait_for_exit(process_, limit);
     ended_ = code.has_value();
     return code;
   }
@@ -207,8 +207,8 @@ std::optional<Point> find_page(const Picture& shown, const reference::ReferenceP
 }
 
 // Weston decorates no window itself: libdecor draws the caption, with the title and the buttons,
-// above the inner area.
-TEST(ViewerOnWeston, ShowsThePageExactlyUnderACaptionWithItsButtons) {
+// above the inner area; its close button ends the program as a close anywhere does.
+TEST(ViewerOnWeston, ShowsThePageExactlyUnderACaptionWhoseCloseButtonEndsIt) {
   CompositorSession session(Compositor::Weston, 1);
   ASSERT_TRUE(session.ready());
   Viewer viewer(session, "weston");
@@ -241,6 +241,19 @@ TEST(ViewerOnWeston, ShowsThePageExactlyUnderACaptionWithItsButtons) {
   };
   EXPECT_TRUE(marked(400, 644)) << "no title";
   EXPECT_TRUE(marked(1044 - caption_height, 1044)) << "no close button";
+
+  // The pointer comes into weston's window from outside it, onto the close button; a click that
+  // weston takes before the move is made again.
+  const Point close{window->x + 1044 - caption_height / 2, window->y - caption_height / 2};
+  std::optional<int> code;
+  for (int attempt = 0; attempt < 5 && !code; ++attempt) {
+    x11_test::run_program({"xdotool", "mousemove", std::to_string(weston_output.width + 100),
+                           std::to_string(weston_output.height + 40), "sleep", "0.05", "mousemove",
+                           std::to_string(close.x), std::to_string(close.y), "click", "1"});
+    code = viewer.wait(500ms);
+  }
+  EXPECT_EQ(code, 0) << "the close button did not end the program";
+  EXPECT_EQ(viewer.errors(), "");
 }
 
 // A change of the output's scale while the program runs: the window is drawn again at the new
