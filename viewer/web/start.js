@@ -39,24 +39,37 @@
     return;
   }
 
-  // The program's WebAssembly, fetched beside its JavaScript and compiled as it arrives where
-  // the site serves it as such.
-  var wasm = fetch('tablescope.wasm', {credentials: 'same-origin'});
-  wasm.catch(function () {});  // said where the response is used
+  // The program's WebAssembly, compiled as it arrives (where the site serves it as such) from the
+  // moment this script runs, while the glue starts and the panel is set up.
+  var compiled = fetch('tablescope.wasm', {credentials: 'same-origin'}).then(function (response) {
+    if (!response.ok) {
+      throw sentences.notFound;
+    }
+    if (typeof WebAssembly.compileStreaming === 'function' &&
+        response.headers.get('Content-Type') === 'application/wasm') {
+      return WebAssembly.compileStreaming(response);
+    }
+    return response.arrayBuffer().then(function (bytes) {
+      return WebAssembly.compile(bytes);
+    });
+  });
+  compiled.catch(function () {});  // said where the module is used
+
+  // The page's scripts run deferred: the program starts once panel.js, the last of them, has run
+  // too, which the document's DOMContentLoaded follows.
+  var documentRead = new Promise(function (resolve) {
+    document.addEventListener('DOMContentLoaded', resolve);
+  });
+
   function instantiate(imports, done) {
-    wasm.then(function (response) {
-      if (!response.ok) {
-        throw sentences.notFound;
-      }
-      if (typeof WebAssembly.instantiateStreaming === 'function' &&
-          response.headers.get('Content-Type') === 'application/wasm') {
-        return WebAssembly.instantiateStreaming(response, imports);
-      }
-      return response.arrayBuffer().then(function (bytes) {
-        return WebAssembly.instantiate(bytes, imports);
+    compiled.then(function (module) {
+      return WebAssembly.instantiate(module, imports).then(function (instance) {
+        return documentRead.then(function () {
+          return {instance: instance, module: module};
+        });
       });
-    }).then(function (result) {
-      done(result.instance, result.module);
+    }).then(function (made) {
+      done(made.instance, made.module);
     }, function (failure) {
       console.error(failure);
       fail(typeof failure === 'string' ? failure
@@ -82,15 +95,16 @@
       throw toThrow;
     },
   };
-  var program = document.createElement('script');
-  program.src = 'tablescope.js';
-  program.onerror = function () {
-    // A script's failure does not tell a missing file from a lost connection; a fetch does.
-    fetch(program.src, {method: 'HEAD', cache: 'no-store'}).then(function (response) {
+  // The program's glue, run just before this script, waits to be started; where it is not there, a
+  // fetch tells a missing file from a lost connection.
+  if (typeof startTablescope !== 'function') {
+    fetch('tablescope.js', {method: 'HEAD', cache: 'no-store'}).then(function (response) {
       fail(response.status === 404 ? sentences.notFound : sentences.connection);
     }, function () {
       fail(sentences.connection);
     });
-  };
-  document.body.appendChild(program);
+    return;
+  }
+  // Where the program stops, onAbort says so; the promise's rejection says it again.
+  startTablescope(window.Module).catch(function () {});
 })();
