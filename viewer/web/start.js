@@ -40,7 +40,7 @@
   }
 
   // The program's WebAssembly, compiled as it arrives (where the site serves it as such) from the
-  // moment this script runs, while the glue starts and the panel is set up.
+  // moment this script runs, while the page's other scripts run.
   var compiled = fetch('tablescope.wasm', {credentials: 'same-origin'}).then(function (response) {
     if (!response.ok) {
       throw sentences.notFound;
@@ -55,18 +55,10 @@
   });
   compiled.catch(function () {});  // said where the module is used
 
-  // The page's scripts run deferred: the program starts once panel.js, the last of them, has run
-  // too, which the document's DOMContentLoaded follows.
-  var documentRead = new Promise(function (resolve) {
-    document.addEventListener('DOMContentLoaded', resolve);
-  });
-
   function instantiate(imports, done) {
     compiled.then(function (module) {
       return WebAssembly.instantiate(module, imports).then(function (instance) {
-        return documentRead.then(function () {
-          return {instance: instance, module: module};
-        });
+        return {instance: instance, module: module};
       });
     }).then(function (made) {
       done(made.instance, made.module);
@@ -95,16 +87,20 @@
       throw toThrow;
     },
   };
-  // The program's glue, run just before this script, waits to be started; where it is not there, a
+  // The glue (tablescope.js) and panel.js run deferred after this script, in that order; the glue
+  // waits to be started, and the program starts once both have run, which the document's
+  // DOMContentLoaded follows, to show the panel its first page. Where the glue is not there, a
   // fetch tells a missing file from a lost connection.
-  if (typeof startTablescope !== 'function') {
-    fetch('tablescope.js', {method: 'HEAD', cache: 'no-store'}).then(function (response) {
-      fail(response.status === 404 ? sentences.notFound : sentences.connection);
-    }, function () {
-      fail(sentences.connection);
-    });
-    return;
-  }
-  // Where the program stops, onAbort says so; the promise's rejection says it again.
-  startTablescope(window.Module).catch(function () {});
+  document.addEventListener('DOMContentLoaded', function () {
+    if (typeof startTablescope !== 'function') {
+      fetch('tablescope.js', {method: 'HEAD', cache: 'no-store'}).then(function (response) {
+        fail(response.status === 404 ? sentences.notFound : sentences.connection);
+      }, function () {
+        fail(sentences.connection);
+      });
+      return;
+    }
+    // Where the program stops, onAbort says so; the promise's rejection says it again.
+    startTablescope(window.Module).catch(function () {});
+  });
 })();
