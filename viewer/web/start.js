@@ -87,10 +87,10 @@
       throw toThrow;
     },
   };
-  // The glue (tablescope.js) and panel.js run deferred after this script, in that order; the glue
-  // waits to be started, and the program starts once both have run, which the document's
-  // DOMContentLoaded follows, to show the panel its first page. Where the glue is not there, a
-  // fetch tells a missing file from a lost connection.
+  // The glue (tablescope.js) and panel.js run after this script, in that order; the glue waits to
+  // be started, and the program starts once both have run, which the document's DOMContentLoaded
+  // follows, to show the panel its first page. Where the glue is not there, a fetch tells a
+  // missing file from a lost connection.
   document.addEventListener('DOMContentLoaded', function () {
     if (typeof startTablescope !== 'function') {
       fetch('tablescope.js', {method: 'HEAD', cache: 'no-store'}).then(function (response) {
