@@ -156,12 +156,13 @@ mergeInto(LibraryManager.library, {
     HEAP32[(size >> 2) + 1] = Math.max(1, Math.floor(height * devicePixelRatio));
   },
 
-  // The title is ISO 8859-1, whose bytes are the first 256 code points.
+  // The title is ISO 8859-1, whose bytes are the first 256 code points. The page names the program
+  // already: a heading given its own text again would be laid out again.
   web_page_title: function(text, length) {
     const title = String.fromCharCode.apply(null, HEAPU8.subarray(text, text + length));
     document.title = title;
     const heading = document.getElementById('title');
-    if (heading) {
+    if (heading && heading.textContent !== title) {
       heading.textContent = title;
     }
   },

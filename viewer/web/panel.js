@@ -220,59 +220,71 @@
     chooseTable();
   }
 
-  for (var number = lowestNote; number <= highestNote; ++number) {
-    noteSelect.add(new Option(noteName(number), String(number), false, number === defaultNote));
-  }
-  function restartPlaying() {
-    if (playing && playing.restart) {
-      var restart = playing.restart;
-      stop();
-      restart();
+  // The controls' options and actions: made once the window's first picture is on the screen, so
+  // that none of it delays the picture.
+  function setUp() {
+    for (var number = lowestNote; number <= highestNote; ++number) {
+      noteSelect.add(new Option(noteName(number), String(number), false, number === defaultNote));
     }
-  }
-  noteSelect.addEventListener('change', restartPlaying);
-  bandLimited.addEventListener('change', restartPlaying);
-  tableList.addEventListener('change', chooseTable);
-  tableButtons.sweep.addEventListener('click', function () {
-    play(tableButtons.sweep, function () {
-      // The time the field shows is the time played: within 0.1 to 60 seconds, 2 where it is not a number.
-      var seconds = Math.min(60, Math.max(0.1, Number(sweepSeconds.value) || 2));
-      sweepSeconds.value = String(seconds);
-      return program()._tablescope_panel_table_sweep(chosenTable(), note(), seconds);
-    }, false);
-  });
-  tableButtons.wav.addEventListener('click', function () {
-    download(kinds.tableWav, chosenTable());
-  });
-  tableButtons.wt.addEventListener('click', function () {
-    download(kinds.tableWt, chosenTable());
-  });
-  document.querySelectorAll('[data-download]').forEach(function (control) {
-    var request = control.getAttribute('data-download').split(' ');
-    control.addEventListener('click', download.bind(null, kinds[request[0]], Number(request[1] || 0)));
-  });
-
-  // The panel is as wide as the window and follows a change of its scale.
-  new ResizeObserver(function () {
-    panel.style.width = canvas.style.width;
-    if (shownPage >= 0) {
-      drawWaterfall();
+    function restartPlaying() {
+      if (playing && playing.restart) {
+        var restart = playing.restart;
+        stop();
+        restart();
+      }
     }
-  }).observe(canvas);
+    noteSelect.addEventListener('change', restartPlaying);
+    bandLimited.addEventListener('change', restartPlaying);
+    tableList.addEventListener('change', chooseTable);
+    tableButtons.sweep.addEventListener('click', function () {
+      play(tableButtons.sweep, function () {
+        // The time the field shows is the time played: within 0.1 to 60 seconds, 2 where it is not a number.
+        var seconds = Math.min(60, Math.max(0.1, Number(sweepSeconds.value) || 2));
+        sweepSeconds.value = String(seconds);
+        return program()._tablescope_panel_table_sweep(chosenTable(), note(), seconds);
+      }, false);
+    });
+    tableButtons.wav.addEventListener('click', function () {
+      download(kinds.tableWav, chosenTable());
+    });
+    tableButtons.wt.addEventListener('click', function () {
+      download(kinds.tableWt, chosenTable());
+    });
+    document.querySelectorAll('[data-download]').forEach(function (control) {
+      var request = control.getAttribute('data-download').split(' ');
+      control.addEventListener('click', download.bind(null, kinds[request[0]], Number(request[1] || 0)));
+    });
 
+    // The panel is as wide as the window and follows a change of its scale.
+    new ResizeObserver(function () {
+      panel.style.width = canvas.style.width;
+      if (shownPage >= 0) {
+        drawWaterfall();
+      }
+    }).observe(canvas);
+  }
+
+  // The page the program shows while the panel waits to be set up.
+  var waiting = -1;
   window.tablescopePanel = {
     show: function (page) {
-      if (shownPage < 0) {
-        // The tables are worked out, and the panel shown, once the window's first picture is on
-        // the screen: the window comes first.
+      if (shownPage >= 0) {
+        show(page);
+        return;
+      }
+      if (waiting < 0) {
+        // The panel is set up, its tables worked out and it is shown once the window's first
+        // picture is on the screen: the window comes first.
         requestAnimationFrame(function () {
           setTimeout(function () {
+            setUp();
+            show(waiting);
             fillTableList();
             panel.hidden = false;
           }, 0);
         });
       }
-      show(page);
+      waiting = page;
     },
   };
 })();

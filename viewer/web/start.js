@@ -39,24 +39,29 @@
     return;
   }
 
-  // The program's WebAssembly, fetched beside its JavaScript and compiled as it arrives where
-  // the site serves it as such.
-  var wasm = fetch('tablescope.wasm', {credentials: 'same-origin'});
-  wasm.catch(function () {});  // said where the response is used
+  // The program's WebAssembly, compiled as it arrives (where the site serves it as such) from the
+  // moment this script runs, while the page's other scripts run.
+  var compiled = fetch('tablescope.wasm', {credentials: 'same-origin'}).then(function (response) {
+    if (!response.ok) {
+      throw sentences.notFound;
+    }
+    if (typeof WebAssembly.compileStreaming === 'function' &&
+        response.headers.get('Content-Type') === 'application/wasm') {
+      return WebAssembly.compileStreaming(response);
+    }
+    return response.arrayBuffer().then(function (bytes) {
+      return WebAssembly.compile(bytes);
+    });
+  });
+  compiled.catch(function () {});  // said where the module is used
+
   function instantiate(imports, done) {
-    wasm.then(function (response) {
-      if (!response.ok) {
-        throw sentences.notFound;
-      }
-      if (typeof WebAssembly.instantiateStreaming === 'function' &&
-          response.headers.get('Content-Type') === 'application/wasm') {
-        return WebAssembly.instantiateStreaming(response, imports);
-      }
-      return response.arrayBuffer().then(function (bytes) {
-        return WebAssembly.instantiate(bytes, imports);
+    compiled.then(function (module) {
+      return WebAssembly.instantiate(module, imports).then(function (instance) {
+        return {instance: instance, module: module};
       });
-    }).then(function (result) {
-      done(result.instance, result.module);
+    }).then(function (made) {
+      done(made.instance, made.module);
     }, function (failure) {
       console.error(failure);
       fail(typeof failure === 'string' ? failure
@@ -82,15 +87,20 @@
       throw toThrow;
     },
   };
-  var program = document.createElement('script');
-  program.src = 'tablescope.js';
-  program.onerror = function () {
-    // A script's failure does not tell a missing file from a lost connection; a fetch does.
-    fetch(program.src, {method: 'HEAD', cache: 'no-store'}).then(function (response) {
-      fail(response.status === 404 ? sentences.notFound : sentences.connection);
-    }, function () {
-      fail(sentences.connection);
-    });
-  };
-  document.body.appendChild(program);
+  // The glue (tablescope.js) and panel.js run after this script, in that order; the glue waits to
+  // be started, and the program starts once both have run, which the document's DOMContentLoaded
+  // follows, to show the panel its first page. Where the glue is not there, a fetch tells a
+  // missing file from a lost connection.
+  document.addEventListener('DOMContentLoaded', function () {
+    if (typeof startTablescope !== 'function') {
+      fetch('tablescope.js', {method: 'HEAD', cache: 'no-store'}).then(function (response) {
+        fail(response.status === 404 ? sentences.notFound : sentences.connection);
+      }, function () {
+        fail(sentences.connection);
+      });
+      return;
+    }
+    // Where the program stops, onAbort says so; the promise's rejection says it again.
+    startTablescope(window.Module).catch(function () {});
+  });
 })();
