@@ -16,6 +16,8 @@
 set -euo pipefail
 
 project=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=bench/rounds.sh
+source "$project/bench/rounds.sh"
 bin=${BUILD_DIR:-$project/build/release}/bin
 rounds=${1:-15}
 shift $(($# > 0 ? 1 : 0))
@@ -96,25 +98,10 @@ run() {
   sleep 0.05
 }
 
-count=${#programs[@]}
-# One round to warm the caches, not counted.
-for entry in "${programs[@]}"; do run "$entry" >/dev/null; done
-for round in $(seq 0 $((rounds - 1))); do
-  # Each round starts with the next program, so that none always follows the same one.
-  for i in $(seq 0 $((count - 1))); do
-    run "${programs[$(((round + i) % count))]}"
-  done
-done >"$work/results"
+interleaved_rounds "$rounds" "${programs[@]}" >"$work/results"
 
 echo "Launch on Xvfb with openbox, medians of $rounds rounds:"
-awk '
-  function median(list,   n, values, i, j, t) {
-    n = split(list, values, " ")
-    for (i = 2; i <= n; i++) for (j = i; j > 1 && values[j - 1] + 0 > values[j] + 0; j--) {
-      t = values[j]; values[j] = values[j - 1]; values[j - 1] = t
-    }
-    return n % 2 ? values[(n + 1) / 2] : (values[n / 2] + values[n / 2 + 1]) / 2
-  }
+awk "$median_awk"'
   !($1 in seen) { seen[$1] = 1; order[++names] = $1 }
   { mapped[$1] = mapped[$1] " " $2; painted[$1] = painted[$1] " " $3; rss[$1] = rss[$1] " " $4 }
   END {

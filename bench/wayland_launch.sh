@@ -14,6 +14,8 @@
 set -euo pipefail
 
 project=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=bench/rounds.sh
+source "$project/bench/rounds.sh"
 bin=${BUILD_DIR:-$project/build/release}/bin
 rounds=${1:-15}
 for program in "$bin/tablescope" "$bin/tablescope_wayland_launch_floor"; do
@@ -71,8 +73,9 @@ fi
 watched="$(((1920 - 1044) / 2 + 138)),$(((1080 - 350) / 2 + 305)) 1x1"
 pixel() { as_user grim -g "$watched" -t ppm - 2>/dev/null | tail -c 3 | od -An -tx1 | tr -d ' \n'; }
 
+# ENTRY is "name|program".
 run() {
-  local name=$1 program=$2
+  local name=${1%%|*} program=${1#*|}
   local start now
   start=$(date +%s%N)
   as_user /usr/bin/time -f %M -o "$work/peak" "$program" >/dev/null 2>&1 &
@@ -93,26 +96,10 @@ run() {
 }
 
 programs=("tablescope|$bin/tablescope" "floor|$bin/tablescope_wayland_launch_floor")
-count=${#programs[@]}
-# One round to warm the caches, not counted.
-for entry in "${programs[@]}"; do run "${entry%%|*}" "${entry#*|}" >/dev/null; done
-for round in $(seq 0 $((rounds - 1))); do
-  # Each round starts with the next program, so that none always follows the same one.
-  for i in $(seq 0 $((count - 1))); do
-    entry=${programs[$(((round + i) % count))]}
-    run "${entry%%|*}" "${entry#*|}"
-  done
-done >"$work/results"
+interleaved_rounds "$rounds" "${programs[@]}" >"$work/results"
 
 echo "Launch on headless sway, medians of $rounds rounds (the page seen through grim):"
-awk '
-  function median(list,   n, values, i, j, t) {
-    n = split(list, values, " ")
-    for (i = 2; i <= n; i++) for (j = i; j > 1 && values[j - 1] + 0 > values[j] + 0; j--) {
-      t = values[j]; values[j] = values[j - 1]; values[j - 1] = t
-    }
-    return n % 2 ? values[(n + 1) / 2] : (values[n / 2] + values[n / 2 + 1]) / 2
-  }
+awk "$median_awk"'
   !($1 in seen) { seen[$1] = 1; order[++names] = $1 }
   { shown[$1] = shown[$1] " " $2; rss[$1] = rss[$1] " " $3 }
   END {
