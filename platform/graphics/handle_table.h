@@ -9,6 +9,8 @@
 
 #include "platform/graphics/glyphs.h"
 
+// The tables the glyph sources keep their fonts in, and the state they keep for the process.
+
 namespace platform {
 
 // Objects handed out to callers as plain integers, the way a desktop system hands out handles.
@@ -39,6 +41,25 @@ class HandleTable {
   // and in a debugger.
   Handle next_ = 0x10000;
   std::unordered_map<Handle, std::unique_ptr<Object>> objects_;
+};
+
+// A glyph source's state for the whole process: made when first asked for, ended with the window
+// system (end_glyphs), so that a window system started afterwards finds its fonts afresh.
+template <typename State>
+class ProcessState {
+ public:
+  static State& get() {
+    if (!slot()) slot() = std::make_unique<State>();
+    return *slot();
+  }
+  static bool made() { return slot() != nullptr; }
+  static void end() { slot().reset(); }
+
+ private:
+  static std::unique_ptr<State>& slot() {
+    static std::unique_ptr<State> state;
+    return state;
+  }
 };
 
 // The fonts a glyph source has made, under their handles, and the stock fonts among them: made

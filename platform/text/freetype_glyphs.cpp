@@ -40,19 +40,7 @@ struct GlyphSystem {
   bool fallback_reported = false;
 };
 
-// The process's one glyph system, or none.
-std::unique_ptr<GlyphSystem>& glyph_system_slot() {
-  static std::unique_ptr<GlyphSystem> system;
-  return system;
-}
-
-GlyphSystem& glyph_system() {
-  std::unique_ptr<GlyphSystem>& system = glyph_system_slot();
-  if (!system) {
-    system = std::make_unique<GlyphSystem>();
-  }
-  return *system;
-}
+GlyphSystem& glyph_system() { return ProcessState<GlyphSystem>::get(); }
 
 // The font with its face loaded, or nullptr. Without any font the program still runs, without
 // text; the program is told once, for the first font that falls back, what it asked and got.
@@ -81,8 +69,8 @@ Font* loaded_font(FontHandle handle) {
 void set_font_report(FontReport report) { glyph_system().report = std::move(report); }
 
 void end_glyphs() {
-  if (glyph_system_slot()) {
-    glyph_system_slot().reset();
+  if (ProcessState<GlyphSystem>::made()) {
+    ProcessState<GlyphSystem>::end();
     end_fontconfig();
   }
 }

@@ -124,18 +124,7 @@ struct GlyphSystem {
   bool fallback_reported = false;
 };
 
-std::unique_ptr<GlyphSystem>& glyph_system_slot() {
-  static std::unique_ptr<GlyphSystem> system;
-  return system;
-}
-
-GlyphSystem& glyph_system() {
-  std::unique_ptr<GlyphSystem>& system = glyph_system_slot();
-  if (!system) {
-    system = std::make_unique<GlyphSystem>();
-  }
-  return *system;
-}
+GlyphSystem& glyph_system() { return ProcessState<GlyphSystem>::get(); }
 
 // The font, or nullptr; the program is told once, for the first font whose size the table lacks,
 // what it asked and got.
@@ -157,7 +146,7 @@ TableFont* used_font(FontHandle handle) {
 
 void set_font_report(FontReport report) { glyph_system().report = std::move(report); }
 
-void end_glyphs() { glyph_system_slot().reset(); }
+void end_glyphs() { ProcessState<GlyphSystem>::end(); }
 
 FontHandle create_font(const FontRequest& request) {
   return glyph_system().fonts.add(std::make_unique<TableFont>(request));

@@ -122,19 +122,7 @@ struct GlyphSystem {
   Scratch scratch;
 };
 
-// The process's one glyph system, made when the first font is and ended with the window system.
-std::unique_ptr<GlyphSystem>& glyph_system_slot() {
-  static std::unique_ptr<GlyphSystem> system;
-  return system;
-}
-
-GlyphSystem& glyph_system() {
-  std::unique_ptr<GlyphSystem>& system = glyph_system_slot();
-  if (!system) {
-    system = std::make_unique<GlyphSystem>();
-  }
-  return *system;
-}
+GlyphSystem& glyph_system() { return ProcessState<GlyphSystem>::get(); }
 
 // What the text covers once written: its cell (advance width by line height) and, around it, room
 // for glyph parts that reach past the cell (italic slants, overhanging letters) on either side.
@@ -208,7 +196,7 @@ FontRequest request_of(HFONT font) {
 // GDI's font mapper gives every font some face: there is never a fallback to tell of.
 void set_font_report(FontReport) {}
 
-void end_glyphs() { glyph_system_slot().reset(); }
+void end_glyphs() { ProcessState<GlyphSystem>::end(); }
 
 FontHandle create_font(const FontRequest& request) {
   const std::wstring face = widen(request.face);
