@@ -1,34 +1,20 @@
 #include "export/audio/alsa.h"
 
-#include <dlfcn.h>
-
 #include <string>
 
 #include "export/failures.h"
+#include "platform/system/shared_libraries.h"
 
 namespace exporter {
 namespace {
 
-// By its soname, the ABI the headers describe.
-constexpr const char* library = "libasound.so.2";
-
 // Empty once every call is found, else why not.
 std::string load(Alsa& calls) {
-  void* handle = dlopen(library, RTLD_LAZY | RTLD_LOCAL);
-  if (handle == nullptr) {
-    const char* reason = dlerror();
-    return std::string("the ALSA library cannot be loaded (") + (reason ? reason : library) + ")";
-  }
-  std::string missing;
-  auto find = [&](const char* name) -> void* {
-    void* found = dlsym(handle, name);
-    if (found == nullptr && missing.empty()) missing = name;
-    return found;
-  };
-#define TABLESCOPE_ALSA_FIND(name) calls.name = reinterpret_cast<decltype(calls.name)>(find(#name));
+  platform::SharedLibraries library({"libasound.so.2"}, "the ALSA library");
+#define TABLESCOPE_ALSA_FIND(name) library.find(calls.name, #name);
   TABLESCOPE_ALSA_CALLS(TABLESCOPE_ALSA_FIND)
 #undef TABLESCOPE_ALSA_FIND
-  return missing.empty() ? missing : "the ALSA library lacks " + missing;
+  return library.failure();
 }
 
 }  // namespace

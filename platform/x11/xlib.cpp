@@ -1,39 +1,19 @@
 #include "platform/x11/xlib.h"
 
-#include <dlfcn.h>
-
-#include <array>
+#include "platform/system/shared_libraries.h"
 
 namespace platform {
 namespace {
 
-// By their sonames, the ABI the headers describe; libXext and libXrandr bring libX11 with them.
-constexpr std::array libraries{"libX11.so.6", "libXext.so.6", "libXrandr.so.2"};
-
 Xlib calls;
 
-// Empty once every call is found, else why not.
+// Empty once every call is found, else why not. libXext and libXrandr bring libX11 with them.
 std::string load() {
-  std::array<void*, libraries.size()> handles{};
-  for (std::size_t index = 0; index < libraries.size(); ++index) {
-    handles[index] = dlopen(libraries[index], RTLD_LAZY | RTLD_LOCAL);
-    if (handles[index] == nullptr) {
-      const char* reason = dlerror();
-      return std::string("the X libraries cannot be loaded (") + (reason ? reason : libraries[index]) + ")";
-    }
-  }
-  std::string missing;
-  auto find = [&](const char* name) -> void* {
-    for (void* handle : handles) {
-      if (void* found = dlsym(handle, name)) return found;
-    }
-    if (missing.empty()) missing = name;
-    return nullptr;
-  };
-#define TABLESCOPE_XLIB_FIND(name) calls.name = reinterpret_cast<decltype(calls.name)>(find(#name));
+  SharedLibraries libraries({"libX11.so.6", "libXext.so.6", "libXrandr.so.2"}, "the X libraries");
+#define TABLESCOPE_XLIB_FIND(name) libraries.find(calls.name, #name);
   TABLESCOPE_XLIB_CALLS(TABLESCOPE_XLIB_FIND)
 #undef TABLESCOPE_XLIB_FIND
-  return missing.empty() ? missing : "the X libraries lack " + missing;
+  return libraries.failure();
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 # itself, which uses the layers and no other backend.
 # Run as: cmake -DPLATFORM_DIR=<source>/platform -P include_layers.cmake
 cmake_minimum_required(VERSION 3.25)
-set(layers graphics text window_system)
+set(layers system graphics text window_system)
 file(GLOB folders LIST_DIRECTORIES true RELATIVE "${PLATFORM_DIR}" "${PLATFORM_DIR}/*")
 set(backends "")
 foreach(folder IN LISTS folders)
